@@ -1,0 +1,66 @@
+// The run's one text-file handle: a 128-byte buffered reader and writer over
+// the platform file layer, with the line rules of both game files.
+//
+// Like a classic text file it does not raise on a failed step: the step stores
+// its I/O code in `ioResult`, and the caller's I/O check turns that into a
+// failure. A step that succeeds leaves `ioResult` as it is.
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <string_view>
+
+#include "files/Line.h"
+#include "runtime/FileSystem.h"
+
+namespace fiverow {
+
+class TextFile {
+ public:
+  static constexpr std::size_t kBufferSize = 128;
+  static constexpr char kCtrlZ = 26;
+
+  // The I/O code of the latest failed step since the last I/O check, 0 if none.
+  IoCode ioResult = io::kOk;
+
+  void Attach(FileSystem& files) { files_ = &files; }
+
+  void OpenForRead(const char* name);
+  void OpenForWrite(const char* name);
+
+  // Reads one line into `line`: every byte up to the next LF or the end of the
+  // file, with every CR left out.
+  void ReadLine(Line& line);
+  // Skips to the start of the next line: through the next LF, or to the end.
+  void SkipLine();
+
+  // Appends text to the output buffer; it reaches the file at Close.
+  void Write(std::string_view text);
+  // The end-of-write flush: a disk file passes nothing on until Close.
+  void Flush() {}
+
+  // Writes out buffered output, then closes. A failed write-out leaves the
+  // file open.
+  void Close();
+
+ private:
+  enum class Mode : unsigned char { Closed, Reading, Writing };
+
+  // Ensures at least one unread byte is buffered; false at the end of the file
+  // (or after a failed read, whose code is stored).
+  bool Fill();
+  void Store(IoCode code) {
+    if (code != io::kOk) ioResult = code;
+  }
+
+  FileSystem* files_ = nullptr;
+  FileHandle handle_ = 0;
+  Mode mode_ = Mode::Closed;
+  bool atFileStart_ = false;
+  bool atEnd_ = false;
+  std::size_t next_ = 0;
+  std::size_t end_ = 0;
+  std::array<char, kBufferSize> buffer_{};
+};
+
+}  // namespace fiverow

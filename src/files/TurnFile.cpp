@@ -1,0 +1,51 @@
+#include "files/TurnFile.h"
+
+#include "files/GameFiles.h"
+#include "runtime/IoCheck.h"
+
+namespace fiverow {
+
+void ReadTurn(RunState& state) {
+  TextFile& file = state.textFile;
+  file.OpenForRead(kTurnFileName);
+  IoCheck(file.ioResult);
+
+  file.ReadLine(state.line);
+  file.SkipLine();
+  IoCheck(file.ioResult);
+  // An empty first line fails the index check here.
+  state.ownCode = OwnCodeOf(state.line.At(1));
+
+  file.Close();
+  IoCheck(file.ioResult);
+}
+
+namespace {
+void AppendDecimal(MoveText& text, Int32 value) {
+  if (value >= 10) AppendDecimal(text, value / 10);
+  text.bytes[text.size++] = static_cast<char>('0' + value % 10);
+}
+}  // namespace
+
+MoveText FormatMove(Move move) {
+  MoveText text;
+  AppendDecimal(text, move.x);
+  text.bytes[text.size++] = ',';
+  AppendDecimal(text, move.y);
+  return text;
+}
+
+void WriteMove(RunState& state, Move move) {
+  TextFile& file = state.textFile;
+  file.OpenForWrite(kTurnFileName);
+  IoCheck(file.ioResult);
+
+  file.Write(FormatMove(move).view());
+  file.Flush();
+  IoCheck(file.ioResult);
+
+  file.Close();
+  IoCheck(file.ioResult);
+}
+
+}  // namespace fiverow

@@ -1,0 +1,19 @@
+// fiverow: chooses one move for five-in-a-row from Plocha.dat and Tah.dat in
+// the working directory. Arguments are ignored.
+#include "engine/Driver.h"
+#include "runtime/FailureReport.h"
+
+namespace {
+// The run's state, zero-filled at start, lives for the whole process.
+constinit fiverow::RunState gState;
+}  // namespace
+
+int main() {
+  try {
+    fiverow::RunEngine(gState, fiverow::NativeFileSystem());
+    return 0;
+  } catch (const fiverow::RunFailure& failure) {
+    fiverow::WriteFailureReport(failure);
+    return 1;
+  }
+}

@@ -1,0 +1,25 @@
+#include <unistd.h>
+
+#include <cerrno>
+
+#include "runtime/Console.h"
+
+namespace fiverow {
+
+std::string OwnExecutablePath() {
+  char path[4096];
+  const ssize_t n = ::readlink("/proc/self/exe", path, sizeof path);
+  if (n <= 0) return {};
+  return std::string(path, static_cast<std::size_t>(n));
+}
+
+void WriteToStandardOutput(std::string_view bytes) {
+  while (!bytes.empty()) {
+    const ssize_t n = ::write(STDOUT_FILENO, bytes.data(), bytes.size());
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) return;
+    bytes.remove_prefix(static_cast<std::size_t>(n));
+  }
+}
+
+}  // namespace fiverow

@@ -1,0 +1,3 @@
+#include <gtest/gtest.h>
+#include "runtime/Checked.h"
+TEST(Checked, Adds) { EXPECT_EQ(fiverow::CheckedAdd(1, 2), 3); }
