@@ -10,8 +10,11 @@ void ReadTurn(RunState& state) {
   file.OpenForRead(kTurnFileName);
   IoCheck(file.ioResult);
 
-  file.ReadLine(state.line);
-  file.SkipLine();
+  // Only the first character counts, so the read stops there: the rest of the
+  // line is never fetched, and a turn file that never ends (a device such as
+  // /dev/zero or /dev/full) cannot keep the run waiting. The file is closed
+  // next, so nothing needs skipping.
+  file.ReadLine(state.line, 1);
   IoCheck(file.ioResult);
   // An empty first line fails the index check here.
   state.ownCode = OwnCodeOf(state.line.At(1));
