@@ -28,6 +28,10 @@ struct Line {
     ++length;
   }
 
+  // Counts `count` more characters without keeping them; only for a line
+  // that already holds all it keeps.
+  constexpr void CountUnkept(std::int64_t count) { length += count; }
+
   // The character at 1-based `position` (at most 20), index-checked against the
   // line's length.
   constexpr char At(std::int64_t position,

@@ -1,10 +1,24 @@
 #include "files/TextFile.h"
 
+#include <cstring>
+
 namespace fiverow {
 
 namespace {
 constexpr char kLf = '\n';
 constexpr char kCr = '\r';
+
+const char* Find(char byte, const char* first, const char* last) {
+  return static_cast<const char*>(std::memchr(first, byte, static_cast<std::size_t>(last - first)));
+}
+
+std::int64_t CountCr(const char* first, const char* last) {
+  std::int64_t count = 0;
+  for (const char* cr = Find(kCr, first, last); cr != nullptr; cr = Find(kCr, cr + 1, last)) {
+    ++count;
+  }
+  return count;
+}
 }  // namespace
 
 void TextFile::OpenForRead(const char* name) {
@@ -53,22 +67,40 @@ bool TextFile::Fill() {
 void TextFile::ReadLine(Line& line, std::int64_t enough) {
   line.Clear();
   while (line.length < enough && Fill()) {
-    const char c = buffer_[next_];
-    if (c == kLf) return;  // left for SkipLine
-    ++next_;
-    if (c != kCr) line.Append(c);
+    const char* const first = buffer_.data() + next_;
+    const char* const last = buffer_.data() + end_;
+    const char* const lf = Find(kLf, first, last);
+    const char* const stop = lf != nullptr ? lf : last;
+    const char* p = first;
+    while (p != stop && line.length < enough) {
+      if (enough == kWholeLine && line.length >= Line::kKept) {
+        // Past the kept characters only the count matters.
+        line.CountUnkept((stop - p) - CountCr(p, stop));
+        p = stop;
+      } else {
+        if (*p != kCr) line.Append(*p);
+        ++p;
+      }
+    }
+    next_ = static_cast<std::size_t>(p - buffer_.data());
+    if (p == lf) return;  // the LF is left for SkipLine
   }
 }
 
 void TextFile::SkipLine() {
   while (Fill()) {
-    if (buffer_[next_++] == kLf) return;
+    const char* const lf = Find(kLf, buffer_.data() + next_, buffer_.data() + end_);
+    if (lf != nullptr) {
+      next_ = static_cast<std::size_t>(lf - buffer_.data()) + 1;
+      return;
+    }
+    next_ = end_;
   }
 }
 
 void TextFile::Write(std::string_view text) {
   for (const char c : text) {
-    if (end_ == buffer_.size()) {
+    if (end_ == kBufferSize) {
       Store(files_->Write(handle_, buffer_.data(), end_));
       end_ = 0;
     }

@@ -19,7 +19,10 @@ namespace fiverow {
 
 class TextFile {
  public:
-  static constexpr std::size_t kBufferSize = 128;
+  static constexpr std::size_t kBufferSize = 128;  // output, written out at Close
+  // Input is fetched in larger blocks: a line of hundreds of megabytes is then
+  // read in a fraction of a second, and no rule depends on the block size.
+  static constexpr std::size_t kReadBlockSize = 64 * 1024;
   static constexpr char kCtrlZ = 26;
 
   // The I/O code of the latest failed step since the last I/O check, 0 if none.
@@ -66,7 +69,7 @@ class TextFile {
   bool atEnd_ = false;
   std::size_t next_ = 0;
   std::size_t end_ = 0;
-  std::array<char, kBufferSize> buffer_{};
+  std::array<char, kReadBlockSize> buffer_{};
 };
 
 }  // namespace fiverow
