@@ -8,6 +8,7 @@
 #include <cctype>
 #include <map>
 #include <optional>
+#include <ostream>
 #include <set>
 #include <string>
 #include <tuple>
@@ -135,6 +136,8 @@ struct CodeCase {
   IoCode code;
   const char* message;
 };
+
+void PrintTo(const CodeCase& codeCase, std::ostream* out) { *out << "code " << codeCase.code; }
 
 constexpr std::array<CodeCase, 5> kCodes{{
     {2, "File not found"},
