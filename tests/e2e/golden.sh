@@ -32,10 +32,10 @@ case_dir= case_failed=
 # position [CH:X,Y ...]: 20 rows of '-' with the given stones, CR LF ends.
 position() {
   local -a rows
-  local y spec ch xy x row
+  local y stone ch xy x row
   for ((y = 0; y < 20; y++)); do rows[y]='--------------------'; done
-  for spec in "$@"; do
-    ch=${spec%%:*} xy=${spec#*:}
+  for stone in "$@"; do
+    ch=${stone%%:*} xy=${stone#*:}
     x=${xy%,*} y=${xy#*,}
     row=${rows[y]}
     rows[y]="${row:0:x}${ch}${row:x+1}"
