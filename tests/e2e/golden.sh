@@ -294,29 +294,59 @@ case_full_board_is_a_failure() {
 
 # ---- cases: the move cannot be written -------------------------------------
 
-# Tah.dat is made really unwritable even for root: immutable when the file
-# system allows it, else the engine runs as an unprivileged user.
+# run_engine_unprivileged: runs the engine so that file permissions apply to
+# it even when the suite runs as root (as user nobody, from a copy of the
+# engine that nobody may execute).
+run_engine_unprivileged() {
+  if ((EUID != 0)); then
+    run_engine
+    return
+  fi
+  cp "$engine_path" "$case_dir/$module"
+  chmod 755 "$case_dir/$module"
+  (cd "$case_dir" && setpriv --reuid=nobody --regid=nogroup --clear-groups \
+    "./$module" >stdout 2>stderr </dev/null)
+  status=$?
+  rm -f "$case_dir/$module"
+}
+
+case_unreadable_position_file() {
+  trace_position >"$case_dir/Plocha.dat"
+  printf 'o\r\n' >"$case_dir/Tah.dat"
+  chmod 600 "$case_dir/Plocha.dat"
+  chmod 666 "$case_dir/Tah.dat"
+  run_engine_unprivileged
+  expect_status 1
+  expect_report EInOutError 'File access denied'
+  expect_bytes Tah.dat 'o\r\n'
+}
+
+case_unreadable_turn_file() {
+  trace_position >"$case_dir/Plocha.dat"
+  printf 'o\r\n' >"$case_dir/Tah.dat"
+  chmod 644 "$case_dir/Plocha.dat"
+  chmod 600 "$case_dir/Tah.dat"
+  run_engine_unprivileged
+  expect_status 1
+  expect_report EInOutError 'File access denied'
+  expect_bytes Tah.dat 'o\r\n'
+}
+
+# Tah.dat is made really unwritable even for root: immutable where the file
+# system allows it, else the engine runs unprivileged.
 case_read_only_turn_file() {
   trace_position >"$case_dir/Plocha.dat"
   printf 'o\r\n' >"$case_dir/Tah.dat"
-  chmod 644 "$case_dir/Plocha.dat" "$case_dir/Tah.dat"
-  if ((EUID != 0)); then
-    chmod a-w "$case_dir/Tah.dat"
-    run_engine
-  elif chattr +i "$case_dir/Tah.dat" 2>/dev/null; then
+  chmod 644 "$case_dir/Plocha.dat"
+  chmod 444 "$case_dir/Tah.dat"
+  if ((EUID == 0)) && chattr +i "$case_dir/Tah.dat" 2>/dev/null; then
     run_engine
     chattr -i "$case_dir/Tah.dat"
   else
-    cp "$engine_path" "$case_dir/engine"
-    chmod 755 "$case_dir/engine"
-    (cd "$case_dir" && setpriv --reuid=nobody --regid=nogroup --clear-groups \
-      ./engine >stdout 2>stderr </dev/null)
-    status=$?
-    module=engine
+    run_engine_unprivileged
   fi
   expect_status 1
   expect_report EInOutError 'File access denied'
-  module=${engine_path##*/}
   expect_bytes Tah.dat 'o\r\n'
 }
 
@@ -346,6 +376,8 @@ run_case position_file_is_a_directory
 run_case locations_tell_checks_apart
 run_case lone_empty_cell_scoring_zero_is_played
 run_case full_board_is_a_failure
+run_case unreadable_position_file linux
+run_case unreadable_turn_file linux
 run_case read_only_turn_file linux
 run_case turn_file_on_a_full_device linux
 [[ -f $here/golden_windows.sh && $platform == windows ]] && source "$here/golden_windows.sh"
