@@ -8,10 +8,10 @@
 
 #include <array>
 #include <cstdint>
+#include "runtime/SourceSite.h"
 
 #include "engine/UTypes.h"
 #include "runtime/Checked.h"
-#include "runtime/SourceLocation.h"
 
 namespace fiverow {
 
@@ -35,7 +35,7 @@ struct Line {
   // The character at 1-based `position` (at most 20), index-checked against the
   // line's length.
   constexpr char At(std::int64_t position,
-                    const SourceLocation& where = SourceLocation::current()) const {
+                    const SourceSite& where = SourceSite::current()) const {
     CheckCharIndex(position, length, where);
     return kept[static_cast<std::size_t>(position - 1)];
   }

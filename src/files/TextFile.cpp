@@ -64,16 +64,16 @@ bool TextFile::Fill() {
   return true;
 }
 
-void TextFile::ReadLine(Line& line, std::int64_t enough) {
+void TextFile::ReadLine(Line& line, std::int64_t maxLength) {
   line.Clear();
-  while (line.length < enough && Fill()) {
+  while (line.length < maxLength && Fill()) {
     const char* const first = buffer_.data() + next_;
     const char* const last = buffer_.data() + end_;
     const char* const lf = Find(kLf, first, last);
     const char* const stop = lf != nullptr ? lf : last;
     const char* p = first;
-    while (p != stop && line.length < enough) {
-      if (enough == kWholeLine && line.length >= Line::kKept) {
+    while (p != stop && line.length < maxLength) {
+      if (maxLength == INT64_MAX && line.length >= Line::kKept) {
         // Past the kept characters only the count matters.
         line.CountUnkept((stop - p) - CountCr(p, stop));
         p = stop;

@@ -9,7 +9,6 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
-#include <limits>
 #include <string_view>
 
 #include "files/Line.h"
@@ -33,13 +32,10 @@ class TextFile {
   void OpenForRead(const char* name);
   void OpenForWrite(const char* name);
 
-  static constexpr std::int64_t kWholeLine = std::numeric_limits<std::int64_t>::max();
-
   // Reads one line into `line`: every byte up to the next LF or the end of the
-  // file, with every CR left out. With `enough` set, the read stops as soon as
-  // the line holds that many characters and leaves the rest unread, so a
-  // caller that needs only the head of a line never waits for an endless one.
-  void ReadLine(Line& line, std::int64_t enough = kWholeLine);
+  // file, with every CR left out. With `maxLength`, stops as soon as the line
+  // holds that many characters and leaves the rest unread.
+  void ReadLine(Line& line, std::int64_t maxLength = INT64_MAX);
   // Skips to the start of the next line: through the next LF, or to the end.
   void SkipLine();
 

@@ -10,10 +10,9 @@ void ReadTurn(RunState& state) {
   file.OpenForRead(kTurnFileName);
   IoCheck(file.ioResult);
 
-  // Only the first character counts, so the read stops there: the rest of the
-  // line is never fetched, and a turn file that never ends (a device such as
-  // /dev/zero or /dev/full) cannot keep the run waiting. The file is closed
-  // next, so nothing needs skipping.
+  // Only the first character counts, so the line is read no further: what
+  // follows could not change the side, and a turn file that never ends (a
+  // device such as /dev/zero) cannot hold the run up.
   file.ReadLine(state.line, 1);
   IoCheck(file.ioResult);
   // An empty first line fails the index check here.
