@@ -44,7 +44,8 @@ std::string RenderSvg(const RunState& state, Move chosen) {
                     Attr("height", side + kTitle) + " font-family=\"sans-serif\">\n";
   svg += "<rect width=\"100%\" height=\"100%\" fill=\"#f4f1ea\"/>\n";
   svg += "<text x=\"" + std::to_string(kMargin) + "\" y=\"17\" font-size=\"14\">fiverow plays " +
-         std::string(1, StoneCharOf(state.ownCode)) + "; chosen move " + tools::CellText(chosen) +
+         std::string(1, StoneCharOf(state.ownCode)) +
+         (state.ownCode == kCodeO ? " (white)" : " (black)") + "; chosen move " + tools::CellText(chosen) +
          " (score " + std::to_string(state.scoreGrid.cell(chosen.x, chosen.y)) + ")</text>\n";
   const int top = kTitle + kMargin;
   for (Int32 i = 0; i < kPlaySize; ++i) {

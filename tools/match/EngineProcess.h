@@ -25,8 +25,9 @@ struct RunOutcome {
 RunOutcome RunEngineProcess(const std::vector<std::string>& argv, const std::string& folder,
                             double limitSeconds);
 
-// Makes SIGINT, SIGTERM and SIGHUP stop the current engine and the match
-// instead of killing the referee outright.
+// Makes SIGINT, SIGTERM, SIGHUP and SIGPIPE (output closed) stop the current
+// engine and the match, so that the engines' folders are removed, instead of
+// killing the referee outright.
 void CatchStopSignals();
 bool StopRequested();
 

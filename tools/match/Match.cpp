@@ -187,6 +187,7 @@ int RunMatch(const MatchOptions& options, std::ostream& out, std::ostream& err) 
     OpeningSource openings(options.seed.value_or(1));
     Opening opening = options.opening.value_or(Opening{});
     for (int game = 1; game <= options.games; ++game) {
+      if (StopRequested()) throw Interrupted();
       GameSetup setup;
       if (options.RandomOpenings() && game % 2 == 1) opening = openings.Next();
       setup.opening = opening;
