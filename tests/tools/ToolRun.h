@@ -19,6 +19,11 @@ struct ToolResult {
 ToolResult RunTool(const std::vector<std::string>& argv, const std::string& folder = "",
                    const std::map<std::string, std::string>& env = {});
 
+// The same with stdout and stderr both on a new pseudo-terminal; `out` holds
+// everything the terminal showed.
+ToolResult RunToolOnTerminal(const std::vector<std::string>& argv, const std::string& folder = "",
+                             const std::map<std::string, std::string>& env = {});
+
 // A fresh temporary folder, removed with everything in it at the end.
 class TempFolder {
  public:
