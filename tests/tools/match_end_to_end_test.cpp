@@ -75,7 +75,7 @@ TEST(MatchGames, TheEngineIsToldWhichSideItPlays) {
   const ToolResult result =
       Match(tmp, {"--show", "none", "--opening", kQuickWin});
   EXPECT_EQ(result.status, 0) << result.err;
-  EXPECT_TRUE(Contains(result.out, "A wins: A (x) made five in a row with 4,10 after 1 moves")) << result.out;
+  EXPECT_TRUE(Contains(result.out, "A wins: A (x) made five in a row with 4,10 after 1 move")) << result.out;
 }
 
 TEST(MatchGames, ShowEachPrintsEveryMove) {
@@ -91,7 +91,7 @@ TEST(MatchFaults, AnOccupiedCellLoses) {
   const TempFolder tmp;
   const ToolResult result = Match(tmp, {"--show", "none", kEngine, Mode("occupied")});
   EXPECT_EQ(result.status, 0) << result.err;
-  EXPECT_TRUE(Contains(result.out, "A wins: B (o) played 10,10, an occupied cell after 1 moves"))
+  EXPECT_TRUE(Contains(result.out, "A wins: B (o) played 10,10, an occupied cell after 1 move"))
       << result.out;
 }
 
@@ -121,7 +121,7 @@ TEST(MatchFaults, ANonZeroExitLosesAndItsReportIsShown) {
   const TempFolder tmp;
   const ToolResult result = Match(tmp, {"--show", "none", kEngine, Mode("fail")});
   EXPECT_EQ(result.status, 0) << result.err;
-  EXPECT_TRUE(Contains(result.out, "A wins: B (o) exited with status 1 after 1 moves")) << result.out;
+  EXPECT_TRUE(Contains(result.out, "A wins: B (o) exited with status 1 after 1 move")) << result.out;
   EXPECT_TRUE(Contains(result.out, "    | engine failure: cannot think\n")) << result.out;
 }
 
@@ -132,7 +132,7 @@ TEST(MatchFaults, ProcessesLeftBehindByAMoveAreKilled) {
                                         Mode("occupied"), Mode("straggler " + pidFile)});
   EXPECT_EQ(result.status, 0) << result.err;
   // The straggler plays 1,0 legally, then the other engine plays 0,0.
-  EXPECT_TRUE(Contains(result.out, "B wins: A (x) played 0,0, an occupied cell after 1 moves")) << result.out;
+  EXPECT_TRUE(Contains(result.out, "B wins: A (x) played 0,0, an occupied cell after 1 move")) << result.out;
   const std::vector<int> pids = PidsIn(pidFile);
   ASSERT_EQ(pids.size(), 2u);
   EXPECT_TRUE(AllGoneSoon(pids));

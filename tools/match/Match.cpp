@@ -43,6 +43,10 @@ std::string Milliseconds(double seconds) {
   return text;
 }
 
+std::string MovesText(std::size_t count) {
+  return std::to_string(count) + (count == 1 ? " move" : " moves");
+}
+
 std::string Indented(const std::string& text) {
   std::string shown;
   std::istringstream lines(text);
@@ -119,7 +123,7 @@ class MatchView final : public GameObserver {
     } else {
       out_ << "draw";
     }
-    out_ << ": " << result.reason << " after " << result.moves.size() << " moves\n";
+    out_ << ": " << result.reason << " after " << MovesText(result.moves.size()) << "\n";
     if (!result.engineOutput.empty()) out_ << Indented(result.engineOutput);
     out_ << std::flush;
   }
@@ -254,7 +258,7 @@ int ReplayGame(const std::string& file, Show show, std::ostream& out, std::ostre
   }
   if (show == Show::End) out << RenderBoard(position, last, colour);
   out << "result: " << ResultText(record->winner) << ": " << record->reason << " after "
-      << record->moves.size() << " moves\n";
+      << MovesText(record->moves.size()) << "\n";
   return 0;
 }
 
