@@ -177,7 +177,8 @@ TEST(HeatPictures, MarkTheChosenMoveAndShowEveryStone) {
   EXPECT_TRUE(svg.starts_with("<svg "));
   EXPECT_TRUE(svg.ends_with("</svg>\n"));
   EXPECT_EQ(svg.find("<circle", svg.find("<circle", svg.find("<circle") + 1) + 1), std::string::npos);
-  EXPECT_NE(svg.find(">" + std::to_string(state->scoreGrid.cell(chosen.x, chosen.y)) + "<"), std::string::npos);
+  const std::string chosenScore = std::to_string(state->scoreGrid.cell(chosen.x, chosen.y));
+  EXPECT_NE(svg.find('>' + chosenScore + '<'), std::string::npos);
 }
 
 TEST(HeatPictures, LevelsRiseWithTheScore) {

@@ -21,15 +21,13 @@ TEST(TerminalOutput, TheRefereeColoursTheBoardOnlyOnATerminalWithoutNoColor) {
   EXPECT_EQ(terminal.status, 0) << terminal.out;
   EXPECT_TRUE(HasEscapes(terminal.out)) << terminal.out;
 
-  std::map<std::string, std::string> noColour = env;
-  noColour["NO_COLOR"] = "1";
+  const std::map<std::string, std::string> noColour = {{"TMPDIR", tmp.path()}, {"NO_COLOR", "1"}};
   const ToolResult plainTerminal = RunToolOnTerminal(args, tmp.path(), noColour);
   EXPECT_EQ(plainTerminal.status, 0);
   EXPECT_FALSE(HasEscapes(plainTerminal.out)) << plainTerminal.out;
   EXPECT_NE(plainTerminal.out.find("[x]"), std::string::npos) << plainTerminal.out;
 
-  std::map<std::string, std::string> colourAllowed = env;
-  colourAllowed["NO_COLOR"] = "";
+  const std::map<std::string, std::string> colourAllowed = {{"TMPDIR", tmp.path()}, {"NO_COLOR", ""}};
   const ToolResult file = RunTool(args, tmp.path(), colourAllowed);
   EXPECT_FALSE(HasEscapes(file.out)) << file.out;
 }

@@ -39,7 +39,10 @@ std::string RenderHeatMap(const RunState& state, Move chosen, bool colour) {
   const Int32 highest = HighestScore(state);
   const std::size_t width = std::to_string(highest).size();
   std::string text = "   ";
-  for (Int32 x = 0; x < kPlaySize; ++x) text += " " + Padded(std::to_string(x), width);
+  for (Int32 x = 0; x < kPlaySize; ++x) {
+    text += ' ';
+    text += Padded(std::to_string(x), width);
+  }
   text += '\n';
   for (Int32 y = 0; y < kPlaySize; ++y) {
     text += Padded(std::to_string(y), 3);

@@ -167,7 +167,7 @@ int RunMatch(const MatchOptions& options, std::ostream& out, std::ostream& err) 
   try {
     const std::string here = CurrentFolder();
     for (int i = 0; i < 2; ++i) {
-      engines[i].label = i == 0 ? "A" : "B";
+      engines[i].label = std::string(1, static_cast<char>('A' + i));
       engines[i].command = i < static_cast<int>(options.engineCommands.size())
                                ? options.engineCommands[static_cast<std::size_t>(i)]
                                : DefaultEngine();
