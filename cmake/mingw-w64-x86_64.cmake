@@ -15,3 +15,9 @@ set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
 set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
+
+# fiverow.exe runs on the build machine under wine, for the end-to-end suite.
+find_program(FIVEROW_WINE NAMES wine wine64)
+if(FIVEROW_WINE)
+  set(CMAKE_CROSSCOMPILING_EMULATOR ${FIVEROW_WINE})
+endif()
