@@ -7,6 +7,10 @@
 // match referees, so for the time of the call it installs a top-level filter
 // that leaves the failure to the program: the system filter then hands it back
 // at once, and only a debugger that is already attached can take it.
+
+// Before <windows.h>, whose FormatMessage macro would rename fiverow's own.
+#include "runtime/UnhandledFailure.h"
+
 #ifndef WIN32_LEAN_AND_MEAN
 #define WIN32_LEAN_AND_MEAN
 #endif
@@ -14,8 +18,6 @@
 #define NOMINMAX
 #endif
 #include <windows.h>
-
-#include "runtime/UnhandledFailure.h"
 
 namespace fiverow {
 
