@@ -8,7 +8,7 @@
    end of the wait for it; the restore is not timed. The order alternates
    (PROGRAM first on even rounds, FLOOR first on odd ones) so neither gets a
    steady advantage from the other's cache effects. */
-#define _POSIX_C_SOURCE 200809L
+#define _XOPEN_SOURCE 700
 #include <errno.h>
 #include <fcntl.h>
 #include <spawn.h>
@@ -113,9 +113,11 @@ int main(int argc, char **argv) {
     fprintf(stderr, "fiverow-process-timer: RUNS must be at least 1\n");
     return 2;
   }
-  const char *programs[2] = {argv[3], argv[4]};
+  /* Full paths, since the runs happen in DIR. */
+  const char *programs[2];
   for (int i = 0; i < 2; ++i) {
-    if (access(programs[i], X_OK) != 0) Fail(programs[i]);
+    programs[i] = realpath(argv[3 + i], NULL);
+    if (programs[i] == NULL || access(programs[i], X_OK) != 0) Fail(argv[3 + i]);
   }
   if (chdir(argv[2]) != 0) Fail(argv[2]);
   SaveTurnFile();

@@ -4,7 +4,8 @@
 # that its failure path (an exception up to main) works in that build.
 #
 # usage: cmake -DFIVEROW=<executable> -DPOSITION_DIR=<dir with the .dat files>
-#              -DWORK_DIR=<scratch dir> -P executable_run_test.cmake
+#              -DWORK_DIR=<scratch dir> [-DEMULATOR=<runner>] -P executable_run_test.cmake
+# EMULATOR runs the executable when it is built for another platform.
 
 get_filename_component(module "${FIVEROW}" NAME)
 file(REMOVE_RECURSE "${WORK_DIR}")
@@ -12,7 +13,7 @@ file(MAKE_DIRECTORY "${WORK_DIR}")
 
 # A valid position: status 0, nothing on the console, a move in Tah.dat.
 file(COPY "${POSITION_DIR}/Plocha.dat" "${POSITION_DIR}/Tah.dat" DESTINATION "${WORK_DIR}")
-execute_process(COMMAND "${FIVEROW}" WORKING_DIRECTORY "${WORK_DIR}"
+execute_process(COMMAND ${EMULATOR} "${FIVEROW}" WORKING_DIRECTORY "${WORK_DIR}"
                 RESULT_VARIABLE status OUTPUT_VARIABLE out ERROR_VARIABLE err)
 if(NOT status EQUAL 0)
   message(FATAL_ERROR "a valid run ended with status ${status}")
@@ -20,7 +21,7 @@ endif()
 if(NOT out STREQUAL "")
   message(FATAL_ERROR "a valid run wrote to standard output: ${out}")
 endif()
-if(NOT err STREQUAL "")
+if(NOT EMULATOR AND NOT err STREQUAL "")  # a runner may talk on stderr
   message(FATAL_ERROR "a valid run wrote to standard error: ${err}")
 endif()
 file(READ "${WORK_DIR}/Tah.dat" move)
@@ -33,7 +34,7 @@ file(REMOVE "${WORK_DIR}/Plocha.dat")
 # The output goes through a file, read as hex as well, so that its exact bytes
 # are checked (CMake turns CR LF into LF when it reads text).
 file(WRITE "${WORK_DIR}/Tah.dat" "o\r\n")
-execute_process(COMMAND "${FIVEROW}" WORKING_DIRECTORY "${WORK_DIR}" RESULT_VARIABLE status
+execute_process(COMMAND ${EMULATOR} "${FIVEROW}" WORKING_DIRECTORY "${WORK_DIR}" RESULT_VARIABLE status
                 OUTPUT_FILE "${WORK_DIR}/stdout" ERROR_FILE "${WORK_DIR}/stderr")
 file(READ "${WORK_DIR}/stdout" out)
 file(READ "${WORK_DIR}/stdout" out_hex HEX)
@@ -41,7 +42,7 @@ file(READ "${WORK_DIR}/stderr" err)
 if(NOT status EQUAL 1)
   message(FATAL_ERROR "a failed run ended with status ${status}")
 endif()
-if(NOT err STREQUAL "")
+if(NOT EMULATOR AND NOT err STREQUAL "")  # a runner may talk on stderr
   message(FATAL_ERROR "a failed run wrote to standard error: ${err}")
 endif()
 set(hex "[0-9A-F]")
