@@ -8,7 +8,7 @@
 
 #include <array>
 #include <cstdint>
-#include <source_location>
+#include "runtime/SourceSite.h"
 
 #include "engine/UTypes.h"
 #include "runtime/Checked.h"
@@ -31,7 +31,7 @@ struct Line {
   // The character at 1-based `position` (at most 20), index-checked against the
   // line's length.
   constexpr char At(std::int64_t position,
-                    const std::source_location& where = std::source_location::current()) const {
+                    const SourceSite& where = SourceSite::current()) const {
     CheckCharIndex(position, length, where);
     return kept[static_cast<std::size_t>(position - 1)];
   }

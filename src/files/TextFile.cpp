@@ -50,9 +50,9 @@ bool TextFile::Fill() {
   return true;
 }
 
-void TextFile::ReadLine(Line& line) {
+void TextFile::ReadLine(Line& line, std::int64_t maxLength) {
   line.Clear();
-  while (Fill()) {
+  while (line.length < maxLength && Fill()) {
     const char c = buffer_[next_];
     if (c == kLf) return;  // left for SkipLine
     ++next_;

@@ -8,6 +8,7 @@
 
 #include <array>
 #include <cstddef>
+#include <cstdint>
 #include <string_view>
 
 #include "files/Line.h"
@@ -29,8 +30,9 @@ class TextFile {
   void OpenForWrite(const char* name);
 
   // Reads one line into `line`: every byte up to the next LF or the end of the
-  // file, with every CR left out.
-  void ReadLine(Line& line);
+  // file, with every CR left out. With `maxLength`, stops as soon as the line
+  // holds that many characters and leaves the rest unread.
+  void ReadLine(Line& line, std::int64_t maxLength = INT64_MAX);
   // Skips to the start of the next line: through the next LF, or to the end.
   void SkipLine();
 

@@ -10,8 +10,10 @@ void ReadTurn(RunState& state) {
   file.OpenForRead(kTurnFileName);
   IoCheck(file.ioResult);
 
-  file.ReadLine(state.line);
-  file.SkipLine();
+  // Only the first character counts, so the line is read no further: what
+  // follows could not change the side, and a turn file that never ends (a
+  // device such as /dev/zero) cannot hold the run up.
+  file.ReadLine(state.line, 1);
   IoCheck(file.ioResult);
   // An empty first line fails the index check here.
   state.ownCode = OwnCodeOf(state.line.At(1));

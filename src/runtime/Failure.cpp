@@ -6,7 +6,7 @@
 
 namespace fiverow {
 
-void Raise(FailureKind kind, Int32 ioCode, const std::source_location& where) {
+void Raise(FailureKind kind, Int32 ioCode, const SourceSite& where) {
   throw RunFailure{kind, ioCode, LocationOf(where)};
 }
 

@@ -2,7 +2,7 @@
 #pragma once
 
 #include <cstdint>
-#include <source_location>
+#include "runtime/SourceSite.h"
 
 #include "engine/UTypes.h"
 
@@ -19,7 +19,7 @@ enum class FailureKind : std::uint8_t {
 // and column of the check. The same check always yields the same value.
 using CheckLocation = std::uint32_t;
 
-constexpr CheckLocation LocationOf(const std::source_location& where) {
+constexpr CheckLocation LocationOf(const SourceSite& where) {
   // FNV-1a over the file's last path component, then the line and column.
   const char* name = where.file_name();
   for (const char* p = name; *p != '\0'; ++p) {
@@ -46,7 +46,7 @@ struct RunFailure {
 };
 
 [[noreturn]] void Raise(FailureKind kind, Int32 ioCode,
-                        const std::source_location& where);
+                        const SourceSite& where);
 
 // The kind's name as the report prints it, e.g. "ERangeError".
 const char* KindName(FailureKind kind);

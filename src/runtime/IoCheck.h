@@ -1,7 +1,7 @@
 // The I/O check that follows every file step.
 #pragma once
 
-#include <source_location>
+#include "runtime/SourceSite.h"
 
 #include "runtime/Failure.h"
 #include "runtime/FileSystem.h"
@@ -11,7 +11,7 @@ namespace fiverow {
 // Passes when no file step failed since the last check; otherwise resets the
 // I/O result and raises EInOutError with its code.
 inline void IoCheck(IoCode& ioResult,
-                    const std::source_location& where = std::source_location::current()) {
+                    const SourceSite& where = SourceSite::current()) {
   if (ioResult == io::kOk) return;
   const IoCode code = ioResult;
   ioResult = io::kOk;

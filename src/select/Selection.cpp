@@ -19,7 +19,7 @@ Move SelectMove(RunState& state) {
       }
     }
   }
-  if (!found) Raise(FailureKind::EBoardFull, 0, std::source_location::current());
+  if (!found) Raise(FailureKind::EBoardFull, 0, SourceSite::current());
   if (state.emptyCount == kPlayCells) return kOpeningMove;
   return best;
 }

@@ -1,0 +1,386 @@
+#!/usr/bin/env bash
+# End-to-end golden tests: each case runs the engine once in a fresh
+# directory and pins its standard output, standard error, exit status and the
+# bytes of Tah.dat afterwards.
+#
+# Usage: golden.sh ENGINE_COMMAND...
+#   e.g. golden.sh build/dev/fiverow
+#        golden.sh wine64 build/windows/fiverow.exe
+# The engine's module name is the last word of the command. Cases that need
+# Linux facilities (/dev/full, chattr, setpriv) run only for a Linux engine;
+# cases that need Windows ones only for a .exe.
+set -u
+
+(($#)) || { echo "usage: $0 ENGINE_COMMAND..." >&2; exit 2; }
+engine=("$@")
+engine_path=${engine[-1]}
+[[ $engine_path == /* ]] || engine_path=$PWD/$engine_path
+engine[-1]=$engine_path
+module=${engine_path##*/}
+if [[ $module == *.exe ]]; then platform=windows; else platform=linux; fi
+here=$(cd "$(dirname "$0")" && pwd)
+
+work_root=$(mktemp -d)
+chmod 755 "$work_root"
+trap 'chattr -R -i "$work_root" 2>/dev/null; rm -rf "$work_root"' EXIT
+
+passed=0 failed=0 skipped=0
+case_dir= case_failed=
+
+# ---- building inputs -------------------------------------------------------
+
+# position [CH:X,Y ...]: 20 rows of '-' with the given stones, CR LF ends.
+position() {
+  local -a rows
+  local y stone ch xy x row
+  for ((y = 0; y < 20; y++)); do rows[y]='--------------------'; done
+  for stone in "$@"; do
+    ch=${stone%%:*} xy=${stone#*:}
+    x=${xy%,*} y=${xy#*,}
+    row=${rows[y]}
+    rows[y]="${row:0:x}${ch}${row:x+1}"
+  done
+  printf '%s\r\n' "${rows[@]}"
+}
+
+# The traced opening: three own stones in row 10; the move is 7,10.
+trace_position() { position x:8,10 x:9,10 x:10,10; }
+
+# ---- running and checking --------------------------------------------------
+
+run_engine() { # run_engine [ARGS...]: runs in the case directory
+  (cd "$case_dir" && "${engine[@]}" "$@" >stdout 2>stderr </dev/null)
+  status=$?
+}
+
+fail() {
+  case_failed=1
+  printf '    %s\n' "$@"
+}
+
+expect_status() { [[ $status == "$1" ]] || fail "exit status $status, expected $1"; }
+
+# expect_bytes FILE EXPECTED: the file holds exactly EXPECTED (printf format).
+expect_bytes() {
+  local file=$case_dir/$1
+  if [[ ! -e $file && ! -L $file ]]; then fail "$1 is missing"; return; fi
+  if ! cmp -s "$file" <(printf "$2"); then
+    fail "$1 differs; expected then actual:" \
+      "$(printf "$2" | od -An -c | head -5)" "$(od -An -c "$file" | head -5)"
+  fi
+}
+
+expect_silent() {
+  expect_bytes stdout ''
+  expect_bytes stderr ''
+}
+
+# expect_report KIND MESSAGE: the two-line failure report, any location.
+expect_report() {
+  local actual=$case_dir/stdout
+  local first
+  first=$(head -c 200 "$actual" | head -n 1)
+  if [[ ! $first =~ \ at\ [0-9A-F]{8}\.$ ]]; then
+    fail "no 8-digit upper-case hex location in: $first"
+  fi
+  sed -E 's/ at [0-9A-F]{8}\./ at ########./' "$actual" >"$case_dir/stdout.masked"
+  if ! cmp -s "$case_dir/stdout.masked" \
+    <(printf 'Exception %s in module %s at ########.\n%s.\r\n' "$1" "$module" "$2"); then
+    fail "report differs:" "$(od -An -c "$actual" | head -8)"
+  fi
+  expect_bytes stderr ''
+}
+
+location() { sed -nE '1s/.* at ([0-9A-F]{8})\.$/\1/p' "$case_dir/stdout"; }
+
+new_case() {
+  case_dir=$work_root/$1
+  mkdir -p "$case_dir"
+  chmod 755 "$case_dir"
+}
+
+run_case() { # run_case NAME [linux|windows]
+  local name=$1 only=${2:-}
+  if [[ -n $only && $only != "$platform" ]]; then
+    printf 'skip  %s (%s only)\n' "$name" "$only"
+    skipped=$((skipped + 1))
+    return
+  fi
+  case_failed=
+  new_case "$name"
+  "case_$name"
+  if [[ -n $case_failed ]]; then
+    printf 'FAIL  %s\n' "$name"
+    failed=$((failed + 1))
+  else
+    printf 'ok    %s\n' "$name"
+    passed=$((passed + 1))
+  fi
+}
+
+# ---- cases: successful runs ------------------------------------------------
+
+case_good_run() {
+  trace_position >"$case_dir/Plocha.dat"
+  printf 'o\r\n' >"$case_dir/Tah.dat"
+  run_engine
+  expect_status 0
+  expect_silent
+  expect_bytes Tah.dat '7,10'
+}
+
+case_lf_line_ends_and_no_final_line_end() {
+  trace_position | tr -d '\r' | head -c -1 >"$case_dir/Plocha.dat"
+  printf 'o' >"$case_dir/Tah.dat"
+  run_engine
+  expect_status 0
+  expect_silent
+  expect_bytes Tah.dat '7,10'
+}
+
+case_empty_board_opens_in_the_centre() {
+  position >"$case_dir/Plocha.dat"
+  printf 'x\r\n' >"$case_dir/Tah.dat"
+  run_engine
+  expect_status 0
+  expect_silent
+  expect_bytes Tah.dat '10,10'
+}
+
+# A turn file still holding the last move plays the "o" stones: both sides
+# have an open four, and the engine completes the "o" five.
+case_previous_move_in_turn_file_plays_o() {
+  position o:4,4 o:5,4 o:6,4 o:7,4 x:10,15 x:11,15 x:12,15 x:13,15 \
+    >"$case_dir/Plocha.dat"
+  printf '7,10' >"$case_dir/Tah.dat"
+  run_engine
+  expect_status 0
+  expect_silent
+  expect_bytes Tah.dat '3,4'
+}
+
+case_arguments_are_ignored() {
+  trace_position >"$case_dir/Plocha.dat"
+  printf 'o\n' >"$case_dir/Tah.dat"
+  run_engine --help Plocha.dat 1,1
+  expect_status 0
+  expect_silent
+  expect_bytes Tah.dat '7,10'
+}
+
+case_same_files_same_move() {
+  position x:3,3 o:4,4 x:5,5 o:6,6 x:3,4 o:12,12 >"$case_dir/Plocha.dat"
+  printf 'x' >"$case_dir/Tah.dat"
+  run_engine
+  cp "$case_dir/Tah.dat" "$case_dir/first"
+  printf 'x' >"$case_dir/Tah.dat"
+  run_engine
+  expect_status 0
+  expect_bytes Tah.dat "$(cat "$case_dir/first")"
+}
+
+# ---- cases: bad input ------------------------------------------------------
+
+case_missing_position_file() {
+  printf 'o\r\n' >"$case_dir/Tah.dat"
+  run_engine
+  expect_status 1
+  expect_report EInOutError 'File not found'
+  expect_bytes Tah.dat 'o\r\n'
+}
+
+case_missing_turn_file() {
+  trace_position >"$case_dir/Plocha.dat"
+  run_engine
+  expect_status 1
+  expect_report EInOutError 'File not found'
+  [[ ! -e $case_dir/Tah.dat ]] || fail "Tah.dat was created"
+}
+
+case_position_of_19_lines() {
+  trace_position | head -n 19 >"$case_dir/Plocha.dat"
+  printf 'o\r\n' >"$case_dir/Tah.dat"
+  run_engine
+  expect_status 1
+  expect_report ERangeError 'Range check error'
+  expect_bytes Tah.dat 'o\r\n'
+}
+
+case_short_fifth_line() {
+  trace_position | sed '5s/^-//' >"$case_dir/Plocha.dat"
+  printf 'o\r\n' >"$case_dir/Tah.dat"
+  run_engine
+  expect_status 1
+  expect_report ERangeError 'Range check error'
+  expect_bytes Tah.dat 'o\r\n'
+}
+
+case_empty_turn_file() {
+  trace_position >"$case_dir/Plocha.dat"
+  : >"$case_dir/Tah.dat"
+  run_engine
+  expect_status 1
+  expect_report ERangeError 'Range check error'
+  expect_bytes Tah.dat ''
+}
+
+case_position_file_is_a_directory() {
+  mkdir "$case_dir/Plocha.dat"
+  printf 'o\r\n' >"$case_dir/Tah.dat"
+  run_engine
+  expect_status 1
+  expect_report EInOutError 'File access denied'
+  expect_bytes Tah.dat 'o\r\n'
+}
+
+# Failures at different checks report different locations; the same check
+# always reports the same one.
+case_locations_tell_checks_apart() {
+  printf 'o\r\n' >"$case_dir/Tah.dat"
+  run_engine
+  local missing_first missing_again short_line empty_turn
+  missing_first=$(location)
+  run_engine
+  missing_again=$(location)
+  trace_position | head -n 19 >"$case_dir/Plocha.dat"
+  run_engine
+  short_line=$(location)
+  trace_position >"$case_dir/Plocha.dat"
+  : >"$case_dir/Tah.dat"
+  run_engine
+  empty_turn=$(location)
+  [[ -n $missing_first && $missing_first == "$missing_again" ]] ||
+    fail "same check, locations '$missing_first' and '$missing_again'"
+  local -A seen=([$missing_first]=1 [$short_line]=1 [$empty_turn]=1)
+  ((${#seen[@]} == 3)) ||
+    fail "locations not distinct: $missing_first $short_line $empty_turn"
+}
+
+# ---- cases: the move never goes to an occupied cell ------------------------
+
+# Every cell but (10, 10) holds a stone, laid so that no line of three of a
+# kind exists: the lone empty cell scores 0, as does every occupied cell. The
+# move is that empty cell, never the occupied (0, 0).
+full_but_centre() {
+  local y x line
+  for ((y = 0; y < 20; y++)); do
+    line=
+    for ((x = 0; x < 20; x++)); do
+      if ((x == 10 && y == 10)); then line+='-'
+      elif (((x / 2 + y) % 2)); then line+='o'
+      else line+='x'; fi
+    done
+    printf '%s\r\n' "$line"
+  done
+}
+
+case_lone_empty_cell_scoring_zero_is_played() {
+  full_but_centre >"$case_dir/Plocha.dat"
+  printf 'o\r\n' >"$case_dir/Tah.dat"
+  run_engine
+  expect_status 0
+  expect_silent
+  expect_bytes Tah.dat '10,10'
+}
+
+case_full_board_is_a_failure() {
+  full_but_centre | sed '11s/-/x/' >"$case_dir/Plocha.dat"
+  printf 'o\r\n' >"$case_dir/Tah.dat"
+  run_engine
+  expect_status 1
+  expect_report EBoardFull 'Board is full'
+  expect_bytes Tah.dat 'o\r\n'
+}
+
+# ---- cases: the move cannot be written -------------------------------------
+
+# run_engine_unprivileged: runs the engine so that file permissions apply to
+# it even when the suite runs as root (as user nobody, from a copy of the
+# engine that nobody may execute).
+run_engine_unprivileged() {
+  if ((EUID != 0)); then
+    run_engine
+    return
+  fi
+  cp "$engine_path" "$case_dir/$module"
+  chmod 755 "$case_dir/$module"
+  (cd "$case_dir" && setpriv --reuid=nobody --regid=nogroup --clear-groups \
+    "./$module" >stdout 2>stderr </dev/null)
+  status=$?
+  rm -f "$case_dir/$module"
+}
+
+case_unreadable_position_file() {
+  trace_position >"$case_dir/Plocha.dat"
+  printf 'o\r\n' >"$case_dir/Tah.dat"
+  chmod 600 "$case_dir/Plocha.dat"
+  chmod 666 "$case_dir/Tah.dat"
+  run_engine_unprivileged
+  expect_status 1
+  expect_report EInOutError 'File access denied'
+  expect_bytes Tah.dat 'o\r\n'
+}
+
+case_unreadable_turn_file() {
+  trace_position >"$case_dir/Plocha.dat"
+  printf 'o\r\n' >"$case_dir/Tah.dat"
+  chmod 644 "$case_dir/Plocha.dat"
+  chmod 600 "$case_dir/Tah.dat"
+  run_engine_unprivileged
+  expect_status 1
+  expect_report EInOutError 'File access denied'
+  expect_bytes Tah.dat 'o\r\n'
+}
+
+# Tah.dat is made really unwritable even for root: immutable where the file
+# system allows it, else the engine runs unprivileged.
+case_read_only_turn_file() {
+  trace_position >"$case_dir/Plocha.dat"
+  printf 'o\r\n' >"$case_dir/Tah.dat"
+  chmod 644 "$case_dir/Plocha.dat"
+  chmod 444 "$case_dir/Tah.dat"
+  if ((EUID == 0)) && chattr +i "$case_dir/Tah.dat" 2>/dev/null; then
+    run_engine
+    chattr -i "$case_dir/Tah.dat"
+  else
+    run_engine_unprivileged
+  fi
+  expect_status 1
+  expect_report EInOutError 'File access denied'
+  expect_bytes Tah.dat 'o\r\n'
+}
+
+case_turn_file_on_a_full_device() {
+  trace_position >"$case_dir/Plocha.dat"
+  ln -s /dev/full "$case_dir/Tah.dat"
+  run_engine
+  expect_status 1
+  expect_report EInOutError 'I/O error 112'
+}
+
+# ---- main ------------------------------------------------------------------
+
+echo "engine: ${engine[*]} (module $module, $platform)"
+run_case good_run
+run_case lf_line_ends_and_no_final_line_end
+run_case empty_board_opens_in_the_centre
+run_case previous_move_in_turn_file_plays_o
+run_case arguments_are_ignored
+run_case same_files_same_move
+run_case missing_position_file
+run_case missing_turn_file
+run_case position_of_19_lines
+run_case short_fifth_line
+run_case empty_turn_file
+run_case position_file_is_a_directory
+run_case locations_tell_checks_apart
+run_case lone_empty_cell_scoring_zero_is_played
+run_case full_board_is_a_failure
+run_case unreadable_position_file linux
+run_case unreadable_turn_file linux
+run_case read_only_turn_file linux
+run_case turn_file_on_a_full_device linux
+[[ -f $here/golden_windows.sh && $platform == windows ]] && source "$here/golden_windows.sh"
+
+echo "golden: $passed passed, $failed failed, $skipped skipped"
+((failed == 0))
