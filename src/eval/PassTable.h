@@ -11,6 +11,8 @@
 
 #include <array>
 #include <cstdint>
+#include <span>
+#include <utility>
 
 #include "eval/FiveBonus.h"
 #include "eval/PatternRow.h"
@@ -28,7 +30,11 @@ struct PassOutcome {
 };
 
 inline constexpr Int32 kStoneKinds = 3;  // empty, the examined code, the other code
-inline constexpr Int32 kProbeCases = 729;  // kStoneKinds ^ kProbeCount
+inline constexpr Int32 kProbeCases = [] {  // kStoneKinds ^ kProbeCount = 729
+  Int32 cases = 1;
+  for (std::size_t i = 0; i < kProbeCount; ++i) cases = CheckedMul(cases, kStoneKinds);
+  return cases;
+}();
 inline constexpr Int32 kPassCases = 2 * kProbeCases;
 
 // The case of a pass: the own flag is the leading base-3 digit (0 or 1), then
@@ -64,8 +70,8 @@ constexpr ProbeCells CellsOfNumber(Int32 number) {
   return cells;
 }
 
-// [examined code - 1][cells number] -> the case of a pass of the other code's
-// side (own flag 0); an own pass adds kProbeCases.
+// [examined code - 1][cells number] -> the probes' part of the case, that is
+// the case with the own flag 0; an own pass adds kProbeCases.
 using ProbeCaseTable = std::array<std::array<std::int16_t, kProbeCases>, 2>;
 
 constexpr ProbeCaseTable BuildProbeCaseTable() {
@@ -102,16 +108,18 @@ constexpr ProbeStones StonesOfCase(Int32 passCase) {
   return stones;
 }
 
-// One pass by the cascade: tier by tier, each adding its matching rows to
-// Tally (tier 1 through FiveBonus, straight to the score), the pass handing
-// Tally to the score after each tier and ending at the first tier that
-// matched.
-constexpr PassOutcome CascadeOutcome(bool ownCode, const ProbeStones& stones) {
+// What a pass adds given how many rows of each tier match: tier by tier, each
+// adding its matching rows to Tally (tier 1 through FiveBonus, straight to
+// the score), the pass handing Tally to the score after each tier and ending
+// at the first tier that matched.
+using TierMatches = std::array<int, tiers::kCascade.size()>;
+
+constexpr PassOutcome OutcomeOfMatches(bool ownCode, const TierMatches& matches) {
   const Int32 weight = ownCode ? kOwnWeight : kOtherWeight;
   PassOutcome outcome{0, 0};
-  for (const tiers::Tier& tier : tiers::kCascade) {
-    const int matches = MatchCount(MatchTier(tier.rows, stones));
-    for (int i = 0; i < matches; ++i) {
+  for (std::size_t t = 0; t < tiers::kCascade.size(); ++t) {
+    const tiers::Tier& tier = tiers::kCascade[t];
+    for (int i = 0; i < matches[t]; ++i) {
       if (tier.reward == tiers::Reward::FiveBonus) {
         outcome.amount = CheckedAdd(outcome.amount, FiveBonusAmount(ownCode, weight));
         outcome.tally = CheckedAdd(outcome.tally, 1);
@@ -125,16 +133,45 @@ constexpr PassOutcome CascadeOutcome(bool ownCode, const ProbeStones& stones) {
   return outcome;
 }
 
-constexpr std::array<PassOutcome, kPassCases> BuildPassTable() {
+// One pass by the cascade, matching the tier tables with the generic matcher.
+constexpr PassOutcome CascadeOutcome(bool ownCode, const ProbeStones& stones) {
+  TierMatches matches{};
+  for (std::size_t t = 0; t < tiers::kCascade.size(); ++t) {
+    matches[t] = MatchCount(MatchTier(tiers::kCascade[t].rows, stones));
+  }
+  return OutcomeOfMatches(ownCode, matches);
+}
+
+// How many rows of one tier match, for every probe case. Matching does not
+// depend on the own flag. Each tier is a constant evaluation of its own, which
+// keeps each within the compilers' step limits.
+using TierMatchCounts = std::array<std::uint8_t, kProbeCases>;
+
+constexpr TierMatchCounts CountTierMatches(std::span<const PatternRow> rows) {
+  TierMatchCounts counts{};
+  for (Int32 probeCase = 0; probeCase < kProbeCases; ++probeCase) {
+    counts[static_cast<std::size_t>(probeCase)] =
+        static_cast<std::uint8_t>(MatchCount(MatchTier(rows, StonesOfCase(probeCase))));
+  }
+  return counts;
+}
+
+template <std::size_t kTier>
+inline constexpr TierMatchCounts kTierMatchCounts = CountTierMatches(tiers::kCascade[kTier].rows);
+
+template <std::size_t... kTier>
+constexpr std::array<PassOutcome, kPassCases> BuildPassTable(std::index_sequence<kTier...>) {
   std::array<PassOutcome, kPassCases> table{};
   for (Int32 passCase = 0; passCase < kPassCases; ++passCase) {
-    table[static_cast<std::size_t>(passCase)] =
-        CascadeOutcome(OwnCodeOfCase(passCase), StonesOfCase(passCase));
+    const auto probeCase = static_cast<std::size_t>(passCase % kProbeCases);
+    const TierMatches matches{kTierMatchCounts<kTier>[probeCase]...};
+    table[static_cast<std::size_t>(passCase)] = OutcomeOfMatches(OwnCodeOfCase(passCase), matches);
   }
   return table;
 }
 
-inline constexpr std::array<PassOutcome, kPassCases> kPassTable = BuildPassTable();
+inline constexpr std::array<PassOutcome, kPassCases> kPassTable =
+    BuildPassTable(std::make_index_sequence<tiers::kCascade.size()>{});
 
 // Guards on the encoding and the table: a lone own five with the candidate
 // first, and a pass over six empty probes.
