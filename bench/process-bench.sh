@@ -12,6 +12,9 @@ set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 runs="${1:-300}"
 build="${2:-}"
+if ((runs < 200)); then
+  echo "note: fewer than 200 runs of each give a rough median only" >&2
+fi
 
 if [[ -z "$build" ]]; then
   build="$root/build/release"

@@ -52,10 +52,6 @@ void ApplyTier(RunState& state, const tiers::Tier& tier, const ProbeStones& ston
 
 }  // namespace
 
-ProbeCells ReadProbeCells(const RunState& state, Int32 dx, Int32 dy) {
-  return ProbeCellsAt(state.board, state.x, state.y, dx, dy);
-}
-
 ProbeStones ReadProbes(const RunState& state, Int32 dx, Int32 dy) {
   return StonesOf(ProbeCellsAt(state.board, state.x, state.y, dx, dy), state.examinedCode);
 }

@@ -15,11 +15,8 @@ inline constexpr Int32 kOtherWeight = 4;
 // table (eval/PassTable.h).
 void EvaluateBoard(RunState& state);
 
-// The six probe cells of the cell (x, y) of the record along (dx, dy), as the
-// board holds them. Every probe index is checked.
-ProbeCells ReadProbeCells(const RunState& state, Int32 dx, Int32 dy);
-
-// The same six probes seen relative to the record's examined code.
+// The six probes of the cell (x, y) of the record along (dx, dy), seen
+// relative to its examined code. Every probe index is checked.
 ProbeStones ReadProbes(const RunState& state, Int32 dx, Int32 dy);
 
 // One pass at the cell (x, y) for the record's examined code along (dx, dy):
