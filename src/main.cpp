@@ -2,6 +2,7 @@
 // the working directory. Arguments are ignored.
 #include "engine/Driver.h"
 #include "runtime/FailureReport.h"
+#include "runtime/UnhandledFailure.h"
 
 namespace {
 // The run's state, zero-filled at start, lives for the whole process.
@@ -13,6 +14,9 @@ int main() {
     fiverow::RunEngine(gState, fiverow::NativeFileSystem());
     return 0;
   } catch (const fiverow::RunFailure& failure) {
+    // The platform sees the failure first (on Windows: the unhandled-exception
+    // filter); it returns here unless a debugger takes it.
+    fiverow::OfferUnhandledFailure(failure);
     fiverow::WriteFailureReport(failure);
     return 1;
   }

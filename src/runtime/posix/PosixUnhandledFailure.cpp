@@ -1,0 +1,8 @@
+#include "runtime/UnhandledFailure.h"
+
+namespace fiverow {
+
+// POSIX has no unhandled-exception filter: the program always reports.
+void OfferUnhandledFailure(const RunFailure&) {}
+
+}  // namespace fiverow

@@ -1,0 +1,44 @@
+#ifndef WIN32_LEAN_AND_MEAN
+#define WIN32_LEAN_AND_MEAN
+#endif
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#include <windows.h>
+
+#include "runtime/Console.h"
+
+namespace fiverow {
+
+std::string OwnExecutablePath() {
+  // GetModuleFileName truncates silently to the buffer; grow it until the
+  // whole path fits (Windows paths end at 32,767 characters).
+  std::string path(MAX_PATH, '\0');
+  while (path.size() <= 32768) {
+    const DWORD size = static_cast<DWORD>(path.size());
+    const DWORD n = ::GetModuleFileNameA(nullptr, path.data(), size);
+    if (n == 0) return {};
+    if (n < size) {
+      path.resize(n);
+      return path;
+    }
+    path.resize(path.size() * 2);
+  }
+  return {};
+}
+
+void WriteToStandardOutput(std::string_view bytes) {
+  // WriteFile on the handle itself: the bytes go out as they are, with no
+  // code page or line end conversion.
+  const HANDLE out = ::GetStdHandle(STD_OUTPUT_HANDLE);
+  if (out == nullptr || out == INVALID_HANDLE_VALUE) return;
+  while (!bytes.empty()) {
+    const DWORD chunk =
+        static_cast<DWORD>(bytes.size() < 0x10000 ? bytes.size() : 0x10000);
+    DWORD written = 0;
+    if (!::WriteFile(out, bytes.data(), chunk, &written, nullptr) || written == 0) return;
+    bytes.remove_prefix(written);
+  }
+}
+
+}  // namespace fiverow

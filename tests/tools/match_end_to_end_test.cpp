@@ -1,0 +1,258 @@
+// fiverow-match as its users run it: against fiverow and against engines that
+// misbehave, with the right result, reason and exit status every time.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <filesystem>
+#include <sstream>
+#include <thread>
+
+#include "ToolRun.h"
+#include "common/CellText.h"
+
+namespace fiverow::testing {
+namespace {
+
+const std::string kMatch = FIVEROW_MATCH_PATH;
+const std::string kEngine = FIVEROW_ENGINE_PATH;
+const std::string kTestEngine = FIVEROW_TEST_ENGINE_PATH;
+
+// x and o both have four in a row and x moves: the game ends at once.
+const std::string kQuickWin = "5,10 5,15 6,10 6,15 7,10 7,15 8,10 8,15";
+
+std::string Mode(const std::string& mode) { return kTestEngine + " " + mode; }
+
+// Runs the referee with its temporary folders in `tmp`.
+ToolResult Match(const TempFolder& tmp, std::vector<std::string> args) {
+  args.insert(args.begin(), kMatch);
+  return RunTool(args, tmp.path(), {{"TMPDIR", tmp.path()}, {"NO_COLOR", "1"}});
+}
+
+bool Contains(const std::string& text, const std::string& part) {
+  return text.find(part) != std::string::npos;
+}
+
+std::vector<int> PidsIn(const std::string& path) {
+  std::istringstream text(ReadWholeFile(path));
+  std::vector<int> pids;
+  for (int pid; text >> pid;) pids.push_back(pid);
+  return pids;
+}
+
+bool AllGoneSoon(const std::vector<int>& pids) {
+  for (int i = 0; i < 100; ++i) {
+    bool any = false;
+    for (const int pid : pids) any = any || ProcessAlive(pid);
+    if (!any) return true;
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+  return false;
+}
+
+// Only the folder's own temporary entries: the referee leaves none behind.
+int WorkFolders(const TempFolder& tmp) {
+  int count = 0;
+  for (const auto& entry : std::filesystem::directory_iterator(tmp.path())) {
+    if (entry.path().filename().string().starts_with("fiverow-match-")) ++count;
+  }
+  return count;
+}
+
+TEST(MatchGames, SelfPlayByDefaultEndsInFiveAndCleansUp) {
+  const TempFolder tmp;
+  const ToolResult result = Match(tmp, {"--show", "end"});
+  EXPECT_EQ(result.status, 0) << result.err;
+  EXPECT_TRUE(Contains(result.out, "game 1 (x A, o B): ")) << result.out;
+  EXPECT_TRUE(Contains(result.out, "in a row with")) << result.out;
+  EXPECT_TRUE(Contains(result.out, "A: " + kEngine + "\n")) << result.out;
+  EXPECT_EQ(WorkFolders(tmp), 0);
+}
+
+TEST(MatchGames, TheEngineIsToldWhichSideItPlays) {
+  // x and o both have four in a row and x moves: fiverow as x must complete
+  // its own five rather than play for o.
+  const TempFolder tmp;
+  const ToolResult result =
+      Match(tmp, {"--show", "none", "--opening", kQuickWin});
+  EXPECT_EQ(result.status, 0) << result.err;
+  EXPECT_TRUE(Contains(result.out, "A wins: A (x) made five in a row with 4,10 after 1 move")) << result.out;
+}
+
+TEST(MatchGames, ShowEachPrintsEveryMove) {
+  const TempFolder tmp;
+  const ToolResult result = Match(tmp, {"--opening", kQuickWin});
+  EXPECT_EQ(result.status, 0) << result.err;
+  EXPECT_TRUE(Contains(result.out, "game 1, opening:")) << result.out;
+  EXPECT_TRUE(Contains(result.out, "move 1: x (A) 4,10 in ")) << result.out;
+  EXPECT_TRUE(Contains(result.out, " 10 .  .  .  . [x] x  x  x  x ")) << result.out;
+}
+
+TEST(MatchFaults, AnOccupiedCellLoses) {
+  const TempFolder tmp;
+  const ToolResult result = Match(tmp, {"--show", "none", kEngine, Mode("occupied")});
+  EXPECT_EQ(result.status, 0) << result.err;
+  EXPECT_TRUE(Contains(result.out, "A wins: B (o) played 10,10, an occupied cell after 1 move"))
+      << result.out;
+}
+
+TEST(MatchFaults, GarbageLoses) {
+  const TempFolder tmp;
+  const ToolResult result = Match(tmp, {"--show", "none", Mode("garbage"), kEngine});
+  EXPECT_EQ(result.status, 0) << result.err;
+  EXPECT_TRUE(Contains(result.out, "B wins: A (x) wrote \"hello\" instead of a move x,y in 0..19 after 0 moves"))
+      << result.out;
+}
+
+TEST(MatchFaults, RunningOverTheTimeLimitLosesAndIsKilledWithItsChildren) {
+  const TempFolder tmp;
+  const std::string pidFile = tmp / "pids";
+  const ToolResult result =
+      Match(tmp, {"--show", "none", "--time-limit", "0.3", Mode("sleep " + pidFile), kEngine});
+  EXPECT_EQ(result.status, 0) << result.err;
+  EXPECT_TRUE(Contains(result.out, "B wins: A (x) ran over the time limit of 0.3 s")) << result.out;
+  EXPECT_LT(result.seconds, 3.0);
+  const std::vector<int> pids = PidsIn(pidFile);
+  ASSERT_EQ(pids.size(), 2u);
+  EXPECT_TRUE(AllGoneSoon(pids));
+  EXPECT_EQ(WorkFolders(tmp), 0);
+}
+
+TEST(MatchFaults, ANonZeroExitLosesAndItsReportIsShown) {
+  const TempFolder tmp;
+  const ToolResult result = Match(tmp, {"--show", "none", kEngine, Mode("fail")});
+  EXPECT_EQ(result.status, 0) << result.err;
+  EXPECT_TRUE(Contains(result.out, "A wins: B (o) exited with status 1 after 1 move")) << result.out;
+  EXPECT_TRUE(Contains(result.out, "    | engine failure: cannot think\n")) << result.out;
+}
+
+TEST(MatchFaults, ProcessesLeftBehindByAMoveAreKilled) {
+  const TempFolder tmp;
+  const std::string pidFile = tmp / "pids";
+  const ToolResult result = Match(tmp, {"--show", "none", "--opening", "0,0",
+                                        Mode("occupied"), Mode("straggler " + pidFile)});
+  EXPECT_EQ(result.status, 0) << result.err;
+  // The straggler plays 1,0 legally, then the other engine plays 0,0.
+  EXPECT_TRUE(Contains(result.out, "B wins: A (x) played 0,0, an occupied cell after 1 move")) << result.out;
+  const std::vector<int> pids = PidsIn(pidFile);
+  ASSERT_EQ(pids.size(), 2u);
+  EXPECT_TRUE(AllGoneSoon(pids));
+}
+
+TEST(MatchGames, AFullBoardIsADraw) {
+  // A full board without five: x where (x + 2y) mod 4 < 2. The opening leaves
+  // one cell of each side free; the engines fill them.
+  std::string opening;
+  std::vector<Move> xs;
+  std::vector<Move> os;
+  for (Int32 y = 0; y < kPlaySize; ++y) {
+    for (Int32 x = 0; x < kPlaySize; ++x) ((x + 2 * y) % 4 < 2 ? xs : os).push_back({x, y});
+  }
+  xs.pop_back();
+  os.pop_back();
+  for (std::size_t i = 0; i < xs.size(); ++i) {
+    opening += tools::CellText(xs[i]) + " " + tools::CellText(os[i]) + " ";
+  }
+  const TempFolder tmp;
+  const ToolResult result = Match(tmp, {"--show", "none", "--opening", opening});
+  EXPECT_EQ(result.status, 0) << result.err;
+  EXPECT_TRUE(Contains(result.out, "draw: the board is full after 2 moves")) << result.out;
+}
+
+TEST(MatchSeries, SwapsSidesOnEachRandomOpeningAndSumsUp) {
+  const TempFolder tmp;
+  const ToolResult result = Match(tmp, {"--games", "4", "--seed", "5", "--record", "records"});
+  EXPECT_EQ(result.status, 0) << result.err;
+  EXPECT_TRUE(Contains(result.out, "random openings, seed 5")) << result.out;
+  EXPECT_TRUE(Contains(result.out, "game 1 of 4 (x A, o B)")) << result.out;
+  EXPECT_TRUE(Contains(result.out, "game 2 of 4 (x B, o A)")) << result.out;
+  EXPECT_TRUE(Contains(result.out, "engine   wins  draws  losses")) << result.out;
+
+  // Self-play is deterministic: the swapped game is the same game with the
+  // engines' labels exchanged.
+  std::string error;
+  const std::string first = ReadWholeFile(tmp / "records/game-001.txt");
+  const std::string second = ReadWholeFile(tmp / "records/game-002.txt");
+  const auto openingOf = [](const std::string& text) {
+    const std::size_t at = text.find("opening:");
+    return text.substr(at, text.find('\n', at) - at);
+  };
+  EXPECT_EQ(openingOf(first), openingOf(second));
+  EXPECT_EQ(first.substr(first.find("moves:")), second.substr(second.find("moves:")));
+  EXPECT_NE(openingOf(first), openingOf(ReadWholeFile(tmp / "records/game-003.txt")));
+  // The summary: every game was won by someone or drawn.
+  int wins = 0;
+  std::istringstream lines(result.out);
+  for (std::string line; std::getline(lines, line);) {
+    if (line.starts_with("A ") || line.starts_with("B ")) {
+      std::istringstream fields(line.substr(1));
+      int w = 0;
+      fields >> w;
+      wins += w;
+    }
+  }
+  EXPECT_LE(wins, 4);
+  EXPECT_GE(wins, 2);
+}
+
+TEST(MatchRecords, ReplayShowsTheGameAgain) {
+  const TempFolder tmp;
+  const ToolResult played = Match(tmp, {"--show", "end", "--seed", "3", "--record", "records"});
+  ASSERT_EQ(played.status, 0) << played.err;
+  const ToolResult replayed = Match(tmp, {"--replay", "records/game-001.txt", "--show", "end"});
+  EXPECT_EQ(replayed.status, 0) << replayed.err;
+  // The final board is the same.
+  const std::string board = played.out.substr(played.out.find("    0  1  2"));
+  const std::string replayedBoard = replayed.out.substr(replayed.out.find("    0  1  2"));
+  EXPECT_EQ(board.substr(0, board.find("game 1")), replayedBoard.substr(0, replayedBoard.find("result:")));
+  EXPECT_TRUE(Contains(replayed.out, "result: ")) << replayed.out;
+
+  WriteWholeFile(tmp / "broken.txt", "fiverow-match game record\nx: a\n");
+  const ToolResult broken = Match(tmp, {"--replay", "broken.txt"});
+  EXPECT_EQ(broken.status, 1);
+  EXPECT_TRUE(Contains(broken.err, "broken.txt")) << broken.err;
+  EXPECT_EQ(Match(tmp, {"--replay", "missing.txt"}).status, 1);
+}
+
+TEST(MatchUsage, BadUsageExitsWithTwoAndAHint) {
+  const TempFolder tmp;
+  for (const std::vector<std::string>& args :
+       {std::vector<std::string>{"--show", "sometimes"}, {"--games", "0"}, {"--bogus"},
+        {"--opening", "1,1 1,1"}, {"engine 'unclosed"}}) {
+    const ToolResult result = Match(tmp, args);
+    EXPECT_EQ(result.status, 2) << args.front();
+    EXPECT_TRUE(Contains(result.err, "--help")) << result.err;
+    EXPECT_TRUE(result.out.empty()) << result.out;
+  }
+  const ToolResult help = Match(tmp, {"--help"});
+  EXPECT_EQ(help.status, 0);
+  EXPECT_TRUE(Contains(help.out, "Usage: fiverow-match")) << help.out;
+}
+
+TEST(MatchUsage, TheRefereesOwnFailuresExitWithOne) {
+  const TempFolder tmp;
+  const ToolResult noEngine = Match(tmp, {tmp / "no-such-engine"});
+  EXPECT_EQ(noEngine.status, 1);
+  EXPECT_TRUE(Contains(noEngine.err, "cannot start the engine")) << noEngine.err;
+  EXPECT_EQ(WorkFolders(tmp), 0);
+
+  const ToolResult noFolder = RunTool({kMatch}, tmp.path(), {{"TMPDIR", tmp / "missing"}});
+  EXPECT_EQ(noFolder.status, 1);
+  EXPECT_TRUE(Contains(noFolder.err, "cannot create a folder")) << noFolder.err;
+}
+
+TEST(MatchUsage, KeepLeavesTheEnginesFoldersWithTheLastFiles) {
+  const TempFolder tmp;
+  const ToolResult result = Match(tmp, {"--show", "none", "--keep", "--opening", kQuickWin});
+  EXPECT_EQ(result.status, 0) << result.err;
+  ASSERT_EQ(WorkFolders(tmp), 1);
+  for (const auto& entry : std::filesystem::directory_iterator(tmp.path())) {
+    if (!entry.path().filename().string().starts_with("fiverow-match-")) continue;
+    EXPECT_TRUE(Contains(result.err, entry.path().string())) << result.err;
+    EXPECT_TRUE(std::filesystem::exists(entry.path() / "A" / "Plocha.dat"));
+    EXPECT_EQ(ReadWholeFile((entry.path() / "A" / "Tah.dat").string()), "4,10");
+    EXPECT_TRUE(std::filesystem::is_directory(entry.path() / "B"));
+  }
+}
+
+}  // namespace
+}  // namespace fiverow::testing

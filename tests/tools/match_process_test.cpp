@@ -1,0 +1,80 @@
+// Running an engine's move: exit status, signals, output, the time limit, and
+// nothing left running afterwards.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <thread>
+
+#include "ToolRun.h"
+#include "match/EngineProcess.h"
+#include "match/RefereeError.h"
+
+namespace fiverow::match {
+namespace {
+
+using fiverow::testing::ProcessAlive;
+using fiverow::testing::ReadWholeFile;
+using fiverow::testing::TempFolder;
+
+RunOutcome RunShell(const std::string& script, const std::string& folder, double limit = 5.0) {
+  return RunEngineProcess({"/bin/sh", "-c", script}, folder, limit);
+}
+
+// Waits a little for killed processes to go.
+bool GoneSoon(int pid) {
+  for (int i = 0; i < 100 && ProcessAlive(pid); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  return !ProcessAlive(pid);
+}
+
+TEST(EngineProcess, ReportsExitStatusAndOutputAndRunsInItsFolder) {
+  const TempFolder folder;
+  const RunOutcome outcome = RunShell("pwd; echo oops >&2; exit 3", folder.path());
+  EXPECT_EQ(outcome.end, RunOutcome::End::Exited);
+  EXPECT_EQ(outcome.code, 3);
+  EXPECT_NE(outcome.output.find(folder.path()), std::string::npos);
+  EXPECT_NE(outcome.output.find("oops"), std::string::npos);
+}
+
+TEST(EngineProcess, ReportsAFatalSignal) {
+  const TempFolder folder;
+  const RunOutcome outcome = RunShell("kill -SEGV $$", folder.path());
+  EXPECT_EQ(outcome.end, RunOutcome::End::Signalled);
+  EXPECT_EQ(outcome.code, SIGSEGV);
+}
+
+TEST(EngineProcess, KillsTheEngineAndItsChildrenAtTheTimeLimit) {
+  const TempFolder folder;
+  const auto start = std::chrono::steady_clock::now();
+  const RunOutcome outcome = RunShell("sleep 30 & echo $! > child; exec sleep 30", folder.path(), 0.3);
+  const double took = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  EXPECT_EQ(outcome.end, RunOutcome::End::TimedOut);
+  EXPECT_GE(took, 0.3);
+  EXPECT_LT(took, 2.0);
+  const int child = std::stoi(ReadWholeFile(folder / "child"));
+  EXPECT_TRUE(GoneSoon(child));
+}
+
+TEST(EngineProcess, LeavesNothingRunningAfterANormalExit) {
+  const TempFolder folder;
+  // The child keeps the output pipe open; the move must still end promptly.
+  const RunOutcome outcome = RunShell("sleep 30 & echo $! > child; exit 0", folder.path());
+  EXPECT_EQ(outcome.end, RunOutcome::End::Exited);
+  EXPECT_LT(outcome.seconds, 2.0);
+  EXPECT_TRUE(GoneSoon(std::stoi(ReadWholeFile(folder / "child"))));
+}
+
+TEST(EngineProcess, CapsTheOutputItKeeps) {
+  const TempFolder folder;
+  const RunOutcome outcome = RunShell("head -c 300000 /dev/zero; exit 1", folder.path());
+  EXPECT_EQ(outcome.code, 1);
+  EXPECT_EQ(outcome.output.size(), 64u * 1024u);
+}
+
+TEST(EngineProcess, AProgramThatCannotStartIsTheRefereesFailure) {
+  const TempFolder folder;
+  EXPECT_THROW(RunEngineProcess({folder / "no-such-engine"}, folder.path(), 1.0), RefereeError);
+  EXPECT_THROW(RunEngineProcess({"/bin/true"}, folder / "no-such-folder", 1.0), RefereeError);
+}
+
+}  // namespace
+}  // namespace fiverow::match

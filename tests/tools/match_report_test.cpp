@@ -1,0 +1,154 @@
+// What the referee reports: game records, the summary, the command line and
+// the board as text.
+#include <gtest/gtest.h>
+
+#include "match/BoardView.h"
+#include "match/MatchOptions.h"
+#include "match/Record.h"
+#include "match/Summary.h"
+
+namespace fiverow::match {
+namespace {
+
+GameRecord SampleRecord() {
+  return {"build/fiverow", "python3 /x/engine.py", {{9, 9}, {10, 10}}, Side::O,
+          "B (o) made five in a row with 3,4", {{1, 2}, {3, 4}, {12, 0}}};
+}
+
+TEST(GameRecords, ReadBackWhatWasWritten) {
+  const GameRecord record = SampleRecord();
+  std::string error;
+  const auto back = ParseRecord(FormatRecord(record), error);
+  ASSERT_TRUE(back) << error;
+  EXPECT_EQ(back->xCommand, record.xCommand);
+  EXPECT_EQ(back->oCommand, record.oCommand);
+  EXPECT_EQ(back->opening, record.opening);
+  EXPECT_EQ(back->winner, record.winner);
+  EXPECT_EQ(back->reason, record.reason);
+  EXPECT_EQ(back->moves, record.moves);
+
+  GameRecord draw = record;
+  draw.winner.reset();
+  draw.opening.clear();
+  draw.moves.clear();
+  const auto drawBack = ParseRecord(FormatRecord(draw), error);
+  ASSERT_TRUE(drawBack) << error;
+  EXPECT_FALSE(drawBack->winner);
+  EXPECT_TRUE(drawBack->moves.empty());
+}
+
+TEST(GameRecords, ToleratesCarriageReturns) {
+  std::string text;
+  for (const char c : FormatRecord(SampleRecord())) {
+    if (c == '\n') text += '\r';
+    text += c;
+  }
+  std::string error;
+  const auto back = ParseRecord(text, error);
+  ASSERT_TRUE(back) << error;
+  EXPECT_EQ(back->moves.size(), 3u);
+}
+
+TEST(GameRecords, RejectMalformedOnes) {
+  const std::string good = FormatRecord(SampleRecord());
+  std::string error;
+  EXPECT_FALSE(ParseRecord("hello\n", error));
+  EXPECT_FALSE(ParseRecord(good.substr(0, good.find("result:")), error));
+  std::string badResult = good;
+  badResult.replace(badResult.find("o wins"), 6, "maybe");
+  EXPECT_FALSE(ParseRecord(badResult, error));
+  EXPECT_FALSE(ParseRecord(good + "20,20\n", error));
+  EXPECT_FALSE(ParseRecord(good + "9,9\n", error));  // an opening stone's cell
+  EXPECT_NE(error.find("occupied"), std::string::npos);
+}
+
+TEST(MatchSummary, ChargesEachEndingToTheRightEngine) {
+  EngineStats stats[2];
+  GameSetup bIsX;
+  bIsX.xEngine = 1;
+  GameResult result;
+  result.winner = Side::O;  // A wins as o
+  result.ending = Ending::TimeOut;
+  CountGame(stats, bIsX, result);
+  result.winner = Side::X;  // B wins as x
+  result.ending = Ending::Occupied;
+  CountGame(stats, bIsX, result);
+  result.ending = Ending::ExitStatus;
+  CountGame(stats, bIsX, result);
+  result.winner.reset();
+  result.ending = Ending::BoardFull;
+  CountGame(stats, bIsX, result);
+
+  EXPECT_EQ(stats[0].wins, 1);
+  EXPECT_EQ(stats[0].losses, 2);
+  EXPECT_EQ(stats[0].illegalMoves, 1);
+  EXPECT_EQ(stats[0].crashes, 1);
+  EXPECT_EQ(stats[0].draws, 1);
+  EXPECT_EQ(stats[1].wins, 2);
+  EXPECT_EQ(stats[1].losses, 1);
+  EXPECT_EQ(stats[1].timeOuts, 1);
+  EXPECT_EQ(stats[1].draws, 1);
+}
+
+TEST(MatchSummary, MedianOfMoveTimes) {
+  EXPECT_EQ(Median({}), 0.0);
+  EXPECT_EQ(Median({3.0, 1.0, 2.0}), 2.0);
+  EXPECT_EQ(Median({4.0, 1.0, 3.0, 2.0}), 2.5);
+}
+
+TEST(MatchOptionsParsing, ReadsEveryOption) {
+  const MatchOptions options = ParseMatchOptions(
+      {"--time-limit", "0.25", "--games=6", "--seed", "9", "--show", "end", "--record", "r", "--keep",
+       "--opening", "9,9 10,10", "a", "b c"});
+  EXPECT_DOUBLE_EQ(options.timeLimit, 0.25);
+  EXPECT_EQ(options.games, 6);
+  EXPECT_EQ(options.seed, 9u);
+  EXPECT_EQ(options.ShowOrDefault(), Show::End);
+  EXPECT_EQ(options.recordFolder, "r");
+  EXPECT_TRUE(options.keep);
+  EXPECT_EQ(options.opening->size(), 2u);
+  EXPECT_FALSE(options.RandomOpenings());
+  EXPECT_EQ(options.engineCommands, (std::vector<std::string>{"a", "b c"}));
+}
+
+TEST(MatchOptionsParsing, DefaultsSuitOneGameOrAMatch) {
+  const MatchOptions one = ParseMatchOptions({});
+  EXPECT_EQ(one.games, 1);
+  EXPECT_DOUBLE_EQ(one.timeLimit, 5.0);
+  EXPECT_EQ(one.ShowOrDefault(), Show::Each);
+  EXPECT_FALSE(one.RandomOpenings());
+  const MatchOptions many = ParseMatchOptions({"--games", "20"});
+  EXPECT_EQ(many.ShowOrDefault(), Show::None);
+  EXPECT_TRUE(many.RandomOpenings());
+  EXPECT_TRUE(ParseMatchOptions({"--seed", "3"}).RandomOpenings());
+}
+
+TEST(MatchOptionsParsing, RejectsBadUsage) {
+  const std::vector<std::vector<std::string>> bad = {
+      {"--games", "0"},      {"--games", "x"},         {"--time-limit", "0"},
+      {"--time-limit", "-1"}, {"--time-limit", "nan"},  {"--time-limit"},
+      {"--show", "some"},    {"--opening", "9,9 9,9"}, {"--frobnicate"},
+      {"a", "b", "c"},       {"--keep=yes"},           {"--replay", "f", "engine"},
+      {"--seed", "-3"},
+  };
+  for (const auto& args : bad) {
+    EXPECT_THROW(ParseMatchOptions(args), UsageError) << args.front();
+  }
+  EXPECT_NO_THROW(ParseMatchOptions({"--replay", "f", "--show", "end"}));
+}
+
+TEST(BoardText, MarksTheLastMoveAndColoursOnlyWhenAsked) {
+  Position position;
+  position.Place({0, 0}, Side::X);
+  position.Place({19, 19}, Side::O);
+  const std::string plain = RenderBoard(position, Move{19, 19}, false);
+  EXPECT_EQ(plain.find('\033'), std::string::npos);
+  EXPECT_NE(plain.find("  0 x  . "), std::string::npos);
+  EXPECT_NE(plain.find(" 19 .  .  .  .  .  .  .  .  .  .  .  .  .  .  .  .  .  .  . [o]\n"),
+            std::string::npos);
+  EXPECT_EQ(std::count(plain.begin(), plain.end(), '\n'), 21);
+  EXPECT_NE(RenderBoard(position, Move{19, 19}, true).find('\033'), std::string::npos);
+}
+
+}  // namespace
+}  // namespace fiverow::match

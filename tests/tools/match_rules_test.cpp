@@ -1,0 +1,149 @@
+// The referee's rules: fives, move text, the side marker, openings and
+// command lines.
+#include <gtest/gtest.h>
+
+#include <set>
+
+#include "MemoryFileSystem.h"
+#include "ToolRun.h"
+#include "files/PositionReader.h"
+#include "files/TurnFile.h"
+#include "match/EngineCommand.h"
+#include "match/Opening.h"
+#include "match/Position.h"
+#include "match/Referee.h"
+
+namespace fiverow::match {
+namespace {
+
+Position WithStones(std::initializer_list<Move> xs, std::initializer_list<Move> os) {
+  Position position;
+  for (const Move cell : xs) position.Place(cell, Side::X);
+  for (const Move cell : os) position.Place(cell, Side::O);
+  return position;
+}
+
+TEST(FiveInARow, CountsUnbrokenLinesOnEveryAxis) {
+  EXPECT_TRUE(WithStones({{3, 4}, {4, 4}, {5, 4}, {6, 4}, {7, 4}}, {}).CompletesFive({5, 4}));
+  EXPECT_TRUE(WithStones({{0, 15}, {0, 16}, {0, 17}, {0, 18}, {0, 19}}, {}).CompletesFive({0, 19}));
+  EXPECT_TRUE(WithStones({{1, 1}, {2, 2}, {3, 3}, {4, 4}, {5, 5}}, {}).CompletesFive({1, 1}));
+  EXPECT_TRUE(WithStones({}, {{19, 0}, {18, 1}, {17, 2}, {16, 3}, {15, 4}}).CompletesFive({17, 2}));
+}
+
+TEST(FiveInARow, SixAlsoWinsButFourOrABrokenLineDoNot) {
+  const Position six = WithStones({{0, 9}, {1, 9}, {2, 9}, {3, 9}, {4, 9}, {5, 9}}, {});
+  EXPECT_EQ(six.LongestLineThrough({2, 9}), 6);
+  EXPECT_TRUE(six.CompletesFive({2, 9}));
+  EXPECT_FALSE(WithStones({{0, 9}, {1, 9}, {2, 9}, {3, 9}}, {}).CompletesFive({3, 9}));
+  EXPECT_FALSE(WithStones({{0, 9}, {1, 9}, {3, 9}, {4, 9}, {5, 9}}, {}).CompletesFive({3, 9}));
+  EXPECT_FALSE(WithStones({{0, 9}, {1, 9}, {3, 9}, {4, 9}}, {{2, 9}}).CompletesFive({2, 9}));
+}
+
+TEST(FiveInARow, DoesNotWrapAroundTheBoardEdge) {
+  EXPECT_FALSE(WithStones({{17, 3}, {18, 3}, {19, 3}, {0, 4}, {1, 4}}, {}).CompletesFive({19, 3}));
+}
+
+TEST(MoveText, AcceptsXCommaYOnAnEmptyCell) {
+  const Position position;
+  EXPECT_EQ(JudgeMoveText("3,17", position).move, (Move{3, 17}));
+  EXPECT_EQ(JudgeMoveText("19,0", position).move, (Move{19, 0}));
+  EXPECT_EQ(JudgeMoveText("0,0\r\n", position).move, (Move{0, 0}));
+}
+
+TEST(MoveText, RejectsAnythingElseAsBadText) {
+  const Position position;
+  for (const char* text : {"", "20,1", "1,20", "-1,2", " 3,4", "3, 4", "3;4", "34", "3,4,5", "1,2x", "100,1"}) {
+    const MoveVerdict verdict = JudgeMoveText(std::string(text), position);
+    EXPECT_FALSE(verdict.move) << text;
+    EXPECT_EQ(verdict.fault, Ending::BadText) << text;
+  }
+  EXPECT_EQ(JudgeMoveText(std::nullopt, position).reason, "left no Tah.dat");
+}
+
+TEST(MoveText, AnOccupiedCellIsItsOwnFault) {
+  const MoveVerdict verdict = JudgeMoveText("4,5", WithStones({}, {{4, 5}}));
+  EXPECT_FALSE(verdict.move);
+  EXPECT_EQ(verdict.fault, Ending::Occupied);
+  EXPECT_EQ(verdict.reason, "played 4,5, an occupied cell");
+}
+
+// The files the referee writes, read back by fiverow's own readers: the engine
+// must see the referee's stones and play the side it was given.
+TEST(GameFiles, TheEngineReadsThePositionAndPlaysTheGivenSide) {
+  const Position position = WithStones({{0, 0}, {19, 19}}, {{5, 7}});
+  for (const Side side : {Side::X, Side::O}) {
+    fiverow::testing::MemoryFileSystem files;
+    files.files["Plocha.dat"] = position.PositionFileText();
+    files.files["Tah.dat"] = std::string(1, TurnMarkerFor(side)) + "\n";
+    RunState state;
+    state.textFile.Attach(files);
+    ReadPosition(state);
+    ReadTurn(state);
+    EXPECT_EQ(state.emptyCount, 397);
+    EXPECT_EQ(state.board.cell(0, 0), CellCodeOf('x'));
+    EXPECT_EQ(state.board.cell(19, 19), CellCodeOf('x'));
+    EXPECT_EQ(state.board.cell(5, 7), CellCodeOf('o'));
+    EXPECT_EQ(state.ownCode, state.board.cell(side == Side::X ? 0 : 5, side == Side::X ? 0 : 7));
+  }
+}
+
+TEST(Openings, AlternateFromXAndRejectBadOnes) {
+  std::string error;
+  const auto opening = ParseOpening("  9,9 10,10\t9,10 ", error);
+  ASSERT_TRUE(opening);
+  EXPECT_EQ(*opening, (Opening{{9, 9}, {10, 10}, {9, 10}}));
+  EXPECT_EQ(OpeningText(*opening), "9,9 10,10 9,10");
+  EXPECT_TRUE(ParseOpening("", error)->empty());
+
+  EXPECT_FALSE(ParseOpening("9,9 20,3", error));
+  EXPECT_NE(error.find("20,3"), std::string::npos);
+  EXPECT_FALSE(ParseOpening("9,9 9,9", error));
+  EXPECT_NE(error.find("two stones"), std::string::npos);
+  EXPECT_FALSE(ParseOpening("0,0 0,1 1,0 1,1 2,0 2,1 3,0 3,1 4,0", error));
+  EXPECT_NE(error.find("five"), std::string::npos);
+}
+
+TEST(Openings, RandomOnesAreReproducibleBalancedAndCentral) {
+  OpeningSource first(42);
+  OpeningSource second(42);
+  OpeningSource other(43);
+  std::set<std::string> seen;
+  for (int i = 0; i < 50; ++i) {
+    const Opening opening = first.Next();
+    EXPECT_EQ(opening, second.Next());
+    seen.insert(OpeningText(opening));
+    ASSERT_EQ(opening.size(), 4u);  // two stones a side
+    std::set<std::pair<int, int>> cells;
+    for (const Move cell : opening) cells.insert({cell.x, cell.y});
+    EXPECT_EQ(cells.size(), 4u);
+    for (const Move cell : opening) {
+      EXPECT_GE(cell.x, 7);
+      EXPECT_LE(cell.x, 12);
+      EXPECT_GE(cell.y, 7);
+      EXPECT_LE(cell.y, 12);
+    }
+  }
+  EXPECT_GT(seen.size(), 45u);
+  EXPECT_NE(OpeningText(OpeningSource(42).Next()), OpeningText(other.Next()));
+}
+
+TEST(EngineCommands, SplitLikeAShell) {
+  std::string error;
+  EXPECT_EQ(*SplitCommandLine("python3  my.py --depth 2", error),
+            (std::vector<std::string>{"python3", "my.py", "--depth", "2"}));
+  EXPECT_EQ(*SplitCommandLine(R"('my engine' "a b" c\ d "q\"q" '')", error),
+            (std::vector<std::string>{"my engine", "a b", "c d", "q\"q", ""}));
+  EXPECT_FALSE(SplitCommandLine("engine 'open", error));
+  EXPECT_NE(error.find("unclosed"), std::string::npos);
+  EXPECT_FALSE(SplitCommandLine("   ", error));
+}
+
+TEST(EngineCommands, ExistingRelativePathsBecomeAbsolute) {
+  const fiverow::testing::TempFolder folder;
+  fiverow::testing::WriteWholeFile(folder / "engine.py", "");
+  const auto words = AnchorPaths({"python3", "engine.py", "missing.py", "/bin/sh", "-v"}, folder.path());
+  EXPECT_EQ(words, (std::vector<std::string>{"python3", folder / "engine.py", "missing.py", "/bin/sh", "-v"}));
+}
+
+}  // namespace
+}  // namespace fiverow::match

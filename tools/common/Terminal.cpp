@@ -1,0 +1,15 @@
+#include "common/Terminal.h"
+
+#include <unistd.h>
+
+#include <cstdlib>
+
+namespace fiverow::tools {
+
+bool ColourWanted(int fd) {
+  const char* noColour = std::getenv("NO_COLOR");
+  if (noColour != nullptr && *noColour != '\0') return false;
+  return ::isatty(fd) == 1;
+}
+
+}  // namespace fiverow::tools

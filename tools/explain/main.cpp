@@ -1,0 +1,19 @@
+// fiverow-explain: shows fiverow's scores for a position and why.
+#include <iostream>
+
+#include "explain/Explain.h"
+
+int main(int argc, char** argv) {
+  using namespace fiverow::explain;
+  try {
+    const ExplainOptions options = ParseExplainOptions(std::vector<std::string>(argv + 1, argv + argc));
+    if (options.help) {
+      std::cout << kExplainHelp;
+      return 0;
+    }
+    return RunExplain(options, std::cout, std::cerr);
+  } catch (const UsageError& error) {
+    std::cerr << "fiverow-explain: " << error.what() << "\nTry 'fiverow-explain --help'.\n";
+    return 2;
+  }
+}

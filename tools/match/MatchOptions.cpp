@@ -1,0 +1,137 @@
+#include "match/MatchOptions.h"
+
+#include <charconv>
+#include <cmath>
+
+namespace fiverow::match {
+
+const char* const kMatchHelp = R"(Usage: fiverow-match [options] [ENGINE_A [ENGINE_B]]
+
+Plays five-in-a-row games between two engines that speak the Plocha.dat /
+Tah.dat file protocol, one engine run per move. Each engine is a command line
+(quote it if it has arguments); both default to the fiverow built beside this
+program. Each engine runs in a temporary folder of its own.
+
+Options:
+  --time-limit SECONDS  time per move; an engine that runs over is killed and
+                        loses (default 5)
+  --games N             play N games (default 1)
+  --seed S              seed of the random openings (default 1)
+  --opening "x,y ..."   place these stones alternately, x first, before the
+                        engines move; without it a single game starts on an
+                        empty board, and several games (or a --seed) use
+                        random balanced openings near the centre, each played
+                        twice with the sides swapped
+  --show each|end|none  show the board after each move, at the end of each
+                        game, or not at all (default: each for one game, none
+                        for several)
+  --record DIR          write one game record per game into DIR
+  --replay FILE         show a recorded game again, then exit
+  --keep                keep the engines' working folders
+  -h, --help            show this help
+
+A move is x,y (column,row, 0..19) on an empty cell. Wrong text, an occupied
+cell, running over the time limit or a non-zero exit status loses the game.
+Five or more in a row wins; a full board is a draw. Engine A plays x (the
+first player) in odd-numbered games, B in even-numbered ones.
+
+Exit status: 0 when every game was played to a result, 2 for a usage error,
+1 when the referee itself failed (a folder or an engine could not be made or
+started).
+)";
+
+namespace {
+
+template <typename Number>
+Number ParseWhole(const std::string& option, const std::string& text, Number low, Number high) {
+  Number value{};
+  const char* end = text.data() + text.size();
+  const auto [stop, error] = std::from_chars(text.data(), end, value);
+  if (error != std::errc() || stop != end || value < low || value > high) {
+    throw UsageError(option + " needs a whole number from " + std::to_string(low) + " to " +
+                     std::to_string(high) + ", not \"" + text + "\"");
+  }
+  return value;
+}
+
+double ParseSeconds(const std::string& text) {
+  std::size_t used = 0;
+  double value = 0;
+  try {
+    value = std::stod(text, &used);
+  } catch (const std::exception&) {
+    used = 0;
+  }
+  if (used == 0 || used != text.size() || !std::isfinite(value) || value <= 0 || value > 86400) {
+    throw UsageError("--time-limit needs a number of seconds above 0 (at most 86400), not \"" +
+                     text + "\"");
+  }
+  return value;
+}
+
+Show ParseShow(const std::string& text) {
+  if (text == "each") return Show::Each;
+  if (text == "end") return Show::End;
+  if (text == "none") return Show::None;
+  throw UsageError("--show takes each, end or none, not \"" + text + "\"");
+}
+
+}  // namespace
+
+MatchOptions ParseMatchOptions(const std::vector<std::string>& args) {
+  MatchOptions options;
+  bool gamesGiven = false;
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    std::string arg = args[i];
+    std::optional<std::string> attached;
+    if (arg.starts_with("--") && arg.find('=') != std::string::npos) {
+      attached = arg.substr(arg.find('=') + 1);
+      arg = arg.substr(0, arg.find('='));
+    }
+    const auto value = [&]() -> std::string {
+      if (attached) return *attached;
+      if (i + 1 >= args.size()) throw UsageError(arg + " needs a value");
+      return args[++i];
+    };
+    const auto noValue = [&] {
+      if (attached) throw UsageError(arg + " takes no value");
+    };
+
+    if (arg == "-h" || arg == "--help") {
+      noValue();
+      options.help = true;
+    } else if (arg == "--time-limit") {
+      options.timeLimit = ParseSeconds(value());
+    } else if (arg == "--games") {
+      options.games = ParseWhole<int>(arg, value(), 1, 1000000);
+      gamesGiven = true;
+    } else if (arg == "--seed") {
+      options.seed = ParseWhole<std::uint64_t>(arg, value(), 0, UINT64_MAX);
+    } else if (arg == "--opening") {
+      std::string error;
+      options.opening = ParseOpening(value(), error);
+      if (!options.opening) throw UsageError(error);
+    } else if (arg == "--show") {
+      options.show = ParseShow(value());
+    } else if (arg == "--record") {
+      options.recordFolder = value();
+    } else if (arg == "--replay") {
+      options.replayFile = value();
+    } else if (arg == "--keep") {
+      noValue();
+      options.keep = true;
+    } else if (arg.size() > 1 && arg.front() == '-') {
+      throw UsageError("unknown option " + arg);
+    } else {
+      if (options.engineCommands.size() == 2) throw UsageError("at most two engines, got \"" + arg + "\" too");
+      options.engineCommands.push_back(arg);
+    }
+  }
+  if (options.replayFile && (!options.engineCommands.empty() || gamesGiven || options.seed ||
+                             options.opening || options.recordFolder || options.keep)) {
+    throw UsageError("--replay takes no engines and no options but --show");
+  }
+  return options;
+}
+
+}  // namespace fiverow::match

@@ -1,0 +1,46 @@
+// The referee's command line.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "match/Opening.h"
+
+namespace fiverow::match {
+
+enum class Show { Each, End, None };
+
+struct MatchOptions {
+  bool help = false;
+  std::vector<std::string> engineCommands;  // 0 to 2, as given
+  double timeLimit = 5.0;                   // seconds per move
+  int games = 1;
+  std::optional<std::uint64_t> seed;
+  std::optional<Opening> opening;
+  std::optional<Show> show;                 // default depends on the games
+  std::optional<std::string> recordFolder;
+  std::optional<std::string> replayFile;
+  bool keep = false;
+
+  // Random openings are used for a match of several games, or when a seed is
+  // given, unless an opening is given.
+  bool RandomOpenings() const { return !opening && (games > 1 || seed.has_value()); }
+  Show ShowOrDefault() const {
+    if (show) return *show;
+    return games > 1 ? Show::None : Show::Each;
+  }
+};
+
+struct UsageError : std::runtime_error {
+  using std::runtime_error::runtime_error;
+};
+
+// Throws UsageError with a message for people.
+MatchOptions ParseMatchOptions(const std::vector<std::string>& args);
+
+extern const char* const kMatchHelp;
+
+}  // namespace fiverow::match

@@ -1,0 +1,62 @@
+// The referee's own board: which side's stone, if any, lies on each cell, and
+// the rules it judges by (an empty cell to play, five or more in a row wins).
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+
+#include "engine/UTypes.h"
+#include "files/PositionReader.h"
+#include "files/TurnFile.h"
+
+namespace fiverow::match {
+
+// The first player's stones are x, the second's o.
+enum class Side : std::uint8_t { X, O };
+
+constexpr Side Opponent(Side side) { return side == Side::X ? Side::O : Side::X; }
+constexpr char StoneChar(Side side) { return side == Side::X ? 'x' : 'o'; }
+
+// The side marker that makes the engine play `side`'s stones. The engine maps
+// the first character of Tah.dat to its own stone code differently from the
+// position file: an "o" there means "play the stones that are not written o".
+constexpr char TurnMarkerFor(Side side) {
+  return OwnCodeOf('o') == CellCodeOf(StoneChar(side)) ? 'o' : 'x';
+}
+static_assert(OwnCodeOf(TurnMarkerFor(Side::X)) == CellCodeOf('x'));
+static_assert(OwnCodeOf(TurnMarkerFor(Side::O)) == CellCodeOf('o'));
+
+inline constexpr int kWinLength = 5;
+
+class Position {
+ public:
+  Position() { cells_.fill('-'); }
+
+  static bool OnBoard(Move cell) {
+    return cell.x >= 0 && cell.x < kPlaySize && cell.y >= 0 && cell.y < kPlaySize;
+  }
+  // '-' for an empty cell, else the stone's character.
+  char At(Move cell) const { return cells_[Index(cell)]; }
+  bool IsEmpty(Move cell) const { return At(cell) == '-'; }
+  void Place(Move cell, Side side);
+
+  int StoneCount() const { return stones_; }
+  bool IsFull() const { return stones_ == kPlayCells; }
+
+  // The length of the longest unbroken line of the stone on `cell` through it.
+  int LongestLineThrough(Move cell) const;
+  bool CompletesFive(Move cell) const { return LongestLineThrough(cell) >= kWinLength; }
+
+  // Plocha.dat: 20 lines of 20 characters, "x", "o" or "-", each ended by LF.
+  std::string PositionFileText() const;
+
+ private:
+  static std::size_t Index(Move cell) {
+    return static_cast<std::size_t>(cell.y * kPlaySize + cell.x);
+  }
+  std::array<char, kPlayCells> cells_{};
+  int stones_ = 0;
+};
+
+}  // namespace fiverow::match

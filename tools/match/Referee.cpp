@@ -1,0 +1,123 @@
+#include "match/Referee.h"
+
+#include <cstdio>
+
+#include "common/CellText.h"
+#include "match/EngineProcess.h"
+
+namespace fiverow::match {
+
+namespace {
+
+std::string Printable(const std::string& text) {
+  std::string shown;
+  for (const char c : text) {
+    if (c == '\n') {
+      shown += "\\n";
+    } else if (c == '\r') {
+      shown += "\\r";
+    } else if (static_cast<unsigned char>(c) < 32 || static_cast<unsigned char>(c) >= 127) {
+      shown += '?';
+    } else {
+      shown += c;
+    }
+  }
+  return shown;
+}
+
+// A line end after the move is forgiven; everything else must be exact.
+std::string_view WithoutLineEnd(std::string_view text) {
+  if (!text.empty() && text.back() == '\n') text.remove_suffix(1);
+  if (!text.empty() && text.back() == '\r') text.remove_suffix(1);
+  return text;
+}
+
+std::string Seconds(double seconds) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%.3g s", seconds);
+  return text;
+}
+
+}  // namespace
+
+MoveVerdict JudgeMoveText(const std::optional<std::string>& text, const Position& position) {
+  MoveVerdict verdict;
+  if (!text) {
+    verdict.reason = "left no Tah.dat";
+    return verdict;
+  }
+  const auto move = tools::ParseCell(WithoutLineEnd(*text));
+  if (!move) {
+    verdict.reason = "wrote \"" + Printable(*text) + "\" instead of a move x,y in 0..19";
+    return verdict;
+  }
+  if (!position.IsEmpty(*move)) {
+    verdict.fault = Ending::Occupied;
+    verdict.reason = "played " + tools::CellText(*move) + ", an occupied cell";
+    return verdict;
+  }
+  verdict.move = move;
+  return verdict;
+}
+
+GameResult PlayGame(const GameSetup& setup, const Engine (&engines)[2], const Workspace& workspace,
+                    double limitSeconds, GameObserver& observer) {
+  Position position;
+  Side side = Side::X;
+  for (const Move cell : setup.opening) {
+    position.Place(cell, side);
+    side = Opponent(side);
+  }
+
+  GameResult result;
+  const auto lose = [&](Side loser, Ending ending, std::string reason) {
+    result.winner = Opponent(loser);
+    result.ending = ending;
+    result.reason = engines[EngineFor(setup, loser)].label + " (" + StoneChar(loser) + ") " + reason;
+    return result;
+  };
+
+  while (!position.IsFull()) {
+    const int engine = EngineFor(setup, side);
+    const std::string folder = workspace.FolderOf(engine);
+    WriteGameFiles(folder, position, side);
+    const RunOutcome run = RunEngineProcess(engines[engine].argv, folder, limitSeconds);
+    observer.OnEngineRun(engine, run.seconds);
+
+    switch (run.end) {
+      case RunOutcome::End::TimedOut:
+        return lose(side, Ending::TimeOut, "ran over the time limit of " + Seconds(limitSeconds));
+      case RunOutcome::End::Signalled:
+        result.engineOutput = run.output;
+        return lose(side, Ending::Signal, "was killed by signal " + std::to_string(run.code));
+      case RunOutcome::End::Exited:
+        if (run.code != 0) {
+          result.engineOutput = run.output;
+          return lose(side, Ending::ExitStatus, "exited with status " + std::to_string(run.code));
+        }
+        break;
+    }
+
+    const MoveVerdict verdict = JudgeMoveText(ReadMoveFile(folder), position);
+    if (!verdict.move) return lose(side, verdict.fault, verdict.reason);
+
+    position.Place(*verdict.move, side);
+    result.moves.push_back(*verdict.move);
+    observer.OnMove(position, *verdict.move, side, engine, run.seconds);
+    if (position.CompletesFive(*verdict.move)) {
+      result.winner = side;
+      result.ending = Ending::Five;
+      const int length = position.LongestLineThrough(*verdict.move);
+      result.reason = engines[engine].label + " (" + StoneChar(side) + ") made " +
+                      (length == kWinLength ? std::string("five") : std::to_string(length)) +
+                      " in a row with " + tools::CellText(*verdict.move);
+      return result;
+    }
+    side = Opponent(side);
+  }
+  result.ending = Ending::BoardFull;
+  result.reason = "the board is full";
+  return result;
+}
+
+}  // namespace fiverow::match

@@ -1,0 +1,76 @@
+// Plays one game between two engines by the file protocol and judges it.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "match/Opening.h"
+#include "match/Position.h"
+#include "match/Workspace.h"
+
+namespace fiverow::match {
+
+struct Engine {
+  std::string label;                // "A" or "B"
+  std::string command;              // as given, for people to read
+  std::vector<std::string> argv;    // what is run
+};
+
+// How a game ended.
+enum class Ending {
+  Five,         // the mover made five or more in a row
+  BoardFull,    // a draw
+  BadText,      // Tah.dat did not hold x,y in 0..19
+  Occupied,     // the move's cell already held a stone
+  TimeOut,      // the engine ran over the time limit and was killed
+  ExitStatus,   // the engine ended with a non-zero status
+  Signal,       // the engine was killed by a signal
+};
+
+// Whether an ending counts against the engine that caused it.
+constexpr bool IsFault(Ending ending) { return ending != Ending::Five && ending != Ending::BoardFull; }
+
+struct GameResult {
+  std::optional<Side> winner;  // none for a draw
+  Ending ending = Ending::BoardFull;
+  std::string reason;          // one line, e.g. "five in a row with 9,10"
+  std::string engineOutput;    // a failed engine's report
+  std::vector<Move> moves;     // the legal moves after the opening
+};
+
+struct GameSetup {
+  Opening opening;
+  int xEngine = 0;  // which engine plays x: 0 (A) or 1 (B)
+};
+
+constexpr int EngineFor(const GameSetup& setup, Side side) {
+  return side == Side::X ? setup.xEngine : 1 - setup.xEngine;
+}
+
+// Told about every legal move as it is played.
+class GameObserver {
+ public:
+  virtual void OnMove(const Position& position, Move move, Side side, int engine,
+                      double seconds) = 0;
+  // Every engine run, legal or not, with its time (for the move times).
+  virtual void OnEngineRun(int engine, double seconds) = 0;
+
+ protected:
+  ~GameObserver() = default;
+};
+
+// Plays from the opening until five, a full board or a fault. Throws
+// RefereeError or Interrupted.
+GameResult PlayGame(const GameSetup& setup, const Engine (&engines)[2], const Workspace& workspace,
+                    double limitSeconds, GameObserver& observer);
+
+// Judges the text an engine left in Tah.dat: the move, or why it is illegal.
+struct MoveVerdict {
+  std::optional<Move> move;
+  Ending fault = Ending::BadText;
+  std::string reason;
+};
+MoveVerdict JudgeMoveText(const std::optional<std::string>& text, const Position& position);
+
+}  // namespace fiverow::match

@@ -1,0 +1,22 @@
+// Failures of the referee itself (not of an engine): they end the match with
+// exit status 1.
+#pragma once
+
+#include <stdexcept>
+#include <string>
+
+namespace fiverow::match {
+
+struct RefereeError : std::runtime_error {
+  using std::runtime_error::runtime_error;
+};
+
+// The referee was asked to stop (SIGINT, SIGTERM, SIGHUP).
+struct Interrupted : std::runtime_error {
+  Interrupted() : std::runtime_error("interrupted") {}
+};
+
+// "what: the system's description of errno".
+std::string SystemErrorText(const std::string& what, int error);
+
+}  // namespace fiverow::match

@@ -1,0 +1,53 @@
+#include "match/Summary.h"
+
+#include <algorithm>
+#include <cstdio>
+
+namespace fiverow::match {
+
+void CountGame(EngineStats (&stats)[2], const GameSetup& setup, const GameResult& result) {
+  if (!result.winner) {
+    ++stats[0].draws;
+    ++stats[1].draws;
+    return;
+  }
+  const int winner = EngineFor(setup, *result.winner);
+  EngineStats& loser = stats[1 - winner];
+  ++stats[winner].wins;
+  ++loser.losses;
+  switch (result.ending) {
+    case Ending::BadText:
+    case Ending::Occupied: ++loser.illegalMoves; break;
+    case Ending::TimeOut: ++loser.timeOuts; break;
+    case Ending::ExitStatus:
+    case Ending::Signal: ++loser.crashes; break;
+    case Ending::Five:
+    case Ending::BoardFull: break;
+  }
+}
+
+double Median(std::vector<double> values) {
+  if (values.empty()) return 0.0;
+  const std::size_t middle = values.size() / 2;
+  std::nth_element(values.begin(), values.begin() + static_cast<std::ptrdiff_t>(middle), values.end());
+  const double upper = values[middle];
+  if (values.size() % 2 == 1) return upper;
+  const double lower = *std::max_element(values.begin(), values.begin() + static_cast<std::ptrdiff_t>(middle));
+  return (lower + upper) / 2;
+}
+
+std::string SummaryTable(const Engine (&engines)[2], const EngineStats (&stats)[2]) {
+  std::string table =
+      "engine   wins  draws  losses  illegal  time-outs  crashes  median move  command\n";
+  for (int i = 0; i < 2; ++i) {
+    const EngineStats& s = stats[i];
+    char line[160];
+    std::snprintf(line, sizeof line, "%-6s %6d %6d %7d %8d %10d %8d %9.1f ms  ",
+                  engines[i].label.c_str(), s.wins, s.draws, s.losses, s.illegalMoves, s.timeOuts,
+                  s.crashes, Median(s.moveSeconds) * 1000.0);
+    table += line + engines[i].command + "\n";
+  }
+  return table;
+}
+
+}  // namespace fiverow::match

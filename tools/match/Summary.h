@@ -1,0 +1,30 @@
+// The per-engine tally of a match and its summary table.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "match/Referee.h"
+
+namespace fiverow::match {
+
+struct EngineStats {
+  int wins = 0;
+  int draws = 0;
+  int losses = 0;
+  int illegalMoves = 0;  // wrong text or an occupied cell
+  int timeOuts = 0;
+  int crashes = 0;       // a non-zero exit status or a fatal signal
+  std::vector<double> moveSeconds;  // every run of the engine
+};
+
+// Adds one game's result to both engines' tallies.
+void CountGame(EngineStats (&stats)[2], const GameSetup& setup, const GameResult& result);
+
+// The middle value (the mean of the two middle ones for an even count); 0 for
+// no values.
+double Median(std::vector<double> values);
+
+std::string SummaryTable(const Engine (&engines)[2], const EngineStats (&stats)[2]);
+
+}  // namespace fiverow::match
