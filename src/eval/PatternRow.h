@@ -16,9 +16,13 @@ namespace fiverow {
 // What a probe holds, relative to the examined code.
 enum class Stone : std::uint8_t { Empty, Mine, Theirs };
 
+// Computed without branches: the sweep calls this for every probe, and on a
+// mixed board a branch on the cell's content is hard to predict.
 constexpr Stone StoneOf(CellCode cell, CellCode examinedCode) {
-  if (cell == kEmpty) return Stone::Empty;
-  return cell == examinedCode ? Stone::Mine : Stone::Theirs;
+  static_assert(static_cast<int>(Stone::Mine) == 1 && static_cast<int>(Stone::Theirs) == 2);
+  const int occupied = cell != kEmpty ? 1 : 0;
+  const int theirs = cell != examinedCode ? 1 : 0;
+  return static_cast<Stone>(occupied + (occupied & theirs));
 }
 
 // The probe words of the tables.
@@ -48,6 +52,16 @@ inline constexpr std::array<Int32, 6> kProbeOffsets{-2, -1, 1, 2, 3, 4};
 inline constexpr std::size_t kProbeCount = kProbeOffsets.size();
 
 using ProbeStones = std::array<Stone, kProbeCount>;
+
+// The probes' cell codes as the board holds them, before they are seen
+// relative to an examined code.
+using ProbeCells = std::array<CellCode, kProbeCount>;
+
+constexpr ProbeStones StonesOf(const ProbeCells& cells, CellCode examinedCode) {
+  ProbeStones stones{};
+  for (std::size_t i = 0; i < kProbeCount; ++i) stones[i] = StoneOf(cells[i], examinedCode);
+  return stones;
+}
 
 struct PatternRow {
   std::array<Word, kProbeCount> probes;

@@ -11,15 +11,25 @@ inline constexpr Int32 kOwnWeight = 10;
 inline constexpr Int32 kOtherWeight = 4;
 
 // Fills scoreGrid for all 400 play-area cells: 0 for an occupied cell, the sum
-// of its passes for an empty one.
+// of its passes for an empty one. Each pass takes its outcome from the pass
+// table (eval/PassTable.h).
 void EvaluateBoard(RunState& state);
 
 // The six probes of the cell (x, y) of the record along (dx, dy), seen
 // relative to its examined code. Every probe index is checked.
-ProbeStones ReadProbes(RunState& state, Int32 dx, Int32 dy);
+ProbeStones ReadProbes(const RunState& state, Int32 dx, Int32 dy);
 
 // One pass at the cell (x, y) for the record's examined code along (dx, dy):
-// adds its amount to the cell's score.
+// adds its amount to the cell's score and leaves Weight and Tally as the
+// cascade would.
 void RunPass(RunState& state, Int32 dx, Int32 dy);
+
+// The same pass run tier by tier over the tier tables, calling FiveBonus for
+// each five; slower, but every tier's step can be followed. It gives the same
+// score, Weight and Tally as RunPass.
+void RunPassByCascade(RunState& state, Int32 dx, Int32 dy);
+
+// EvaluateBoard with every pass run by RunPassByCascade.
+void EvaluateBoardByCascade(RunState& state);
 
 }  // namespace fiverow

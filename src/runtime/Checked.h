@@ -49,10 +49,27 @@ constexpr Int32 CheckGridIndex(Int32 index,
   return index;
 }
 
+// Array index check against a table's declared range first..last.
+constexpr Int32 CheckIndex(Int32 index, Int32 first, Int32 last,
+                           const SourceSite& where = SourceSite::current()) {
+  if (index < first || index > last) {
+    Raise(FailureKind::ERangeError, 0, where);
+  }
+  return index;
+}
+
 // Index-checked grid cell: both indices are checked on their own.
 template <typename T>
 constexpr T& CheckedCell(Grid<T>& grid, Int32 x, Int32 y,
                          const SourceSite& where = SourceSite::current()) {
+  CheckGridIndex(x, where);
+  CheckGridIndex(y, where);
+  return grid.cell(x, y);
+}
+
+template <typename T>
+constexpr const T& CheckedCell(const Grid<T>& grid, Int32 x, Int32 y,
+                               const SourceSite& where = SourceSite::current()) {
   CheckGridIndex(x, where);
   CheckGridIndex(y, where);
   return grid.cell(x, y);

@@ -1,0 +1,174 @@
+// The pass table: every one of the 1458 pass cases must give what the tier
+// cascade gives, and the amounts must be the ones the tier tables describe.
+#include <gtest/gtest.h>
+
+#include <memory>
+
+#include "eval/PassTable.h"
+#include "eval/Sweep.h"
+
+namespace fiverow {
+namespace {
+
+constexpr Stone E = Stone::Empty;
+constexpr Stone M = Stone::Mine;
+constexpr Stone T = Stone::Theirs;
+
+PassOutcome Lookup(bool ownCode, const ProbeStones& stones) {
+  return kPassTable[static_cast<std::size_t>(PassCaseOf(ownCode, stones))];
+}
+
+struct Direction {
+  Int32 dx;
+  Int32 dy;
+};
+constexpr Direction kDirections[] = {{-1, -1}, {-1, 0}, {-1, 1}, {0, -1},
+                                     {0, 1},   {1, -1}, {1, 0},  {1, 1}};
+
+// A record with the given probes laid out around the candidate (10, 10)
+// along `direction`, for a pass of `examinedCode` with OwnCode 1.
+std::unique_ptr<RunState> PassSetUp(Int32 passCase, Direction direction) {
+  auto state = std::make_unique<RunState>();
+  state->ownCode = kCodeOther;
+  state->examinedCode = OwnCodeOfCase(passCase) ? kCodeOther : kCodeO;
+  state->x = 10;
+  state->y = 10;
+  const ProbeStones stones = StonesOfCase(passCase);
+  for (std::size_t i = 0; i < kProbeCount; ++i) {
+    CellCode code = kEmpty;
+    if (stones[i] == Stone::Mine) code = state->examinedCode;
+    if (stones[i] == Stone::Theirs) code = 3 - state->examinedCode;
+    state->board.cell(10 + kProbeOffsets[i] * direction.dx,
+                      10 + kProbeOffsets[i] * direction.dy) = code;
+  }
+  state->scoreGrid.cell(10, 10) = 5;  // a pass adds to what is there
+  return state;
+}
+
+TEST(PassTableCases, EncodingRoundTripsForEveryCase) {
+  for (Int32 passCase = 0; passCase < kPassCases; ++passCase) {
+    EXPECT_EQ(PassCaseOf(OwnCodeOfCase(passCase), StonesOfCase(passCase)), passCase);
+  }
+}
+
+TEST(PassTableCases, CellCodesGiveTheSameCaseAsTheStones) {
+  for (Int32 number = 0; number < kProbeCases; ++number) {
+    const ProbeCells cells = CellsOfNumber(number);
+    ASSERT_EQ(CellsNumberOf(cells), number);
+    for (CellCode examinedCode = 1; examinedCode <= 2; ++examinedCode) {
+      for (const bool ownCode : {false, true}) {
+        EXPECT_EQ(PassCaseOfCells(ownCode, examinedCode, number),
+                  PassCaseOf(ownCode, StonesOf(cells, examinedCode)))
+            << "cells " << number << ", examined code " << examinedCode;
+      }
+    }
+  }
+}
+
+TEST(PassTableCases, CellCodeOutsideZeroToTwoRaisesRangeError) {
+  try {
+    CellsNumberOf({0, 0, 3, 0, 0, 0});
+    FAIL() << "no failure raised";
+  } catch (const RunFailure& failure) {
+    EXPECT_EQ(failure.kind, FailureKind::ERangeError);
+  }
+}
+
+TEST(PassTableCases, TableEqualsTheMatcherOnEveryCase) {
+  for (Int32 passCase = 0; passCase < kPassCases; ++passCase) {
+    EXPECT_EQ(kPassTable[static_cast<std::size_t>(passCase)],
+              CascadeOutcome(OwnCodeOfCase(passCase), StonesOfCase(passCase)))
+        << "case " << passCase;
+  }
+}
+
+// The lookup pass against the pass that runs the tiers one by one and calls
+// FiveBonus, on a real board, for every case and in every direction.
+TEST(PassTableCases, LookupPassEqualsCascadePassOnEveryCaseAndDirection) {
+  for (Int32 passCase = 0; passCase < kPassCases; ++passCase) {
+    for (const Direction direction : kDirections) {
+      auto byTable = PassSetUp(passCase, direction);
+      auto byCascade = PassSetUp(passCase, direction);
+      RunPass(*byTable, direction.dx, direction.dy);
+      RunPassByCascade(*byCascade, direction.dx, direction.dy);
+      ASSERT_EQ(byTable->scoreGrid.cell(10, 10), byCascade->scoreGrid.cell(10, 10))
+          << "case " << passCase << " along (" << direction.dx << ", " << direction.dy << ")";
+      ASSERT_EQ(byTable->weight, byCascade->weight) << "case " << passCase;
+      ASSERT_EQ(byTable->tally, byCascade->tally) << "case " << passCase;
+      ASSERT_EQ(byTable->scoreGrid.cell(10, 10) - 5,
+                kPassTable[static_cast<std::size_t>(passCase)].amount);
+    }
+  }
+}
+
+TEST(PassTableCases, AmountsStayWithinTheirBounds) {
+  for (Int32 passCase = 0; passCase < kPassCases; ++passCase) {
+    const PassOutcome outcome = kPassTable[static_cast<std::size_t>(passCase)];
+    EXPECT_GE(outcome.amount, 0) << "case " << passCase;
+    EXPECT_LE(outcome.amount, 120022) << "case " << passCase;  // two own fives
+    EXPECT_GE(outcome.tally, 0) << "case " << passCase;
+    EXPECT_LE(outcome.tally, outcome.amount) << "case " << passCase;
+    EXPECT_EQ(outcome.tally > 0, outcome.amount > 0) << "case " << passCase;
+  }
+}
+
+TEST(PassTableFives, FiveWithTheCandidateFirstAddsBonusAndHandOver) {
+  EXPECT_EQ(Lookup(true, {E, E, M, M, M, M}), (PassOutcome{60011, 1}));
+  EXPECT_EQ(Lookup(false, {E, E, M, M, M, M}), (PassOutcome{4001, 1}));
+}
+
+TEST(PassTableFives, SixInARowCountsOnce) {
+  EXPECT_EQ(Lookup(true, {E, M, M, M, M, M}), (PassOutcome{60011, 1}));
+}
+
+TEST(PassTableFives, TwoFivesInOnePassAddTwice) {
+  EXPECT_EQ(Lookup(true, {M, M, M, M, M, E}), (PassOutcome{120022, 2}));
+  EXPECT_EQ(Lookup(false, {M, M, M, M, M, E}), (PassOutcome{8002, 2}));
+}
+
+TEST(PassTableFours, OpenFourEndsThePassBeforeLaterTiers) {
+  EXPECT_EQ(Lookup(true, {T, E, M, M, M, E}), (PassOutcome{1000, 1000}));
+  EXPECT_EQ(Lookup(false, {T, E, M, M, M, E}), (PassOutcome{400, 400}));
+  // Row 4 of the four tier would hold as well, but that tier is not reached.
+  EXPECT_EQ(Lookup(true, {E, M, M, M, E, E}), (PassOutcome{1000, 1000}));
+}
+
+TEST(PassTableFours, BlockedAndBrokenFours) {
+  EXPECT_EQ(Lookup(true, {T, M, M, M, E, E}).amount, 150);
+  EXPECT_EQ(Lookup(false, {E, T, M, M, M, E}).amount, 60);
+  EXPECT_EQ(Lookup(true, {E, E, M, E, M, M}).amount, 150);
+  EXPECT_EQ(Lookup(true, {M, M, M, E, M, M}).amount, 300);  // two fours
+  EXPECT_EQ(Lookup(false, {M, M, M, E, M, M}).amount, 120);
+}
+
+TEST(PassTableFours, DeadFourScoresNothing) {
+  EXPECT_EQ(Lookup(true, {E, T, M, M, M, T}), (PassOutcome{0, 0}));
+  EXPECT_EQ(Lookup(true, {T, M, M, M, T, E}), (PassOutcome{0, 0}));
+}
+
+TEST(PassTableThrees, OpenAndClosedThrees) {
+  EXPECT_EQ(Lookup(true, {E, E, M, M, E, E}).amount, 150);
+  EXPECT_EQ(Lookup(true, {E, E, M, M, E, T}).amount, 150);
+  EXPECT_EQ(Lookup(true, {T, E, M, M, E, T}).amount, 70);
+  EXPECT_EQ(Lookup(false, {T, E, M, M, E, T}).amount, 28);
+  EXPECT_EQ(Lookup(true, {M, E, M, E, E, M}).amount, 140);  // rows 5 and 8
+  EXPECT_EQ(Lookup(false, {M, E, M, E, E, M}).amount, 56);
+}
+
+TEST(PassTableTwos, TwoStoneTiers) {
+  EXPECT_EQ(Lookup(true, {E, E, M, E, E, E}).amount, 60);  // tier 6 rows 1 and 2
+  EXPECT_EQ(Lookup(false, {T, E, M, E, E, E}).amount, 12);
+  EXPECT_EQ(Lookup(true, {T, E, M, E, E, T}).amount, 10);  // only tier 7 row 2
+  EXPECT_EQ(Lookup(true, {E, E, E, E, E, M}).amount, 10);
+  EXPECT_EQ(Lookup(false, {M, E, E, E, E, M}).amount, 8);  // tier 7 rows 7 and 9
+}
+
+TEST(PassTableTwos, NothingAroundScoresNothing) {
+  for (const bool ownCode : {false, true}) {
+    EXPECT_EQ(Lookup(ownCode, {E, E, E, E, E, E}), (PassOutcome{0, 0}));
+    EXPECT_EQ(Lookup(ownCode, {T, T, T, T, T, T}), (PassOutcome{0, 0}));
+  }
+}
+
+}  // namespace
+}  // namespace fiverow
