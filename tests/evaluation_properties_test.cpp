@@ -17,7 +17,7 @@
 namespace fiverow {
 namespace {
 
-constexpr int kBoards = 200;
+constexpr int kBoards = 300;
 constexpr Int32 kLast = kPlaySize - 1;
 
 // Boards of every density from empty to crowded, so that fives, fours and
