@@ -10,14 +10,6 @@
 namespace fiverow {
 namespace {
 
-constexpr Stone E = Stone::Empty;
-constexpr Stone M = Stone::Mine;
-constexpr Stone T = Stone::Theirs;
-
-PassOutcome Lookup(bool ownCode, const ProbeStones& stones) {
-  return kPassTable[static_cast<std::size_t>(PassCaseOf(ownCode, stones))];
-}
-
 struct Direction {
   Int32 dx;
   Int32 dy;
@@ -109,64 +101,6 @@ TEST(PassTableCases, AmountsStayWithinTheirBounds) {
     EXPECT_GE(outcome.tally, 0) << "case " << passCase;
     EXPECT_LE(outcome.tally, outcome.amount) << "case " << passCase;
     EXPECT_EQ(outcome.tally > 0, outcome.amount > 0) << "case " << passCase;
-  }
-}
-
-TEST(PassTableFives, FiveWithTheCandidateFirstAddsBonusAndHandOver) {
-  EXPECT_EQ(Lookup(true, {E, E, M, M, M, M}), (PassOutcome{60011, 1}));
-  EXPECT_EQ(Lookup(false, {E, E, M, M, M, M}), (PassOutcome{4001, 1}));
-}
-
-TEST(PassTableFives, SixInARowCountsOnce) {
-  EXPECT_EQ(Lookup(true, {E, M, M, M, M, M}), (PassOutcome{60011, 1}));
-}
-
-TEST(PassTableFives, TwoFivesInOnePassAddTwice) {
-  EXPECT_EQ(Lookup(true, {M, M, M, M, M, E}), (PassOutcome{120022, 2}));
-  EXPECT_EQ(Lookup(false, {M, M, M, M, M, E}), (PassOutcome{8002, 2}));
-}
-
-TEST(PassTableFours, OpenFourEndsThePassBeforeLaterTiers) {
-  EXPECT_EQ(Lookup(true, {T, E, M, M, M, E}), (PassOutcome{1000, 1000}));
-  EXPECT_EQ(Lookup(false, {T, E, M, M, M, E}), (PassOutcome{400, 400}));
-  // Row 4 of the four tier would hold as well, but that tier is not reached.
-  EXPECT_EQ(Lookup(true, {E, M, M, M, E, E}), (PassOutcome{1000, 1000}));
-}
-
-TEST(PassTableFours, BlockedAndBrokenFours) {
-  EXPECT_EQ(Lookup(true, {T, M, M, M, E, E}).amount, 150);
-  EXPECT_EQ(Lookup(false, {E, T, M, M, M, E}).amount, 60);
-  EXPECT_EQ(Lookup(true, {E, E, M, E, M, M}).amount, 150);
-  EXPECT_EQ(Lookup(true, {M, M, M, E, M, M}).amount, 300);  // two fours
-  EXPECT_EQ(Lookup(false, {M, M, M, E, M, M}).amount, 120);
-}
-
-TEST(PassTableFours, DeadFourScoresNothing) {
-  EXPECT_EQ(Lookup(true, {E, T, M, M, M, T}), (PassOutcome{0, 0}));
-  EXPECT_EQ(Lookup(true, {T, M, M, M, T, E}), (PassOutcome{0, 0}));
-}
-
-TEST(PassTableThrees, OpenAndClosedThrees) {
-  EXPECT_EQ(Lookup(true, {E, E, M, M, E, E}).amount, 150);
-  EXPECT_EQ(Lookup(true, {E, E, M, M, E, T}).amount, 150);
-  EXPECT_EQ(Lookup(true, {T, E, M, M, E, T}).amount, 70);
-  EXPECT_EQ(Lookup(false, {T, E, M, M, E, T}).amount, 28);
-  EXPECT_EQ(Lookup(true, {M, E, M, E, E, M}).amount, 140);  // rows 5 and 8
-  EXPECT_EQ(Lookup(false, {M, E, M, E, E, M}).amount, 56);
-}
-
-TEST(PassTableTwos, TwoStoneTiers) {
-  EXPECT_EQ(Lookup(true, {E, E, M, E, E, E}).amount, 60);  // tier 6 rows 1 and 2
-  EXPECT_EQ(Lookup(false, {T, E, M, E, E, E}).amount, 12);
-  EXPECT_EQ(Lookup(true, {T, E, M, E, E, T}).amount, 10);  // only tier 7 row 2
-  EXPECT_EQ(Lookup(true, {E, E, E, E, E, M}).amount, 10);
-  EXPECT_EQ(Lookup(false, {M, E, E, E, E, M}).amount, 8);  // tier 7 rows 7 and 9
-}
-
-TEST(PassTableTwos, NothingAroundScoresNothing) {
-  for (const bool ownCode : {false, true}) {
-    EXPECT_EQ(Lookup(ownCode, {E, E, E, E, E, E}), (PassOutcome{0, 0}));
-    EXPECT_EQ(Lookup(ownCode, {T, T, T, T, T, T}), (PassOutcome{0, 0}));
   }
 }
 

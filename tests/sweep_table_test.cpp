@@ -1,13 +1,11 @@
 // The sweep by the pass table against the sweep that runs every tier, on
-// whole boards, and the scores of whole-board positions.
+// whole boards.
 #include <gtest/gtest.h>
 
 #include <cstdint>
-#include <initializer_list>
 #include <memory>
 
 #include "eval/Sweep.h"
-#include "select/Selection.h"
 
 namespace fiverow {
 namespace {
@@ -30,26 +28,6 @@ std::unique_ptr<RunState> RandomBoard(std::uint32_t seed, unsigned stonePercent,
   }
   state->ownCode = ownCode;
   return state;
-}
-
-std::unique_ptr<RunState> BoardWith(CellCode ownCode, CellCode stones,
-                                    std::initializer_list<Move> cells) {
-  auto state = std::make_unique<RunState>();
-  state->ownCode = ownCode;
-  for (const Move cell : cells) state->board.cell(cell.x, cell.y) = stones;
-  return state;
-}
-
-Int32 HighestScoreBut(const RunState& state, std::initializer_list<Move> except) {
-  Int32 highest = 0;
-  for (Int32 y = 0; y < kPlaySize; ++y) {
-    for (Int32 x = 0; x < kPlaySize; ++x) {
-      bool skipped = false;
-      for (const Move cell : except) skipped = skipped || (cell == Move{x, y});
-      if (!skipped && state.scoreGrid.cell(x, y) > highest) highest = state.scoreGrid.cell(x, y);
-    }
-  }
-  return highest;
 }
 
 TEST(SweepByTable, EqualsTheCascadeSweepOnRandomBoards) {
@@ -85,69 +63,6 @@ TEST(SweepByTable, OccupiedCellsAndTheMarginScoreZero) {
       }
     }
   }
-}
-
-TEST(SweepByTable, ThreeInARowTracedExample) {
-  auto state = BoardWith(kCodeOther, kCodeOther, {{8, 10}, {9, 10}, {10, 10}});
-  EvaluateBoard(*state);
-  EXPECT_EQ(state->scoreGrid.cell(7, 10), 1070);
-  EXPECT_EQ(state->scoreGrid.cell(11, 10), 1070);
-  EXPECT_LE(HighestScoreBut(*state, {{7, 10}, {11, 10}}), 270);
-  EXPECT_EQ(SelectMove(*state), (Move{7, 10}));
-}
-
-TEST(SweepByTable, OwnFourScoresFiveAndThree) {
-  auto state = BoardWith(kCodeOther, kCodeOther, {{5, 10}, {6, 10}, {7, 10}, {8, 10}});
-  EvaluateBoard(*state);
-  EXPECT_EQ(state->scoreGrid.cell(4, 10), 60081);
-  EXPECT_EQ(state->scoreGrid.cell(9, 10), 60081);
-  EXPECT_LE(HighestScoreBut(*state, {{4, 10}, {9, 10}}), 270);
-}
-
-TEST(SweepByTable, ProbesBeyondTheEdgeReadEmpty) {
-  auto own = BoardWith(kCodeOther, kCodeOther, {{1, 3}, {2, 3}, {3, 3}, {4, 3}});
-  EvaluateBoard(*own);
-  EXPECT_EQ(own->scoreGrid.cell(0, 3), 60081);
-  EXPECT_EQ(own->scoreGrid.cell(5, 3), 60081);
-
-  auto other = BoardWith(kCodeOther, kCodeO, {{1, 3}, {2, 3}, {3, 3}, {4, 3}});
-  EvaluateBoard(*other);
-  EXPECT_EQ(other->scoreGrid.cell(0, 3), 4029);
-  EXPECT_EQ(other->scoreGrid.cell(5, 3), 4029);
-}
-
-TEST(SweepByTable, RotatedBoardGivesRotatedScores) {
-  auto state = RandomBoard(11, 30, kCodeOther);
-  auto rotated = std::make_unique<RunState>();
-  rotated->ownCode = state->ownCode;
-  for (Int32 y = 0; y < kPlaySize; ++y) {
-    for (Int32 x = 0; x < kPlaySize; ++x) {
-      rotated->board.cell(y, kPlaySize - 1 - x) = state->board.cell(x, y);
-    }
-  }
-  EvaluateBoard(*state);
-  EvaluateBoard(*rotated);
-  for (Int32 y = 0; y < kPlaySize; ++y) {
-    for (Int32 x = 0; x < kPlaySize; ++x) {
-      ASSERT_EQ(rotated->scoreGrid.cell(y, kPlaySize - 1 - x), state->scoreGrid.cell(x, y))
-          << "cell (" << x << ", " << y << ")";
-    }
-  }
-}
-
-TEST(SweepByTable, SwappingTheCodesKeepsTheScores) {
-  auto state = RandomBoard(23, 45, kCodeOther);
-  auto swapped = std::make_unique<RunState>();
-  swapped->ownCode = kCodeO;
-  for (Int32 y = 0; y < kPlaySize; ++y) {
-    for (Int32 x = 0; x < kPlaySize; ++x) {
-      const CellCode code = state->board.cell(x, y);
-      swapped->board.cell(x, y) = code == kEmpty ? kEmpty : 3 - code;
-    }
-  }
-  EvaluateBoard(*state);
-  EvaluateBoard(*swapped);
-  EXPECT_EQ(state->scoreGrid.cells, swapped->scoreGrid.cells);
 }
 
 }  // namespace
