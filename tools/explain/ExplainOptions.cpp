@@ -1,5 +1,6 @@
 #include "explain/ExplainOptions.h"
 
+#include "common/Arguments.h"
 #include "common/CellText.h"
 
 namespace fiverow::explain {
@@ -26,18 +27,10 @@ Exit status: 0 on success, 1 on bad input or a file that cannot be written,
 ExplainOptions ParseExplainOptions(const std::vector<std::string>& args) {
   ExplainOptions options;
   bool folderGiven = false;
-  for (std::size_t i = 0; i < args.size(); ++i) {
-    std::string arg = args[i];
-    std::optional<std::string> attached;
-    if (arg.starts_with("--") && arg.find('=') != std::string::npos) {
-      attached = arg.substr(arg.find('=') + 1);
-      arg = arg.substr(0, arg.find('='));
-    }
-    const auto value = [&]() -> std::string {
-      if (attached) return *attached;
-      if (i + 1 >= args.size()) throw UsageError(arg + " needs a value");
-      return args[++i];
-    };
+  tools::Arguments arguments(args);
+  while (arguments.Next()) {
+    const std::string& arg = arguments.Name();
+    const auto value = [&arguments] { return arguments.Value(); };
     if (arg == "-h" || arg == "--help") {
       options.help = true;
     } else if (arg == "--cell") {
@@ -47,7 +40,7 @@ ExplainOptions ParseExplainOptions(const std::vector<std::string>& args) {
     } else if (arg == "--svg") {
       options.svgFile = value();
       if (options.svgFile->empty()) throw UsageError("--svg needs a file name");
-    } else if (arg.size() > 1 && arg.front() == '-') {
+    } else if (arguments.IsOption()) {
       throw UsageError("unknown option " + arg);
     } else {
       if (folderGiven) throw UsageError("only one folder, got \"" + arg + "\" too");

@@ -2,10 +2,10 @@
 #pragma once
 
 #include <optional>
-#include <stdexcept>
 #include <string>
 #include <vector>
 
+#include "common/Arguments.h"
 #include "engine/UTypes.h"
 
 namespace fiverow::explain {
@@ -17,9 +17,7 @@ struct ExplainOptions {
   std::optional<std::string> svgFile;
 };
 
-struct UsageError : std::runtime_error {
-  using std::runtime_error::runtime_error;
-};
+using UsageError = tools::UsageError;
 
 ExplainOptions ParseExplainOptions(const std::vector<std::string>& args);
 

@@ -1,5 +1,7 @@
 #include "match/MatchOptions.h"
 
+#include "common/Arguments.h"
+
 #include <charconv>
 #include <cmath>
 
@@ -81,21 +83,11 @@ Show ParseShow(const std::string& text) {
 MatchOptions ParseMatchOptions(const std::vector<std::string>& args) {
   MatchOptions options;
   bool gamesGiven = false;
-  for (std::size_t i = 0; i < args.size(); ++i) {
-    std::string arg = args[i];
-    std::optional<std::string> attached;
-    if (arg.starts_with("--") && arg.find('=') != std::string::npos) {
-      attached = arg.substr(arg.find('=') + 1);
-      arg = arg.substr(0, arg.find('='));
-    }
-    const auto value = [&]() -> std::string {
-      if (attached) return *attached;
-      if (i + 1 >= args.size()) throw UsageError(arg + " needs a value");
-      return args[++i];
-    };
-    const auto noValue = [&] {
-      if (attached) throw UsageError(arg + " takes no value");
-    };
+  tools::Arguments arguments(args);
+  while (arguments.Next()) {
+    const std::string& arg = arguments.Name();
+    const auto value = [&arguments] { return arguments.Value(); };
+    const auto noValue = [&arguments] { arguments.NoValue(); };
 
     if (arg == "-h" || arg == "--help") {
       noValue();
@@ -120,7 +112,7 @@ MatchOptions ParseMatchOptions(const std::vector<std::string>& args) {
     } else if (arg == "--keep") {
       noValue();
       options.keep = true;
-    } else if (arg.size() > 1 && arg.front() == '-') {
+    } else if (arguments.IsOption()) {
       throw UsageError("unknown option " + arg);
     } else {
       if (options.engineCommands.size() == 2) throw UsageError("at most two engines, got \"" + arg + "\" too");

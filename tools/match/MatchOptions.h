@@ -3,10 +3,10 @@
 
 #include <cstdint>
 #include <optional>
-#include <stdexcept>
 #include <string>
 #include <vector>
 
+#include "common/Arguments.h"
 #include "match/Opening.h"
 
 namespace fiverow::match {
@@ -34,9 +34,7 @@ struct MatchOptions {
   }
 };
 
-struct UsageError : std::runtime_error {
-  using std::runtime_error::runtime_error;
-};
+using UsageError = tools::UsageError;
 
 // Throws UsageError with a message for people.
 MatchOptions ParseMatchOptions(const std::vector<std::string>& args);

@@ -1,12 +1,6 @@
 // The file layer on Windows: CreateFile with the sharing rules of the game
 // files, and the system's own error codes passed through unchanged.
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
-#include <windows.h>
+#include "runtime/win32/WinApi.h"
 
 #include <cstdint>
 

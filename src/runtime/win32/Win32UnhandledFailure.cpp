@@ -11,13 +11,7 @@
 // Before <windows.h>, whose FormatMessage macro would rename fiverow's own.
 #include "runtime/UnhandledFailure.h"
 
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
-#include <windows.h>
+#include "runtime/win32/WinApi.h"
 
 namespace fiverow {
 
