@@ -1,4 +1,4 @@
-// The run's one text-file handle: a 128-byte buffered reader and writer over
+// The run's one text-file handle: a buffered reader and writer over
 // the platform file layer, with the line rules of both game files.
 //
 // Like a classic text file it does not raise on a failed step: the step stores
