@@ -21,8 +21,10 @@
 #include <string_view>
 #include <vector>
 
+#include "Failures.h"
 #include "MemoryFileSystem.h"
 #include "engine/Driver.h"
+#include "files/GameFiles.h"
 #include "files/PositionReader.h"
 #include "files/TurnFile.h"
 #include "runtime/Failure.h"
@@ -33,9 +35,8 @@ namespace {
 
 using testing::FileStep;
 using testing::MemoryFileSystem;
+using testing::RunOutcome;
 
-constexpr const char* kPlocha = "Plocha.dat";
-constexpr const char* kTah = "Tah.dat";
 
 constexpr IoCode kFaultCodes[] = {2, 3, 4, 5, 6, 32, 100, 101, 106, io::kBrokenPipe, 112, 1117};
 constexpr std::size_t kFaultCodeCount = sizeof kFaultCodes / sizeof kFaultCodes[0];
@@ -140,11 +141,6 @@ Input Split(const std::uint8_t* data, std::size_t size) {
   return input;
 }
 
-struct Outcome {
-  std::optional<Move> move;
-  std::optional<RunFailure> failure;
-};
-
 struct Fault {
   FileStep step;
   std::string file;
@@ -154,22 +150,10 @@ struct Fault {
 
 MemoryFileSystem FilesFor(const Input& input) {
   MemoryFileSystem files;
-  if (input.plocha) files.files[kPlocha] = *input.plocha;
-  if (input.tah) files.files[kTah] = *input.tah;
+  if (input.plocha) files.files[kPositionFileName] = *input.plocha;
+  if (input.tah) files.files[kTurnFileName] = *input.tah;
   files.readChunk = input.readChunk;
   return files;
-}
-
-Outcome RunEngineOn(MemoryFileSystem& files, RunState& state) {
-  Outcome outcome;
-  try {
-    outcome.move = RunEngine(state, files);
-  } catch (const RunFailure& failure) {
-    outcome.failure = failure;
-  } catch (...) {
-    Fail("the run threw something other than a RunFailure");
-  }
-  return outcome;
 }
 
 const char* ExpectedMessage(FailureKind kind, IoCode code, char* buffer, std::size_t size) {
@@ -237,20 +221,20 @@ void CheckMove(const Move& move, const RunState& state, const Expected& expected
   const Move wanted = expected.emptyCount == kPlayCells ? kOpeningMove : best;
   Require(move == wanted, "not the first best empty cell");
 
-  const std::string& text = files.files.at(kTah);
+  const std::string& text = files.files.at(kTurnFileName);
   Require(text.size() >= 3 && text.size() <= 5, "move text of wrong size", text);
   Require(text == std::to_string(move.x) + "," + std::to_string(move.y), "wrong move text", text);
   Require(files.OpenCount() == 0, "a file left open");
 }
 
-void CheckOutcome(const Outcome& outcome, const RunState& state, const Expected& expected,
+void CheckOutcome(const RunOutcome& outcome, const RunState& state, const Expected& expected,
                   const MemoryFileSystem& files, const std::optional<std::string>& tahBefore) {
   if (expected.failure) {
     Require(outcome.failure.has_value(), "a move where a failure was due");
     CheckFailure(*outcome.failure, *expected.failure, expected.ioCode);
     // Every failure of the reference comes before Tah.dat is reopened.
-    Require(files.files.contains(kTah) == tahBefore.has_value(), "Tah.dat created");
-    if (tahBefore) Require(files.files.at(kTah) == *tahBefore, "Tah.dat changed");
+    Require(files.files.contains(kTurnFileName) == tahBefore.has_value(), "Tah.dat created");
+    if (tahBefore) Require(files.files.at(kTurnFileName) == *tahBefore, "Tah.dat changed");
     return;
   }
   if (outcome.failure) {
@@ -294,11 +278,11 @@ void RunWithFault(const Input& input, const std::vector<std::string>& cleanLog) 
     return std::nullopt;
   };
   RunState state{};
-  const Outcome outcome = RunEngineOn(files, state);
+  const RunOutcome outcome = testing::RunCatching(state, files);
 
   if (fault.step == FileStep::Read && fault.code == io::kBrokenPipe) {
     Input cut = input;
-    std::optional<std::string>& file = fault.file == kPlocha ? cut.plocha : cut.tah;
+    std::optional<std::string>& file = fault.file == kPositionFileName ? cut.plocha : cut.tah;
     const std::size_t kept = static_cast<std::size_t>(fault.index) * input.readChunk;
     if (kept < file->size()) file->resize(kept);
     CheckOutcome(outcome, state, Reference(cut.plocha, cut.tah), files, input.tah);
@@ -321,7 +305,7 @@ void RunWithFault(const Input& input, const std::vector<std::string>& cleanLog) 
   for (std::size_t i = 0; i < cleanLog.size(); ++i) {
     if (cleanLog[i] == "OpenWrite Tah.dat") openWrite = i;
   }
-  const std::string& tah = files.files[kTah];
+  const std::string& tah = files.files[kTurnFileName];
   if (position <= openWrite) {
     Require(tah == input.tah.value_or(""), "Tah.dat changed before its reopening");
   } else if (position == openWrite + 1) {
@@ -338,7 +322,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
   MemoryFileSystem files = FilesFor(input);
   RunState state{};
-  const Outcome outcome = RunEngineOn(files, state);
+  const RunOutcome outcome = testing::RunCatching(state, files);
   const Expected expected = Reference(input.plocha, input.tah);
   CheckOutcome(outcome, state, expected, files, input.tah);
 

@@ -14,8 +14,10 @@
 #include <tuple>
 #include <vector>
 
+#include "Failures.h"
 #include "MemoryFileSystem.h"
 #include "engine/Driver.h"
+#include "files/GameFiles.h"
 #include "runtime/Failure.h"
 #include "runtime/FailureReport.h"
 
@@ -24,9 +26,10 @@ namespace {
 
 using testing::FileStep;
 using testing::MemoryFileSystem;
+using testing::MessageOf;
+using testing::RunCatching;
+using testing::RunOutcome;
 
-constexpr const char* kPlocha = "Plocha.dat";
-constexpr const char* kTah = "Tah.dat";
 constexpr const char* kTurnBefore = "o\n";
 constexpr const char* kExpectedMove = "7,10";
 
@@ -47,8 +50,8 @@ constexpr std::size_t kLineBytes = kPlaySize + 1;
 
 MemoryFileSystem GameFiles() {
   MemoryFileSystem files;
-  files.files[kPlocha] = ThreeInRow();
-  files.files[kTah] = kTurnBefore;
+  files.files[kPositionFileName] = ThreeInRow();
+  files.files[kTurnFileName] = kTurnBefore;
   files.readChunk = kLineBytes;
   return files;
 }
@@ -89,27 +92,6 @@ const std::vector<StepId>& CleanRunSteps() {
   return steps;
 }
 
-struct Outcome {
-  std::optional<Move> move;
-  std::optional<RunFailure> failure;
-};
-
-Outcome RunOnce(MemoryFileSystem& files, RunState& state) {
-  Outcome outcome;
-  try {
-    outcome.move = RunEngine(state, files);
-  } catch (const RunFailure& failure) {
-    outcome.failure = failure;
-  }
-  return outcome;
-}
-
-std::string MessageOf(const RunFailure& failure) {
-  char text[64];
-  FormatMessage(failure, text, sizeof text);
-  return text;
-}
-
 // The fault-free run is the baseline every injected fault is measured against.
 TEST(CleanRunSteps, OpensOneFileAtATimeInTheRunOrder) {
   std::vector<std::string> expected{"OpenRead Plocha.dat"};
@@ -123,10 +105,10 @@ TEST(CleanRunSteps, OpensOneFileAtATimeInTheRunOrder) {
 
   MemoryFileSystem files = GameFiles();
   RunState state{};
-  const Outcome outcome = RunOnce(files, state);
+  const RunOutcome outcome = RunCatching(state, files);
   ASSERT_TRUE(outcome.move.has_value());
   EXPECT_EQ(*outcome.move, (Move{7, 10}));
-  EXPECT_EQ(files.files[kTah], kExpectedMove);
+  EXPECT_EQ(files.files[kTurnFileName], kExpectedMove);
   EXPECT_EQ(files.OpenCount(), 0);
 }
 
@@ -164,7 +146,7 @@ TEST_P(FaultAtEveryStep, StopsThereWithTheCodeAndLeavesTahDatAsTheStepAllows) {
     return std::nullopt;
   };
   RunState state{};
-  const Outcome outcome = RunOnce(files, state);
+  const RunOutcome outcome = RunCatching(state, files);
 
   ASSERT_TRUE(outcome.failure.has_value()) << "the run went on past a failed " << target.text;
   EXPECT_EQ(outcome.failure->kind, FailureKind::EInOutError);
@@ -180,7 +162,7 @@ TEST_P(FaultAtEveryStep, StopsThereWithTheCodeAndLeavesTahDatAsTheStepAllows) {
   for (std::size_t i = 0; i <= position; ++i) EXPECT_EQ(files.log[i], clean[i].text) << i;
   std::vector<std::string> after(files.log.begin() + static_cast<std::ptrdiff_t>(position) + 1,
                                  files.log.end());
-  const bool lineRead = target.step == FileStep::Read && target.file == kPlocha;
+  const bool lineRead = target.step == FileStep::Read && target.file == kPositionFileName;
   if (lineRead) {
     EXPECT_LE(after.size(), 1u);
     for (const std::string& entry : after) EXPECT_EQ(entry, "Read Plocha.dat");
@@ -191,15 +173,15 @@ TEST_P(FaultAtEveryStep, StopsThereWithTheCodeAndLeavesTahDatAsTheStepAllows) {
   // Plocha.dat is never written; Tah.dat keeps its content until it is
   // reopened for writing, is empty once the move's write-out fails, and
   // holds the move when only the final close fails.
-  EXPECT_EQ(files.files[kPlocha], ThreeInRow());
+  EXPECT_EQ(files.files[kPositionFileName], ThreeInRow());
   const std::size_t openWrite = kStepsOfCleanRun - 3;
   if (position <= openWrite) {
-    EXPECT_EQ(files.files[kTah], kTurnBefore);
+    EXPECT_EQ(files.files[kTurnFileName], kTurnBefore);
   } else if (position == openWrite + 1) {
-    EXPECT_EQ(files.files[kTah], "");
+    EXPECT_EQ(files.files[kTurnFileName], "");
     EXPECT_EQ(files.OpenCount(), 1) << "a failed write-out leaves the file open";
   } else {
-    EXPECT_EQ(files.files[kTah], kExpectedMove);
+    EXPECT_EQ(files.files[kTurnFileName], kExpectedMove);
   }
 
   // Rows after a failed line read are never stored, and nothing is scored
@@ -247,7 +229,7 @@ TEST(FaultLocations, EveryFileCheckHasItsOwnLocation) {
       return std::nullopt;
     };
     RunState state{};
-    const Outcome outcome = RunOnce(files, state);
+    const RunOutcome outcome = RunCatching(state, files);
     ASSERT_TRUE(outcome.failure.has_value());
     // The write-out and the close of the move share the close's check.
     const bool closeOfMove = position + 2 >= clean.size();
@@ -274,36 +256,36 @@ MemoryFileSystem WithBrokenPipeAt(FileStep brokenStep, const char* brokenFile, i
 
 TEST(BrokenPipe, AfterTheLastRowReadsAsTheEndOfTheFile) {
   // Without a final LF the last row's read asks for more and meets the pipe.
-  MemoryFileSystem files = WithBrokenPipeAt(FileStep::Read, kPlocha, kPlaySize);
+  MemoryFileSystem files = WithBrokenPipeAt(FileStep::Read, kPositionFileName, kPlaySize);
   std::string position = ThreeInRow();
   position.pop_back();
-  files.files[kPlocha] = position;
+  files.files[kPositionFileName] = position;
   RunState state{};
-  const Outcome outcome = RunOnce(files, state);
+  const RunOutcome outcome = RunCatching(state, files);
   ASSERT_TRUE(outcome.move.has_value()) << MessageOf(*outcome.failure);
-  EXPECT_EQ(files.files[kTah], kExpectedMove);
+  EXPECT_EQ(files.files[kTurnFileName], kExpectedMove);
   EXPECT_EQ(std::count(files.log.begin(), files.log.end(), "Read Plocha.dat"), kPlaySize + 1);
 }
 
 TEST(BrokenPipe, BeforeARowIsAMissingRowNotAnIoFailure) {
-  MemoryFileSystem files = WithBrokenPipeAt(FileStep::Read, kPlocha, 7);
+  MemoryFileSystem files = WithBrokenPipeAt(FileStep::Read, kPositionFileName, 7);
   RunState state{};
-  const Outcome outcome = RunOnce(files, state);
+  const RunOutcome outcome = RunCatching(state, files);
   ASSERT_TRUE(outcome.failure.has_value());
   EXPECT_EQ(outcome.failure->kind, FailureKind::ERangeError);
   EXPECT_EQ(MessageOf(*outcome.failure), "Range check error");
-  EXPECT_EQ(files.files[kTah], kTurnBefore);
+  EXPECT_EQ(files.files[kTurnFileName], kTurnBefore);
   // The pipe stays ended: the skip to the next line reads nothing more.
   EXPECT_EQ(std::count(files.log.begin(), files.log.end(), "Read Plocha.dat"), 8);
 }
 
 TEST(BrokenPipe, OnTheTurnFileIsAnEmptyTurnFile) {
-  MemoryFileSystem files = WithBrokenPipeAt(FileStep::Read, kTah, 0);
+  MemoryFileSystem files = WithBrokenPipeAt(FileStep::Read, kTurnFileName, 0);
   RunState state{};
-  const Outcome outcome = RunOnce(files, state);
+  const RunOutcome outcome = RunCatching(state, files);
   ASSERT_TRUE(outcome.failure.has_value());
   EXPECT_EQ(outcome.failure->kind, FailureKind::ERangeError);
-  EXPECT_EQ(files.files[kTah], kTurnBefore);
+  EXPECT_EQ(files.files[kTurnFileName], kTurnBefore);
 }
 
 // ---- Codes that reach the report unchanged ---------------------------------
@@ -314,14 +296,14 @@ TEST(StoredIoCode, SurvivesASuccessfulStepBeforeTheCheck) {
   MemoryFileSystem files = GameFiles();
   files.readChunk = 5;  // the first line takes several reads
   files.fault = [](FileStep step, const std::string& file, int index) -> std::optional<IoCode> {
-    if (step == FileStep::Read && file == kPlocha && index == 1) return 32;
+    if (step == FileStep::Read && file == kPositionFileName && index == 1) return 32;
     return std::nullopt;
   };
   RunState state{};
-  const Outcome outcome = RunOnce(files, state);
+  const RunOutcome outcome = RunCatching(state, files);
   ASSERT_TRUE(outcome.failure.has_value());
   EXPECT_EQ(outcome.failure->ioCode, 32);
-  EXPECT_EQ(files.files[kTah], kTurnBefore);
+  EXPECT_EQ(files.files[kTurnFileName], kTurnBefore);
 }
 
 TEST(StoredIoCode, IsClearedByTheCheckThatRaisesIt) {
@@ -331,7 +313,7 @@ TEST(StoredIoCode, IsClearedByTheCheckThatRaisesIt) {
     return std::nullopt;
   };
   RunState state{};
-  RunOnce(files, state);
+  RunCatching(state, files);
   EXPECT_EQ(state.textFile.ioResult, io::kOk);
 }
 

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "Failures.h"
 #include "MemoryFileSystem.h"
 #include "engine/Driver.h"
 #include "files/PositionReader.h"
@@ -55,11 +56,9 @@ Result RunWith(const std::string& position, const std::string& turn, std::size_t
   result.files.files["Plocha.dat"] = position;
   result.files.files["Tah.dat"] = turn;
   result.files.readChunk = chunk;
-  try {
-    result.move = RunEngine(result.state, result.files);
-  } catch (const RunFailure& failure) {
-    result.failure = failure;
-  }
+  const testing::RunOutcome outcome = testing::RunCatching(result.state, result.files);
+  result.move = outcome.move;
+  result.failure = outcome.failure;
   return result;
 }
 

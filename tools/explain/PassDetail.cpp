@@ -15,7 +15,7 @@ namespace {
 Int32 TierAmount(const tiers::Tier& tier, int matches, bool own, Int32 weight) {
   Int32 perRow = 0;
   if (tier.reward == tiers::Reward::FiveBonus) {
-    perRow = CheckedAdd(own ? CheckedAdd(weight, kOwnFiveBonus) : kOtherFiveBonus, 1);
+    perRow = CheckedAdd(FiveBonusAmount(own, weight), 1);
   } else {
     perRow = CheckedMul(weight, tier.multiplier);
   }
