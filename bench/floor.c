@@ -4,9 +4,9 @@
    program is its own overhead. */
 #include <stdio.h>
 
-static int ReadWhole(const char *name) {
+static int ReadWhole(const char* name) {
   char buffer[512];
-  FILE *file = fopen(name, "rb");
+  FILE* file = fopen(name, "rb");
   if (file == NULL) return 1;
   while (fread(buffer, 1, sizeof buffer, file) == sizeof buffer) {
   }
@@ -17,7 +17,7 @@ static int ReadWhole(const char *name) {
 
 int main(void) {
   if (ReadWhole("Plocha.dat") || ReadWhole("Tah.dat")) return 1;
-  FILE *move = fopen("Tah.dat", "wb");
+  FILE* move = fopen("Tah.dat", "wb");
   if (move == NULL) return 1;
   if (fputs("10,10", move) == EOF) return 1;
   return fclose(move) != 0;

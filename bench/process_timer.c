@@ -19,27 +19,27 @@
 #include <time.h>
 #include <unistd.h>
 
-extern char **environ;
+extern char** environ;
 
 enum { kWarmUpRuns = 20, kMaxTurnFile = 4096 };
 
 static char turnFile[kMaxTurnFile];
 static size_t turnFileSize;
 
-static void Fail(const char *what) {
+static void Fail(const char* what) {
   fprintf(stderr, "fiverow-process-timer: %s: %s\n", what, strerror(errno));
   exit(1);
 }
 
 static void SaveTurnFile(void) {
-  FILE *file = fopen("Tah.dat", "rb");
+  FILE* file = fopen("Tah.dat", "rb");
   if (file == NULL) Fail("Tah.dat");
   turnFileSize = fread(turnFile, 1, sizeof turnFile, file);
   fclose(file);
 }
 
 static void RestoreTurnFile(void) {
-  FILE *file = fopen("Tah.dat", "wb");
+  FILE* file = fopen("Tah.dat", "wb");
   if (file == NULL) Fail("Tah.dat");
   if (fwrite(turnFile, 1, turnFileSize, file) != turnFileSize) Fail("Tah.dat");
   if (fclose(file) != 0) Fail("Tah.dat");
@@ -52,9 +52,9 @@ static double NowMicroseconds(void) {
 }
 
 /* One timed run; exits the timer if the program does not end with status 0. */
-static double TimeRun(const char *program) {
+static double TimeRun(const char* program) {
   RestoreTurnFile();
-  char *argv[] = {(char *)program, NULL};
+  char* argv[] = {(char*)program, NULL};
   pid_t pid;
   const double start = NowMicroseconds();
   const int error = posix_spawn(&pid, program, NULL, NULL, argv, environ);
@@ -74,13 +74,13 @@ static double TimeRun(const char *program) {
   return elapsed;
 }
 
-static int CompareDoubles(const void *a, const void *b) {
-  const double x = *(const double *)a, y = *(const double *)b;
+static int CompareDoubles(const void* a, const void* b) {
+  const double x = *(const double*)a, y = *(const double*)b;
   return (x > y) - (x < y);
 }
 
 /* Sorts `times` and returns the value at quantile q (0..1). */
-static double Quantile(double *times, int count, double q) {
+static double Quantile(double* times, int count, double q) {
   qsort(times, (size_t)count, sizeof *times, CompareDoubles);
   const double position = q * (double)(count - 1);
   const int below = (int)position;
@@ -89,21 +89,21 @@ static double Quantile(double *times, int count, double q) {
   return times[below] * (1.0 - fraction) + times[below + 1] * fraction;
 }
 
-static const char *BaseName(const char *path) {
-  const char *slash = strrchr(path, '/');
+static const char* BaseName(const char* path) {
+  const char* slash = strrchr(path, '/');
   return slash != NULL ? slash + 1 : path;
 }
 
-static void PrintMove(const char *program) {
+static void PrintMove(const char* program) {
   char move[16] = {0};
-  FILE *file = fopen("Tah.dat", "rb");
+  FILE* file = fopen("Tah.dat", "rb");
   if (file == NULL) Fail("Tah.dat");
   const size_t size = fread(move, 1, sizeof move - 1, file);
   fclose(file);
   printf("%-8s writes  \"%.*s\"\n", BaseName(program), (int)size, move);
 }
 
-int main(int argc, char **argv) {
+int main(int argc, char** argv) {
   if (argc != 5) {
     fprintf(stderr, "usage: %s RUNS DIR PROGRAM FLOOR\n", argv[0]);
     return 2;
@@ -114,7 +114,7 @@ int main(int argc, char **argv) {
     return 2;
   }
   /* Full paths, since the runs happen in DIR. */
-  const char *programs[2];
+  const char* programs[2];
   for (int i = 0; i < 2; ++i) {
     programs[i] = realpath(argv[3 + i], NULL);
     if (programs[i] == NULL || access(programs[i], X_OK) != 0) Fail(argv[3 + i]);
@@ -131,7 +131,7 @@ int main(int argc, char **argv) {
     TimeRun(programs[1 - round % 2]);
   }
 
-  double *times[2];
+  double* times[2];
   for (int i = 0; i < 2; ++i) {
     times[i] = malloc((size_t)runs * sizeof(double));
     if (times[i] == NULL) Fail("malloc");

@@ -35,8 +35,8 @@ int main(int argc, char** argv) {
     benchmark::RegisterBenchmark(("SweepAndSelect/" + name).c_str(),
                                  Measure<fiverow::EvaluateBoard, true>, position)
         ->Unit(benchmark::kMicrosecond);
-    benchmark::RegisterBenchmark(("Sweep/" + name).c_str(),
-                                 Measure<fiverow::EvaluateBoard, false>, position)
+    benchmark::RegisterBenchmark(("Sweep/" + name).c_str(), Measure<fiverow::EvaluateBoard, false>,
+                                 position)
         ->Unit(benchmark::kMicrosecond);
     benchmark::RegisterBenchmark(("SweepByCascade/" + name).c_str(),
                                  Measure<fiverow::EvaluateBoardByCascade, false>, position)

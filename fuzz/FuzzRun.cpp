@@ -37,7 +37,6 @@ using testing::FileStep;
 using testing::MemoryFileSystem;
 using testing::RunOutcome;
 
-
 constexpr IoCode kFaultCodes[] = {2, 3, 4, 5, 6, 32, 100, 101, 106, io::kBrokenPipe, 112, 1117};
 constexpr std::size_t kFaultCodeCount = sizeof kFaultCodes / sizeof kFaultCodes[0];
 
@@ -128,8 +127,7 @@ Input Split(const std::uint8_t* data, std::size_t size) {
   std::uint8_t header[4] = {0, 0, 0, 0};
   const std::size_t headerSize = size < 4 ? size : 4;
   std::memcpy(header, data, headerSize);
-  const std::string_view body(reinterpret_cast<const char*>(data) + headerSize,
-                              size - headerSize);
+  const std::string_view body(reinterpret_cast<const char*>(data) + headerSize, size - headerSize);
   const std::size_t turnSize = header[1] < body.size() ? header[1] : body.size();
 
   Input input;

@@ -118,8 +118,8 @@ TEST(MoveSelection, FirstInRowOrderAmongEqualScores) {
       }
     }
   }
-  EXPECT_LE(BestScoreExcept(state, {{9, 9}, {10, 9}, {11, 9}, {9, 10}, {11, 10}, {9, 11},
-                                    {10, 11}, {11, 11}}),
+  EXPECT_LE(BestScoreExcept(
+                state, {{9, 9}, {10, 9}, {11, 9}, {9, 10}, {11, 10}, {9, 11}, {10, 11}, {11, 11}}),
             70);
   EXPECT_EQ(SelectMove(state), (Move{9, 9}));
 

@@ -28,11 +28,17 @@ static_assert(CheckGridIndex(-5) == -5 && CheckGridIndex(24) == 24);
 
 // A failed check cannot be a constant expression.
 template <Int32 A, Int32 B>
-concept AddIsConstant = requires { typename std::integral_constant<Int32, CheckedAdd(A, B)>; };
+concept AddIsConstant = requires {
+  typename std::integral_constant<Int32, CheckedAdd(A, B)>;
+};
 template <Int32 A, Int32 B>
-concept MulIsConstant = requires { typename std::integral_constant<Int32, CheckedMul(A, B)>; };
+concept MulIsConstant = requires {
+  typename std::integral_constant<Int32, CheckedMul(A, B)>;
+};
 template <Int32 I>
-concept IndexIsConstant = requires { typename std::integral_constant<Int32, CheckGridIndex(I)>; };
+concept IndexIsConstant = requires {
+  typename std::integral_constant<Int32, CheckGridIndex(I)>;
+};
 static_assert(AddIsConstant<kMax - 1, 1> && !AddIsConstant<kMax, 1> && !AddIsConstant<kMin, -1>);
 static_assert(MulIsConstant<-46340, 46340> && !MulIsConstant<46341, 46341>);
 static_assert(IndexIsConstant<24> && !IndexIsConstant<25> && !IndexIsConstant<-6>);

@@ -181,9 +181,7 @@ TEST(FourTier, FourClosedOnOneSide) {
   });
 }
 
-TEST(FourTier, BrokenFours) {
-  ExpectPasses({{"--|P-PP", 150, 60}, {"--|-PPP", 150, 60}});
-}
+TEST(FourTier, BrokenFours) { ExpectPasses({{"--|P-PP", 150, 60}, {"--|-PPP", 150, 60}}); }
 
 TEST(FourTier, TwoFoursInOnePass) {
   ExpectPasses({{"PP|P-PP", 300, 120}, {"PP|-PPP", 300, 120}});
@@ -191,9 +189,7 @@ TEST(FourTier, TwoFoursInOnePass) {
   EXPECT_EQ(MatchedRows(tiers::kFour, "PP|-PPP"), RowNumbers({8, 10}));
 }
 
-TEST(FourTier, DeadFourScoresNothing) {
-  ExpectPasses({{"?X|PPPX", 0, 0}, {"XP|PPX?", 0, 0}});
-}
+TEST(FourTier, DeadFourScoresNothing) { ExpectPasses({{"?X|PPPX", 0, 0}, {"XP|PPX?", 0, 0}}); }
 
 TEST(OpenThreeTier, SolidAndBrokenThrees) {
   ExpectPasses({
@@ -232,9 +228,7 @@ TEST(ThreeTier, StopsTheTwoStoneTiers) {
   ExpectPasses({{"--|-P-P", 70, 28}});
 }
 
-TEST(ThreeTier, ThreeClosedOnBothSidesScoresNothing) {
-  ExpectPasses({{"XX|PP-X", 0, 0}});
-}
+TEST(ThreeTier, ThreeClosedOnBothSidesScoresNothing) { ExpectPasses({{"XX|PP-X", 0, 0}}); }
 
 TEST(ThreeTier, MarginReadsEmptyAtTheBoardEdge) {
   // From column 0 away from the four: c(+1) to c(+4) lie in the margin.

@@ -52,8 +52,9 @@ ScoreGrid Scores(const Board& board, CellCode ownCode) {
   return state.scoreGrid;
 }
 
-Board Mapped(const Board& board, const std::function<Move(Int32, Int32)>& where,
-             const std::function<CellCode(CellCode)>& code = [](CellCode c) { return c; }) {
+Board Mapped(
+    const Board& board, const std::function<Move(Int32, Int32)>& where,
+    const std::function<CellCode(CellCode)>& code = [](CellCode c) { return c; }) {
   Board mapped{};
   for (Int32 y = 0; y < kPlaySize; ++y) {
     for (Int32 x = 0; x < kPlaySize; ++x) {
@@ -74,10 +75,26 @@ struct Symmetry {
 // cost, so they are checked together board by board.
 TEST(ScoreSymmetry, MirrorsAndTheCodeExchangeKeepEveryScoreWithItsCell) {
   const std::vector<Symmetry> symmetries{
-      {"left to right", [](Int32 x, Int32 y) { return Move{kLast - x, y}; }, false},
-      {"top to bottom", [](Int32 x, Int32 y) { return Move{x, kLast - y}; }, false},
-      {"about the diagonal", [](Int32 x, Int32 y) { return Move{y, x}; }, false},
-      {"codes 1 and 2 exchanged", [](Int32 x, Int32 y) { return Move{x, y}; }, true},
+      {"left to right",
+       [](Int32 x, Int32 y) {
+         return Move{kLast - x, y};
+       },
+       false},
+      {"top to bottom",
+       [](Int32 x, Int32 y) {
+         return Move{x, kLast - y};
+       },
+       false},
+      {"about the diagonal",
+       [](Int32 x, Int32 y) {
+         return Move{y, x};
+       },
+       false},
+      {"codes 1 and 2 exchanged",
+       [](Int32 x, Int32 y) {
+         return Move{x, y};
+       },
+       true},
   };
   const auto exchanged = [](CellCode c) { return c == kEmpty ? kEmpty : 3 - c; };
   constexpr std::uint32_t kSeed = 1;
@@ -87,16 +104,14 @@ TEST(ScoreSymmetry, MirrorsAndTheCodeExchangeKeepEveryScoreWithItsCell) {
     const CellCode ownCode = static_cast<CellCode>(1 + source.Next(2));
     const ScoreGrid scores = Scores(board, ownCode);
     for (const Symmetry& symmetry : symmetries) {
-      const ScoreGrid mapped =
-          symmetry.exchangeCodes
-              ? Scores(Mapped(board, symmetry.where, exchanged), 3 - ownCode)
-              : Scores(Mapped(board, symmetry.where), ownCode);
+      const ScoreGrid mapped = symmetry.exchangeCodes
+                                   ? Scores(Mapped(board, symmetry.where, exchanged), 3 - ownCode)
+                                   : Scores(Mapped(board, symmetry.where), ownCode);
       for (Int32 y = 0; y < kPlaySize; ++y) {
         for (Int32 x = 0; x < kPlaySize; ++x) {
           const Move to = symmetry.where(x, y);
           ASSERT_EQ(mapped.cell(to.x, to.y), scores.cell(x, y))
-              << symmetry.name << ": seed " << kSeed << " board " << n << " cell " << x << ","
-              << y;
+              << symmetry.name << ": seed " << kSeed << " board " << n << " cell " << x << "," << y;
         }
       }
     }
@@ -186,8 +201,7 @@ TEST(ChosenMove, IsTheFirstEmptyCellWithTheHighestScore) {
     const Move expected = empty == kPlayCells ? kOpeningMove : first;
     EXPECT_EQ(result.move, expected);
     EXPECT_EQ(board.cell(result.move.x, result.move.y), kEmpty);
-    EXPECT_EQ(result.moveText,
-              std::to_string(result.move.x) + "," + std::to_string(result.move.y));
+    EXPECT_EQ(result.moveText, std::to_string(result.move.x) + "," + std::to_string(result.move.y));
   }
 }
 

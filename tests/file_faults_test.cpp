@@ -59,15 +59,16 @@ MemoryFileSystem GameFiles() {
 struct StepId {
   FileStep step;
   std::string file;
-  int index;  // how many steps of this kind this file saw before
+  int index;         // how many steps of this kind this file saw before
   std::string text;  // as the log shows it
 };
 
 std::optional<FileStep> StepNamed(const std::string& name) {
-  static const std::map<std::string, FileStep> kNames{
-      {"OpenRead", FileStep::OpenRead}, {"OpenWrite", FileStep::OpenWrite},
-      {"Read", FileStep::Read},         {"Write", FileStep::Write},
-      {"Close", FileStep::Close}};
+  static const std::map<std::string, FileStep> kNames{{"OpenRead", FileStep::OpenRead},
+                                                      {"OpenWrite", FileStep::OpenWrite},
+                                                      {"Read", FileStep::Read},
+                                                      {"Write", FileStep::Write},
+                                                      {"Close", FileStep::Close}};
   const auto found = kNames.find(name);
   if (found == kNames.end()) return std::nullopt;
   return found->second;
@@ -96,9 +97,9 @@ const std::vector<StepId>& CleanRunSteps() {
 TEST(CleanRunSteps, OpensOneFileAtATimeInTheRunOrder) {
   std::vector<std::string> expected{"OpenRead Plocha.dat"};
   for (int line = 0; line < kPlaySize; ++line) expected.push_back("Read Plocha.dat");
-  expected.insert(expected.end(), {"Close Plocha.dat", "OpenRead Tah.dat", "Read Tah.dat",
-                                   "Close Tah.dat", "OpenWrite Tah.dat", "Write Tah.dat",
-                                   "Close Tah.dat"});
+  expected.insert(expected.end(),
+                  {"Close Plocha.dat", "OpenRead Tah.dat", "Read Tah.dat", "Close Tah.dat",
+                   "OpenWrite Tah.dat", "Write Tah.dat", "Close Tah.dat"});
   std::vector<std::string> logged;
   for (const StepId& step : CleanRunSteps()) logged.push_back(step.text);
   EXPECT_EQ(logged, expected);
@@ -131,8 +132,7 @@ constexpr std::array<CodeCase, 5> kCodes{{
 
 constexpr std::size_t kStepsOfCleanRun = 1 + kPlaySize + 2 + 2 + 3;
 
-class FaultAtEveryStep
-    : public ::testing::TestWithParam<std::tuple<std::size_t, CodeCase>> {};
+class FaultAtEveryStep : public ::testing::TestWithParam<std::tuple<std::size_t, CodeCase>> {};
 
 TEST_P(FaultAtEveryStep, StopsThereWithTheCodeAndLeavesTahDatAsTheStepAllows) {
   const auto& [position, codeCase] = GetParam();
@@ -196,12 +196,11 @@ TEST_P(FaultAtEveryStep, StopsThereWithTheCodeAndLeavesTahDatAsTheStepAllows) {
   EXPECT_EQ(scored, position >= openWrite);
 }
 
-std::string StepCaseName(
-    const ::testing::TestParamInfo<std::tuple<std::size_t, CodeCase>>& info) {
+std::string StepCaseName(const ::testing::TestParamInfo<std::tuple<std::size_t, CodeCase>>& info) {
   const auto& [position, codeCase] = info.param;
   const StepId& step = CleanRunSteps()[position];
-  std::string name = std::to_string(position) + "_" + step.text + "_" +
-                     std::to_string(step.index) + "_code" + std::to_string(codeCase.code);
+  std::string name = std::to_string(position) + "_" + step.text + "_" + std::to_string(step.index) +
+                     "_code" + std::to_string(codeCase.code);
   for (char& c : name) {
     if (!std::isalnum(static_cast<unsigned char>(c))) c = '_';
   }

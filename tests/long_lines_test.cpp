@@ -65,8 +65,8 @@ Result RunWith(const std::string& position, const std::string& turn, std::size_t
 void ExpectBoardIs(const RunState& state, const std::vector<std::string>& rows) {
   for (int y = 0; y < kPlaySize; ++y) {
     for (int x = 0; x < kPlaySize; ++x) {
-      ASSERT_EQ(state.board.cell(x, y), CellCodeOf(rows[static_cast<std::size_t>(y)]
-                                                       [static_cast<std::size_t>(x)]))
+      ASSERT_EQ(state.board.cell(x, y),
+                CellCodeOf(rows[static_cast<std::size_t>(y)][static_cast<std::size_t>(x)]))
           << "cell " << x << "," << y;
     }
   }
@@ -79,8 +79,8 @@ TEST(LongLines, KeepTheirFirstTwentyCellsAndTheRowsAfterThem) {
   const Result reference = RunWith(plain, "o", 128);
   ASSERT_TRUE(reference.move.has_value());
 
-  // Row 0 gets a CR among its cells and 70,000 bytes of junk (more than one input block) after them;
-  // row 7 gets junk that begins with CRs right after its 20th cell.
+  // Row 0 gets a CR among its cells and 70,000 bytes of junk (more than one input block) after
+  // them; row 7 gets junk that begins with CRs right after its 20th cell.
   std::string position;
   for (std::size_t y = 0; y < kRows.size(); ++y) {
     std::string row = kRows[y];

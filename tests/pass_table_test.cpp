@@ -30,8 +30,8 @@ std::unique_ptr<RunState> PassSetUp(Int32 passCase, Direction direction) {
     CellCode code = kEmpty;
     if (stones[i] == Stone::Mine) code = state->examinedCode;
     if (stones[i] == Stone::Theirs) code = 3 - state->examinedCode;
-    state->board.cell(10 + kProbeOffsets[i] * direction.dx,
-                      10 + kProbeOffsets[i] * direction.dy) = code;
+    state->board.cell(10 + kProbeOffsets[i] * direction.dx, 10 + kProbeOffsets[i] * direction.dy) =
+        code;
   }
   state->scoreGrid.cell(10, 10) = 5;  // a pass adds to what is there
   return state;

@@ -11,8 +11,7 @@ namespace fiverow {
 namespace {
 
 // A board of pseudo-random stones; the same seed always gives the same board.
-std::unique_ptr<RunState> RandomBoard(std::uint32_t seed, unsigned stonePercent,
-                                      CellCode ownCode) {
+std::unique_ptr<RunState> RandomBoard(std::uint32_t seed, unsigned stonePercent, CellCode ownCode) {
   auto state = std::make_unique<RunState>();
   std::uint32_t value = seed;
   auto next = [&value] {

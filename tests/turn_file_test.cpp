@@ -38,8 +38,8 @@ TEST(TurnRead, LowerCaseOFirstPlaysCodeOne) {
     CellCode own;
   };
   const Case cases[] = {
-      {"o", 1},    {"o\r\n", 1}, {"oxx\nx", 1}, {"\ro", 1}, {"x", 2},
-      {"O", 2},    {" o", 2},    {"7,10", 2},   {"1", 2},   {"x\no", 2},
+      {"o", 1}, {"o\r\n", 1}, {"oxx\nx", 1}, {"\ro", 1}, {"x", 2},
+      {"O", 2}, {" o", 2},    {"7,10", 2},   {"1", 2},   {"x\no", 2},
   };
   for (const Case& c : cases) {
     EXPECT_EQ(OwnCodeRead(c.content), c.own) << c.content;

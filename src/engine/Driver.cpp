@@ -7,12 +7,24 @@
 
 namespace fiverow {
 
-Move RunEngine(RunState& state, FileSystem& files) {
+void ReadGameFiles(RunState& state, FileSystem& files) {
   state.textFile.Attach(files);
   ReadPosition(state);
   ReadTurn(state);
+}
+
+Move ChooseMove(RunState& state) {
   EvaluateBoard(state);
-  const Move move = SelectMove(state);
+  return SelectMove(state);
+}
+
+Move ReadAndChooseMove(RunState& state, FileSystem& files) {
+  ReadGameFiles(state, files);
+  return ChooseMove(state);
+}
+
+Move RunEngine(RunState& state, FileSystem& files) {
+  const Move move = ReadAndChooseMove(state, files);
   WriteMove(state, move);
   return move;
 }

@@ -14,10 +14,10 @@ using Int32 = std::int32_t;
 // bounds logic.
 inline constexpr Int32 kPlaySize = 20;
 inline constexpr Int32 kMargin = 5;
-inline constexpr Int32 kGridMin = -kMargin;                // -5
-inline constexpr Int32 kGridMax = kPlaySize - 1 + kMargin;  // 24
+inline constexpr Int32 kGridMin = -kMargin;                  // -5
+inline constexpr Int32 kGridMax = kPlaySize - 1 + kMargin;   // 24
 inline constexpr Int32 kGridSpan = kGridMax - kGridMin + 1;  // 30
-inline constexpr Int32 kPlayCells = kPlaySize * kPlaySize;  // 400
+inline constexpr Int32 kPlayCells = kPlaySize * kPlaySize;   // 400
 
 // What a board cell holds. Codes 1 and 2 are symmetric for the evaluation;
 // only OwnCode tells them apart.

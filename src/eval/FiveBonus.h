@@ -6,7 +6,7 @@
 
 namespace fiverow {
 
-inline constexpr Int32 kOwnFiveBonus = 60000;    // plus Weight
+inline constexpr Int32 kOwnFiveBonus = 60000;  // plus Weight
 inline constexpr Int32 kOtherFiveBonus = 4000;
 
 // What one FiveBonus call adds to the cell's score: Weight + 60000 for a five

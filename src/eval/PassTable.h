@@ -29,7 +29,7 @@ struct PassOutcome {
   friend constexpr bool operator==(const PassOutcome&, const PassOutcome&) = default;
 };
 
-inline constexpr Int32 kStoneKinds = 3;  // empty, the examined code, the other code
+inline constexpr Int32 kStoneKinds = 3;    // empty, the examined code, the other code
 inline constexpr Int32 kProbeCases = [] {  // kStoneKinds ^ kProbeCount = 729
   Int32 cases = 1;
   for (std::size_t i = 0; i < kProbeCount; ++i) cases = CheckedMul(cases, kStoneKinds);
@@ -89,10 +89,10 @@ constexpr ProbeCaseTable BuildProbeCaseTable() {
 inline constexpr ProbeCaseTable kProbeCaseOfCells = BuildProbeCaseTable();
 
 constexpr Int32 PassCaseOfCells(bool ownCode, CellCode examinedCode, Int32 cellsNumber) {
-  const auto& byNumber = kProbeCaseOfCells[static_cast<std::size_t>(
-      CheckIndex(CheckedSub(examinedCode, 1), 0, 1))];
-  const Int32 probeCase = byNumber[static_cast<std::size_t>(
-      CheckIndex(cellsNumber, 0, kProbeCases - 1))];
+  const auto& byNumber =
+      kProbeCaseOfCells[static_cast<std::size_t>(CheckIndex(CheckedSub(examinedCode, 1), 0, 1))];
+  const Int32 probeCase =
+      byNumber[static_cast<std::size_t>(CheckIndex(cellsNumber, 0, kProbeCases - 1))];
   return CheckIndex(CheckedAdd(ownCode ? kProbeCases : 0, probeCase), 0, kPassCases - 1);
 }
 
@@ -176,13 +176,14 @@ inline constexpr std::array<PassOutcome, kPassCases> kPassTable =
 // Guards on the encoding and the table: a lone own five with the candidate
 // first, and a pass over six empty probes.
 static_assert(PassCaseOf(true, ProbeStones{}) == kProbeCases);
-static_assert(StonesOfCase(PassCaseOf(false, {Stone::Theirs, Stone::Empty, Stone::Mine,
-                                              Stone::Mine, Stone::Theirs, Stone::Empty})) ==
+static_assert(StonesOfCase(PassCaseOf(false, {Stone::Theirs, Stone::Empty, Stone::Mine, Stone::Mine,
+                                              Stone::Theirs, Stone::Empty})) ==
               ProbeStones{Stone::Theirs, Stone::Empty, Stone::Mine, Stone::Mine, Stone::Theirs,
                           Stone::Empty});
-static_assert(kPassTable[static_cast<std::size_t>(PassCaseOf(
-                  true, {Stone::Empty, Stone::Empty, Stone::Mine, Stone::Mine, Stone::Mine,
-                         Stone::Mine}))] == PassOutcome{60011, 1});
+static_assert(
+    kPassTable[static_cast<std::size_t>(PassCaseOf(
+        true, {Stone::Empty, Stone::Empty, Stone::Mine, Stone::Mine, Stone::Mine, Stone::Mine}))] ==
+    PassOutcome{60011, 1});
 static_assert(kPassTable[kProbeCases] == PassOutcome{0, 0});
 
 }  // namespace fiverow

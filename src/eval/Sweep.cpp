@@ -83,7 +83,14 @@ struct Direction {
 
 // The eight directions in the sweep's order: dx from -1 to 1, then dy.
 inline constexpr std::array<Direction, 8> kDirections{{
-    {-1, -1}, {-1, 0}, {-1, 1}, {0, -1}, {0, 1}, {1, -1}, {1, 0}, {1, 1},
+    {-1, -1},
+    {-1, 0},
+    {-1, 1},
+    {0, -1},
+    {0, 1},
+    {1, -1},
+    {1, 0},
+    {1, 1},
 }};
 
 // The two passes of one direction. The passes of both codes look at the same
@@ -99,8 +106,7 @@ inline void ScoreDirection(RunState& state, Int32 x, Int32 y) {
 }
 
 template <std::size_t... kIndex>
-inline void ScoreAllDirections(RunState& state, Int32 x, Int32 y,
-                               std::index_sequence<kIndex...>) {
+inline void ScoreAllDirections(RunState& state, Int32 x, Int32 y, std::index_sequence<kIndex...>) {
   (ScoreDirection<kDirections[kIndex].dx, kDirections[kIndex].dy>(state, x, y), ...);
 }
 

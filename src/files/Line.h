@@ -34,8 +34,7 @@ struct Line {
 
   // The character at 1-based `position` (at most 20), index-checked against the
   // line's length.
-  constexpr char At(std::int64_t position,
-                    const SourceSite& where = SourceSite::current()) const {
+  constexpr char At(std::int64_t position, const SourceSite& where = SourceSite::current()) const {
     CheckCharIndex(position, length, where);
     return kept[static_cast<std::size_t>(position - 1)];
   }

@@ -25,24 +25,20 @@ constexpr Int32 Narrow(std::int64_t wide, const SourceSite& where) {
 
 // Every product and sum of two 32-bit values fits in 64 bits, so widening
 // gives the exact result, which is then range-checked.
-constexpr Int32 CheckedAdd(Int32 a, Int32 b,
-                           const SourceSite& where = SourceSite::current()) {
+constexpr Int32 CheckedAdd(Int32 a, Int32 b, const SourceSite& where = SourceSite::current()) {
   return detail::Narrow(std::int64_t{a} + b, where);
 }
 
-constexpr Int32 CheckedSub(Int32 a, Int32 b,
-                           const SourceSite& where = SourceSite::current()) {
+constexpr Int32 CheckedSub(Int32 a, Int32 b, const SourceSite& where = SourceSite::current()) {
   return detail::Narrow(std::int64_t{a} - b, where);
 }
 
-constexpr Int32 CheckedMul(Int32 a, Int32 b,
-                           const SourceSite& where = SourceSite::current()) {
+constexpr Int32 CheckedMul(Int32 a, Int32 b, const SourceSite& where = SourceSite::current()) {
   return detail::Narrow(std::int64_t{a} * b, where);
 }
 
 // Array index check against the grids' declared range -5..24.
-constexpr Int32 CheckGridIndex(Int32 index,
-                               const SourceSite& where = SourceSite::current()) {
+constexpr Int32 CheckGridIndex(Int32 index, const SourceSite& where = SourceSite::current()) {
   if (index < kGridMin || index > kGridMax) {
     Raise(FailureKind::ERangeError, 0, where);
   }

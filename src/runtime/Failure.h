@@ -45,8 +45,7 @@ struct RunFailure {
   CheckLocation location;
 };
 
-[[noreturn]] void Raise(FailureKind kind, Int32 ioCode,
-                        const SourceSite& where);
+[[noreturn]] void Raise(FailureKind kind, Int32 ioCode, const SourceSite& where);
 
 // The kind's name as the report prints it, e.g. "ERangeError".
 const char* KindName(FailureKind kind);

@@ -13,10 +13,10 @@ std::string FormatFailureReport(const RunFailure& failure, std::string_view modu
   const char* fullStop = !text.empty() && text.back() != '.' ? "." : "";
 
   char buffer[1024];
-  const int length = std::snprintf(
-      buffer, sizeof buffer, "Exception %s in module %.*s at %08X.\n%s%s", KindName(failure.kind),
-      static_cast<int>(moduleName.size()), moduleName.data(),
-      static_cast<unsigned>(failure.location), message, fullStop);
+  const int length =
+      std::snprintf(buffer, sizeof buffer, "Exception %s in module %.*s at %08X.\n%s%s",
+                    KindName(failure.kind), static_cast<int>(moduleName.size()), moduleName.data(),
+                    static_cast<unsigned>(failure.location), message, fullStop);
   std::string report(buffer, length < 0 ? 0 : static_cast<std::size_t>(length));
   report += "\r\n";
   return report;

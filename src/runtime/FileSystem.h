@@ -34,8 +34,7 @@ class FileSystem {
   // Creates or truncates a file for writing; others may read but not write it.
   virtual IoCode OpenWrite(const char* name, FileHandle& handle) = 0;
   // Reads up to `capacity` bytes; `got` == 0 means the end of the file.
-  virtual IoCode Read(FileHandle handle, char* buffer, std::size_t capacity,
-                      std::size_t& got) = 0;
+  virtual IoCode Read(FileHandle handle, char* buffer, std::size_t capacity, std::size_t& got) = 0;
   // Writes all `size` bytes or fails.
   virtual IoCode Write(FileHandle handle, const char* data, std::size_t size) = 0;
   virtual IoCode Close(FileHandle handle) = 0;

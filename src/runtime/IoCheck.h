@@ -10,8 +10,7 @@ namespace fiverow {
 
 // Passes when no file step failed since the last check; otherwise resets the
 // I/O result and raises EInOutError with its code.
-inline void IoCheck(IoCode& ioResult,
-                    const SourceSite& where = SourceSite::current()) {
+inline void IoCheck(IoCode& ioResult, const SourceSite& where = SourceSite::current()) {
   if (ioResult == io::kOk) return;
   const IoCode code = ioResult;
   ioResult = io::kOk;

@@ -12,8 +12,8 @@ Move SelectMove(RunState& state) {
   for (state.y = 0; state.y < kPlaySize; ++state.y) {
     for (state.x = 0; state.x < kPlaySize; ++state.x) {
       if (state.board.cell(state.x, state.y) != kEmpty) continue;
-      if (!found || CheckedCell(state.scoreGrid, best.x, best.y) <
-                        state.scoreGrid.cell(state.x, state.y)) {
+      if (!found ||
+          CheckedCell(state.scoreGrid, best.x, best.y) < state.scoreGrid.cell(state.x, state.y)) {
         best = {state.x, state.y};
         found = true;
       }

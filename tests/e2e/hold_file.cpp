@@ -21,9 +21,9 @@ int main(int argc, char** argv) {
     return 64;
   }
   const bool forWrite = std::strcmp(argv[1], "write") == 0;
-  const HANDLE held = ::CreateFileA(argv[2], forWrite ? GENERIC_WRITE : GENERIC_READ,
-                                    FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                    FILE_ATTRIBUTE_NORMAL, nullptr);
+  const HANDLE held =
+      ::CreateFileA(argv[2], forWrite ? GENERIC_WRITE : GENERIC_READ, FILE_SHARE_READ, nullptr,
+                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (held == INVALID_HANDLE_VALUE) {
     std::printf("cannot open %s: error %lu\n", argv[2], ::GetLastError());
     return 2;

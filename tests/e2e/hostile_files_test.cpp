@@ -126,7 +126,8 @@ std::string Rows(int count) {
 // Three stones of code 1 on row 10; with "o" in Tah.dat the move is 7,10.
 std::string ThreeInRow() {
   std::string text;
-  for (int y = 0; y < 20; ++y) text += (y == 10 ? "--------xxx---------" : std::string(20, '-')) + "\n";
+  for (int y = 0; y < 20; ++y)
+    text += (y == 10 ? "--------xxx---------" : std::string(20, '-')) + "\n";
   return text;
 }
 

@@ -68,8 +68,8 @@ IoCode MemoryFileSystem::Close(FileHandle handle) {
 }
 
 int MemoryFileSystem::OpenCount() const {
-  return static_cast<int>(std::count_if(handles_.begin(), handles_.end(),
-                                        [](const OpenFile& f) { return f.open; }));
+  return static_cast<int>(
+      std::count_if(handles_.begin(), handles_.end(), [](const OpenFile& f) { return f.open; }));
 }
 
 }  // namespace fiverow::testing

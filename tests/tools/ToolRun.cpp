@@ -1,8 +1,8 @@
 #include "ToolRun.h"
 
 #include <fcntl.h>
-#include <sys/wait.h>
 #include <stdlib.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>

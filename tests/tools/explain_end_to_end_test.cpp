@@ -83,16 +83,19 @@ TEST(ExplainCell, ListsSixteenPassesAddingUpToTheScore) {
   const ToolResult result = Explain(folder.path(), {"--cell", "7,10"});
   EXPECT_EQ(result.status, 0) << result.err;
   EXPECT_NE(result.out.find("fiverow plays x"), std::string::npos) << result.out;
-  EXPECT_NE(result.out.find("( 1, 0)    x own      . . * x x x .       2 open four      1          1000"),
-            std::string::npos)
+  EXPECT_NE(
+      result.out.find("( 1, 0)    x own      . . * x x x .       2 open four      1          1000"),
+      std::string::npos)
       << result.out;
-  EXPECT_NE(result.out.find("(-1, 0)    x own      x x * . . . .       5 three          16           70"),
-            std::string::npos)
+  EXPECT_NE(
+      result.out.find("(-1, 0)    x own      x x * . . . .       5 three          16           70"),
+      std::string::npos)
       << result.out;
   EXPECT_NE(result.out.find("total 1070\n"), std::string::npos) << result.out;
   EXPECT_NE(result.out.find("  1. 7,10       1070"), std::string::npos) << result.out;
   std::size_t passLines = 0;
-  for (std::size_t at = result.out.find("\n("); at != std::string::npos; at = result.out.find("\n(", at + 1)) {
+  for (std::size_t at = result.out.find("\n("); at != std::string::npos;
+       at = result.out.find("\n(", at + 1)) {
     ++passLines;
   }
   EXPECT_EQ(passLines, 16u);
@@ -100,9 +103,9 @@ TEST(ExplainCell, ListsSixteenPassesAddingUpToTheScore) {
 
 TEST(ExplainFailures, GiveFiverowsReportAndLeaveTheFilesAlone) {
   const std::vector<std::pair<std::string, std::string>> badInputs = {
-      {"", "o"},                                   // no position file
+      {"", "o"},                                       // no position file
       {std::string(20, '-') + "\n" + "short\n", "o"},  // a short line
-      {std::string(20 * 21, '-'), ""},            // not a real board, empty turn file
+      {std::string(20 * 21, '-'), ""},                 // not a real board, empty turn file
   };
   for (const auto& [position, turn] : badInputs) {
     const TempFolder explained;
@@ -119,7 +122,8 @@ TEST(ExplainFailures, GiveFiverowsReportAndLeaveTheFilesAlone) {
     const std::regex module("in module [^ ]+ at");
     EXPECT_EQ(std::regex_replace(explanation.out, module, "in module M at"),
               std::regex_replace(engine.out, module, "in module M at"));
-    EXPECT_NE(explanation.out.find("in module fiverow-explain at"), std::string::npos) << explanation.out;
+    EXPECT_NE(explanation.out.find("in module fiverow-explain at"), std::string::npos)
+        << explanation.out;
     EXPECT_EQ(ReadWholeFile(explained / "Tah.dat"), turn);
   }
 }
@@ -128,7 +132,8 @@ TEST(ExplainSvg, WritesThePictureRelativeToWhereItWasStarted) {
   const TempFolder folder;
   const TempFolder game;
   std::string position;
-  for (int y = 0; y < 20; ++y) position += (y == 9 ? std::string("---------xo---------") : std::string(20, '-')) + "\n";
+  for (int y = 0; y < 20; ++y)
+    position += (y == 9 ? std::string("---------xo---------") : std::string(20, '-')) + "\n";
   WriteWholeFile(game / "Plocha.dat", position);
   WriteWholeFile(game / "Tah.dat", "x");
   const ToolResult result = Explain(folder.path(), {game.path(), "--svg", "map.svg"});
@@ -137,7 +142,8 @@ TEST(ExplainSvg, WritesThePictureRelativeToWhereItWasStarted) {
   EXPECT_TRUE(svg.starts_with("<svg ")) << svg.substr(0, 100);
   EXPECT_NE(svg.find("fiverow plays o"), std::string::npos);
 
-  const ToolResult unwritable = Explain(folder.path(), {game.path(), "--svg", folder / "missing/map.svg"});
+  const ToolResult unwritable =
+      Explain(folder.path(), {game.path(), "--svg", folder / "missing/map.svg"});
   EXPECT_EQ(unwritable.status, 1);
   EXPECT_NE(unwritable.err.find("cannot write"), std::string::npos) << unwritable.err;
 }

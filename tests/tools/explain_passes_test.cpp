@@ -147,7 +147,8 @@ TEST(Ranking, FollowsTheSelectionsOrder) {
       const ScoredCell& a = top[i - 1];
       const ScoredCell& b = top[i];
       EXPECT_TRUE(a.score > b.score ||
-                  (a.score == b.score && (a.cell.y < b.cell.y || (a.cell.y == b.cell.y && a.cell.x < b.cell.x))));
+                  (a.score == b.score &&
+                   (a.cell.y < b.cell.y || (a.cell.y == b.cell.y && a.cell.x < b.cell.x))));
       EXPECT_EQ(state->board.cell(b.cell.x, b.cell.y), kEmpty);
     }
   }
@@ -176,7 +177,8 @@ TEST(HeatPictures, MarkTheChosenMoveAndShowEveryStone) {
   const std::string svg = RenderSvg(*state, chosen);
   EXPECT_TRUE(svg.starts_with("<svg "));
   EXPECT_TRUE(svg.ends_with("</svg>\n"));
-  EXPECT_EQ(svg.find("<circle", svg.find("<circle", svg.find("<circle") + 1) + 1), std::string::npos);
+  EXPECT_EQ(svg.find("<circle", svg.find("<circle", svg.find("<circle") + 1) + 1),
+            std::string::npos);
   const std::string chosenScore = std::to_string(state->scoreGrid.cell(chosen.x, chosen.y));
   EXPECT_NE(svg.find('>' + chosenScore + '<'), std::string::npos);
 }

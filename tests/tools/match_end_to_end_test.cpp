@@ -72,10 +72,10 @@ TEST(MatchGames, TheEngineIsToldWhichSideItPlays) {
   // x and o both have four in a row and x moves: fiverow as x must complete
   // its own five rather than play for o.
   const TempFolder tmp;
-  const ToolResult result =
-      Match(tmp, {"--show", "none", "--opening", kQuickWin});
+  const ToolResult result = Match(tmp, {"--show", "none", "--opening", kQuickWin});
   EXPECT_EQ(result.status, 0) << result.err;
-  EXPECT_TRUE(Contains(result.out, "A wins: A (x) made five in a row with 4,10 after 1 move")) << result.out;
+  EXPECT_TRUE(Contains(result.out, "A wins: A (x) made five in a row with 4,10 after 1 move"))
+      << result.out;
 }
 
 TEST(MatchGames, ShowEachPrintsEveryMove) {
@@ -99,7 +99,8 @@ TEST(MatchFaults, GarbageLoses) {
   const TempFolder tmp;
   const ToolResult result = Match(tmp, {"--show", "none", Mode("garbage"), kEngine});
   EXPECT_EQ(result.status, 0) << result.err;
-  EXPECT_TRUE(Contains(result.out, "B wins: A (x) wrote \"hello\" instead of a move x,y in 0..19 after 0 moves"))
+  EXPECT_TRUE(Contains(
+      result.out, "B wins: A (x) wrote \"hello\" instead of a move x,y in 0..19 after 0 moves"))
       << result.out;
 }
 
@@ -121,18 +122,20 @@ TEST(MatchFaults, ANonZeroExitLosesAndItsReportIsShown) {
   const TempFolder tmp;
   const ToolResult result = Match(tmp, {"--show", "none", kEngine, Mode("fail")});
   EXPECT_EQ(result.status, 0) << result.err;
-  EXPECT_TRUE(Contains(result.out, "A wins: B (o) exited with status 1 after 1 move")) << result.out;
+  EXPECT_TRUE(Contains(result.out, "A wins: B (o) exited with status 1 after 1 move"))
+      << result.out;
   EXPECT_TRUE(Contains(result.out, "    | engine failure: cannot think\n")) << result.out;
 }
 
 TEST(MatchFaults, ProcessesLeftBehindByAMoveAreKilled) {
   const TempFolder tmp;
   const std::string pidFile = tmp / "pids";
-  const ToolResult result = Match(tmp, {"--show", "none", "--opening", "0,0",
-                                        Mode("occupied"), Mode("straggler " + pidFile)});
+  const ToolResult result = Match(
+      tmp, {"--show", "none", "--opening", "0,0", Mode("occupied"), Mode("straggler " + pidFile)});
   EXPECT_EQ(result.status, 0) << result.err;
   // The straggler plays 1,0 legally, then the other engine plays 0,0.
-  EXPECT_TRUE(Contains(result.out, "B wins: A (x) played 0,0, an occupied cell after 1 move")) << result.out;
+  EXPECT_TRUE(Contains(result.out, "B wins: A (x) played 0,0, an occupied cell after 1 move"))
+      << result.out;
   const std::vector<int> pids = PidsIn(pidFile);
   ASSERT_EQ(pids.size(), 2u);
   EXPECT_TRUE(AllGoneSoon(pids));
@@ -203,7 +206,8 @@ TEST(MatchRecords, ReplayShowsTheGameAgain) {
   // The final board is the same.
   const std::string board = played.out.substr(played.out.find("    0  1  2"));
   const std::string replayedBoard = replayed.out.substr(replayed.out.find("    0  1  2"));
-  EXPECT_EQ(board.substr(0, board.find("game 1")), replayedBoard.substr(0, replayedBoard.find("result:")));
+  EXPECT_EQ(board.substr(0, board.find("game 1")),
+            replayedBoard.substr(0, replayedBoard.find("result:")));
   EXPECT_TRUE(Contains(replayed.out, "result: ")) << replayed.out;
 
   WriteWholeFile(tmp / "broken.txt", "fiverow-match game record\nx: a\n");
@@ -215,9 +219,11 @@ TEST(MatchRecords, ReplayShowsTheGameAgain) {
 
 TEST(MatchUsage, BadUsageExitsWithTwoAndAHint) {
   const TempFolder tmp;
-  for (const std::vector<std::string>& args :
-       {std::vector<std::string>{"--show", "sometimes"}, {"--games", "0"}, {"--bogus"},
-        {"--opening", "1,1 1,1"}, {"engine 'unclosed"}}) {
+  for (const std::vector<std::string>& args : {std::vector<std::string>{"--show", "sometimes"},
+                                               {"--games", "0"},
+                                               {"--bogus"},
+                                               {"--opening", "1,1 1,1"},
+                                               {"engine 'unclosed"}}) {
     const ToolResult result = Match(tmp, args);
     EXPECT_EQ(result.status, 2) << args.front();
     EXPECT_TRUE(Contains(result.err, "--help")) << result.err;

@@ -22,7 +22,8 @@ RunOutcome RunShell(const std::string& script, const std::string& folder, double
 
 // Waits a little for killed processes to go.
 bool GoneSoon(int pid) {
-  for (int i = 0; i < 100 && ProcessAlive(pid); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  for (int i = 0; i < 100 && ProcessAlive(pid); ++i)
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
   return !ProcessAlive(pid);
 }
 
@@ -45,8 +46,10 @@ TEST(EngineProcess, ReportsAFatalSignal) {
 TEST(EngineProcess, KillsTheEngineAndItsChildrenAtTheTimeLimit) {
   const TempFolder folder;
   const auto start = std::chrono::steady_clock::now();
-  const RunOutcome outcome = RunShell("sleep 30 & echo $! > child; exec sleep 30", folder.path(), 0.3);
-  const double took = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  const RunOutcome outcome =
+      RunShell("sleep 30 & echo $! > child; exec sleep 30", folder.path(), 0.3);
+  const double took =
+      std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
   EXPECT_EQ(outcome.end, RunOutcome::End::TimedOut);
   EXPECT_GE(took, 0.3);
   EXPECT_LT(took, 2.0);

@@ -11,8 +11,12 @@ namespace fiverow::match {
 namespace {
 
 GameRecord SampleRecord() {
-  return {"build/fiverow", "python3 /x/engine.py", {{9, 9}, {10, 10}}, Side::O,
-          "B (o) made five in a row with 3,4", {{1, 2}, {3, 4}, {12, 0}}};
+  return {"build/fiverow",
+          "python3 /x/engine.py",
+          {{9, 9}, {10, 10}},
+          Side::O,
+          "B (o) made five in a row with 3,4",
+          {{1, 2}, {3, 4}, {12, 0}}};
 }
 
 TEST(GameRecords, ReadBackWhatWasWritten) {
@@ -97,9 +101,9 @@ TEST(MatchSummary, MedianOfMoveTimes) {
 }
 
 TEST(MatchOptionsParsing, ReadsEveryOption) {
-  const MatchOptions options = ParseMatchOptions(
-      {"--time-limit", "0.25", "--games=6", "--seed", "9", "--show", "end", "--record", "r", "--keep",
-       "--opening", "9,9 10,10", "a", "b c"});
+  const MatchOptions options =
+      ParseMatchOptions({"--time-limit", "0.25", "--games=6", "--seed", "9", "--show", "end",
+                         "--record", "r", "--keep", "--opening", "9,9 10,10", "a", "b c"});
   EXPECT_DOUBLE_EQ(options.timeLimit, 0.25);
   EXPECT_EQ(options.games, 6);
   EXPECT_EQ(options.seed, 9u);
@@ -125,10 +129,9 @@ TEST(MatchOptionsParsing, DefaultsSuitOneGameOrAMatch) {
 
 TEST(MatchOptionsParsing, RejectsBadUsage) {
   const std::vector<std::vector<std::string>> bad = {
-      {"--games", "0"},      {"--games", "x"},         {"--time-limit", "0"},
-      {"--time-limit", "-1"}, {"--time-limit", "nan"},  {"--time-limit"},
-      {"--show", "some"},    {"--opening", "9,9 9,9"}, {"--frobnicate"},
-      {"a", "b", "c"},       {"--keep=yes"},           {"--replay", "f", "engine"},
+      {"--games", "0"},        {"--games", "x"}, {"--time-limit", "0"}, {"--time-limit", "-1"},
+      {"--time-limit", "nan"}, {"--time-limit"}, {"--show", "some"},    {"--opening", "9,9 9,9"},
+      {"--frobnicate"},        {"a", "b", "c"},  {"--keep=yes"},        {"--replay", "f", "engine"},
       {"--seed", "-3"},
   };
   for (const auto& args : bad) {

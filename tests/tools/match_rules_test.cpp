@@ -52,7 +52,8 @@ TEST(MoveText, AcceptsXCommaYOnAnEmptyCell) {
 
 TEST(MoveText, RejectsAnythingElseAsBadText) {
   const Position position;
-  for (const char* text : {"", "20,1", "1,20", "-1,2", " 3,4", "3, 4", "3;4", "34", "3,4,5", "1,2x", "100,1"}) {
+  for (const char* text :
+       {"", "20,1", "1,20", "-1,2", " 3,4", "3, 4", "3;4", "34", "3,4,5", "1,2x", "100,1"}) {
     const MoveVerdict verdict = JudgeMoveText(std::string(text), position);
     EXPECT_FALSE(verdict.move) << text;
     EXPECT_EQ(verdict.fault, Ending::BadText) << text;
@@ -141,8 +142,10 @@ TEST(EngineCommands, SplitLikeAShell) {
 TEST(EngineCommands, ExistingRelativePathsBecomeAbsolute) {
   const fiverow::testing::TempFolder folder;
   fiverow::testing::WriteWholeFile(folder / "engine.py", "");
-  const auto words = AnchorPaths({"python3", "engine.py", "missing.py", "/bin/sh", "-v"}, folder.path());
-  EXPECT_EQ(words, (std::vector<std::string>{"python3", folder / "engine.py", "missing.py", "/bin/sh", "-v"}));
+  const auto words =
+      AnchorPaths({"python3", "engine.py", "missing.py", "/bin/sh", "-v"}, folder.path());
+  EXPECT_EQ(words, (std::vector<std::string>{"python3", folder / "engine.py", "missing.py",
+                                             "/bin/sh", "-v"}));
 }
 
 }  // namespace

@@ -27,7 +27,8 @@ TEST(TerminalOutput, TheRefereeColoursTheBoardOnlyOnATerminalWithoutNoColor) {
   EXPECT_FALSE(HasEscapes(plainTerminal.out)) << plainTerminal.out;
   EXPECT_NE(plainTerminal.out.find("[x]"), std::string::npos) << plainTerminal.out;
 
-  const std::map<std::string, std::string> colourAllowed = {{"TMPDIR", tmp.path()}, {"NO_COLOR", ""}};
+  const std::map<std::string, std::string> colourAllowed = {{"TMPDIR", tmp.path()},
+                                                            {"NO_COLOR", ""}};
   const ToolResult file = RunTool(args, tmp.path(), colourAllowed);
   EXPECT_FALSE(HasEscapes(file.out)) << file.out;
 }
@@ -35,11 +36,13 @@ TEST(TerminalOutput, TheRefereeColoursTheBoardOnlyOnATerminalWithoutNoColor) {
 TEST(TerminalOutput, TheExplainerColoursTheHeatMapOnlyOnATerminal) {
   const TempFolder game;
   std::string position;
-  for (int y = 0; y < 20; ++y) position += (y == 9 ? std::string("---------xo---------") : std::string(20, '-')) + "\n";
+  for (int y = 0; y < 20; ++y)
+    position += (y == 9 ? std::string("---------xo---------") : std::string(20, '-')) + "\n";
   WriteWholeFile(game / "Plocha.dat", position);
   WriteWholeFile(game / "Tah.dat", "o");
   EXPECT_TRUE(HasEscapes(RunToolOnTerminal({kExplain, game.path()}).out));
-  EXPECT_FALSE(HasEscapes(RunToolOnTerminal({kExplain, game.path()}, "", {{"NO_COLOR", "yes"}}).out));
+  EXPECT_FALSE(
+      HasEscapes(RunToolOnTerminal({kExplain, game.path()}, "", {{"NO_COLOR", "yes"}}).out));
   EXPECT_FALSE(HasEscapes(RunTool({kExplain, game.path()}).out));
 }
 

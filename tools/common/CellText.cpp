@@ -24,8 +24,6 @@ std::optional<Move> ParseCell(std::string_view text) {
   return Move{*x, *y};
 }
 
-std::string CellText(Move cell) {
-  return std::to_string(cell.x) + "," + std::to_string(cell.y);
-}
+std::string CellText(Move cell) { return std::to_string(cell.x) + "," + std::to_string(cell.y); }
 
 }  // namespace fiverow::tools

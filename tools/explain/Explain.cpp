@@ -1,5 +1,6 @@
 #include "explain/Explain.h"
 
+#include <fcntl.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -10,16 +11,15 @@
 
 #include "common/CellText.h"
 #include "common/Terminal.h"
+#include "engine/Driver.h"
 #include "eval/Sweep.h"
 #include "eval/TierTables.h"
 #include "explain/HeatMap.h"
 #include "explain/PassDetail.h"
 #include "explain/Ranking.h"
 #include "explain/SvgMap.h"
-#include "files/PositionReader.h"
-#include "files/TurnFile.h"
 #include "runtime/FailureReport.h"
-#include "select/Selection.h"
+#include "runtime/posix/PosixFileSystem.h"
 
 namespace fiverow::explain {
 
@@ -29,8 +29,8 @@ namespace {
 RunState gState;
 
 constexpr const char* kTierNames[8] = {
-    "none", "1 five", "2 open four", "3 four", "4 open three", "5 three", "6 two in six",
-    "7 two in five",
+    "none",         "1 five",  "2 open four",  "3 four",
+    "4 open three", "5 three", "6 two in six", "7 two in five",
 };
 
 std::string SideText(CellCode code) {
@@ -87,38 +87,37 @@ void ShowPasses(std::ostream& out, RunState& state, Move cell) {
 }  // namespace
 
 int RunExplain(const ExplainOptions& options, std::ostream& out, std::ostream& err) {
-  std::string svgPath;
-  if (options.svgFile) {
-    svgPath = *options.svgFile;
-    char here[4096];
-    if (svgPath.front() != '/' && ::getcwd(here, sizeof here) != nullptr) svgPath = std::string(here) + "/" + svgPath;
-  }
-  if (::chdir(options.folder.c_str()) != 0) {
-    err << "fiverow-explain: cannot enter " << options.folder << ": " << std::strerror(errno) << "\n";
+  // The game files are read relative to a handle on the folder, so relative
+  // names given on the command line keep meaning what they meant.
+  const int folderFd = ::open(options.folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (folderFd < 0) {
+    err << "fiverow-explain: cannot open the folder " << options.folder << ": "
+        << std::strerror(errno) << "\n";
     return 1;
   }
+  PosixFileSystem files(folderFd);
 
   RunState& state = gState;
   Move chosen;
   try {
-    state.textFile.Attach(NativeFileSystem());
-    ReadPosition(state);
-    ReadTurn(state);
-    EvaluateBoard(state);
-    chosen = SelectMove(state);
+    chosen = ReadAndChooseMove(state, files);
   } catch (const RunFailure& failure) {
+    ::close(folderFd);
     out.flush();
     WriteFailureReport(failure);
     return 1;
   }
+  ::close(folderFd);
 
   const bool colour = tools::ColourWanted(STDOUT_FILENO);
-  out << "fiverow plays " << SideText(state.ownCode) << ".\n\n" << RenderHeatMap(state, chosen, colour);
+  out << "fiverow plays " << SideText(state.ownCode) << ".\n\n"
+      << RenderHeatMap(state, chosen, colour);
   out << "\nbest cells:\n";
   int rank = 0;
   for (const ScoredCell& best : TopCells(state, 10)) {
     char line[64];
-    std::snprintf(line, sizeof line, "%3d. %-6s %8d\n", ++rank, tools::CellText(best.cell).c_str(), best.score);
+    std::snprintf(line, sizeof line, "%3d. %-6s %8d\n", ++rank, tools::CellText(best.cell).c_str(),
+                  best.score);
     out << line;
   }
   out << "\nfiverow would play " << tools::CellText(chosen) << " (score "
@@ -136,7 +135,7 @@ int RunExplain(const ExplainOptions& options, std::ostream& out, std::ostream& e
     }
   }
   if (options.svgFile) {
-    std::ofstream svg(svgPath, std::ios::binary | std::ios::trunc);
+    std::ofstream svg(*options.svgFile, std::ios::binary | std::ios::trunc);
     svg << RenderSvg(state, chosen);
     svg.close();
     if (!svg) {

@@ -7,8 +7,7 @@
 
 namespace fiverow::explain {
 
-// Returns the exit status. Changes into the options' folder to read the game
-// files, since fiverow reads them from its working folder.
+// Returns the exit status. Reads the game files from the options' folder.
 int RunExplain(const ExplainOptions& options, std::ostream& out, std::ostream& err);
 
 }  // namespace fiverow::explain

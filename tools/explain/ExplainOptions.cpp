@@ -36,7 +36,8 @@ ExplainOptions ParseExplainOptions(const std::vector<std::string>& args) {
     } else if (arg == "--cell") {
       const std::string text = value();
       options.cell = tools::ParseCell(text);
-      if (!options.cell) throw UsageError("--cell needs x,y with x and y in 0..19, not \"" + text + "\"");
+      if (!options.cell)
+        throw UsageError("--cell needs x,y with x and y in 0..19, not \"" + text + "\"");
     } else if (arg == "--svg") {
       options.svgFile = value();
       if (options.svgFile->empty()) throw UsageError("--svg needs a file name");

@@ -12,7 +12,9 @@ namespace fiverow::explain {
 int HeatLevel(Int32 score, Int32 highest);
 
 // The stone character shown for a code.
-constexpr char StoneCharOf(CellCode code) { return code == kCodeO ? 'o' : code == kCodeOther ? 'x' : '.'; }
+constexpr char StoneCharOf(CellCode code) {
+  return code == kCodeO ? 'o' : code == kCodeOther ? 'x' : '.';
+}
 
 // Aligned numbers, "." for a score of 0, the chosen move preceded by ">"; with colour, the numbers
 // are coloured by heat and the chosen move is shown in reverse video.

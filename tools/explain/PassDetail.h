@@ -13,11 +13,11 @@ struct PassDetail {
   Int32 dx = 0;
   Int32 dy = 0;
   CellCode examinedCode = kEmpty;
-  bool own = false;          // examinedCode is the engine's own code
-  ProbeStones probes{};      // c(-2), c(-1), c(+1), c(+2), c(+3), c(+4)
-  int tier = 0;              // the tier that decided the pass, 0 if none
-  RowMask rows = 0;          // its matching rows: bit i for row i + 1
-  Int32 amount = 0;          // what the pass added to the score
+  bool own = false;      // examinedCode is the engine's own code
+  ProbeStones probes{};  // c(-2), c(-1), c(+1), c(+2), c(+3), c(+4)
+  int tier = 0;          // the tier that decided the pass, 0 if none
+  RowMask rows = 0;      // its matching rows: bit i for row i + 1
+  Int32 amount = 0;      // what the pass added to the score
 };
 
 inline constexpr std::size_t kPassCount = 16;

@@ -16,7 +16,9 @@ constexpr int kTitle = 24;
 
 // White through orange to dark red, for 0..1.
 std::string HeatFill(double share) {
-  struct Rgb { double r, g, b; };
+  struct Rgb {
+    double r, g, b;
+  };
   constexpr Rgb kStops[] = {{255, 255, 255}, {253, 212, 158}, {239, 101, 72}, {153, 0, 0}};
   const double scaled = std::clamp(share, 0.0, 1.0) * 3.0;
   const int low = std::min(2, static_cast<int>(scaled));
@@ -45,8 +47,9 @@ std::string RenderSvg(const RunState& state, Move chosen) {
   svg += "<rect width=\"100%\" height=\"100%\" fill=\"#f4f1ea\"/>\n";
   svg += "<text x=\"" + std::to_string(kMargin) + "\" y=\"17\" font-size=\"14\">fiverow plays " +
          std::string(1, StoneCharOf(state.ownCode)) +
-         (state.ownCode == kCodeO ? " (white)" : " (black)") + "; chosen move " + tools::CellText(chosen) +
-         " (score " + std::to_string(state.scoreGrid.cell(chosen.x, chosen.y)) + ")</text>\n";
+         (state.ownCode == kCodeO ? " (white)" : " (black)") + "; chosen move " +
+         tools::CellText(chosen) + " (score " +
+         std::to_string(state.scoreGrid.cell(chosen.x, chosen.y)) + ")</text>\n";
   const int top = kTitle + kMargin;
   for (Int32 i = 0; i < kPlaySize; ++i) {
     svg += "<text" + Attr("x", kMargin + i * kCell + kCell / 2) + Attr("y", top - 8) +
@@ -69,7 +72,8 @@ std::string RenderSvg(const RunState& state, Move chosen) {
       const int cy = upper + kCell / 2;
       if (code != kEmpty) {
         svg += "<circle" + Attr("cx", cx) + Attr("cy", cy) + Attr("r", kCell / 2 - 4) +
-               (code == kCodeOther ? " fill=\"#111\"" : " fill=\"#fff\" stroke=\"#111\" stroke-width=\"2\"") +
+               (code == kCodeOther ? " fill=\"#111\""
+                                   : " fill=\"#fff\" stroke=\"#111\" stroke-width=\"2\"") +
                "/>\n";
       } else if (score > 0) {
         svg += "<text" + Attr("x", cx) + Attr("y", cy + 4) + " font-size=\"" +
@@ -78,9 +82,9 @@ std::string RenderSvg(const RunState& state, Move chosen) {
       }
     }
   }
-  svg += "<rect" + Attr("x", kMargin + chosen.x * kCell + 2) + Attr("y", top + chosen.y * kCell + 2) +
-         Attr("width", kCell - 4) + Attr("height", kCell - 4) +
-         " fill=\"none\" stroke=\"#0057d9\" stroke-width=\"4\"/>\n";
+  svg += "<rect" + Attr("x", kMargin + chosen.x * kCell + 2) +
+         Attr("y", top + chosen.y * kCell + 2) + Attr("width", kCell - 4) +
+         Attr("height", kCell - 4) + " fill=\"none\" stroke=\"#0057d9\" stroke-width=\"4\"/>\n";
   svg += "</svg>\n";
   return svg;
 }

@@ -6,7 +6,8 @@
 int main(int argc, char** argv) {
   using namespace fiverow::explain;
   try {
-    const ExplainOptions options = ParseExplainOptions(std::vector<std::string>(argv + 1, argv + argc));
+    const ExplainOptions options =
+        ParseExplainOptions(std::vector<std::string>(argv + 1, argv + argc));
     if (options.help) {
       std::cout << kExplainHelp;
       return 0;

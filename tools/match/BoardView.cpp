@@ -6,10 +6,10 @@ namespace fiverow::match {
 
 namespace {
 constexpr const char* kReset = "\033[0m";
-constexpr const char* kXColour = "\033[1;31m";    // bold red
-constexpr const char* kOColour = "\033[1;34m";    // bold blue
-constexpr const char* kEmptyColour = "\033[2m";   // dim
-constexpr const char* kLastColour = "\033[7m";    // reverse video
+constexpr const char* kXColour = "\033[1;31m";   // bold red
+constexpr const char* kOColour = "\033[1;34m";   // bold blue
+constexpr const char* kEmptyColour = "\033[2m";  // dim
+constexpr const char* kLastColour = "\033[7m";   // reverse video
 
 std::string Number(int value, int width) {
   char text[8];

@@ -25,7 +25,8 @@ std::optional<std::vector<std::string>> SplitCommandLine(std::string_view text,
         word += text[j];
       }
       if (j == text.size()) {
-        error = std::string("unclosed ") + c + " in the engine command \"" + std::string(text) + "\"";
+        error =
+            std::string("unclosed ") + c + " in the engine command \"" + std::string(text) + "\"";
         return std::nullopt;
       }
       i = j;
@@ -43,7 +44,8 @@ std::optional<std::vector<std::string>> SplitCommandLine(std::string_view text,
   return words;
 }
 
-std::vector<std::string> AnchorPaths(std::vector<std::string> words, const std::string& workingDir) {
+std::vector<std::string> AnchorPaths(std::vector<std::string> words,
+                                     const std::string& workingDir) {
   for (std::string& word : words) {
     if (word.empty() || word.front() == '/') continue;
     const std::string anchored = workingDir + "/" + word;

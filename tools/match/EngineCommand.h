@@ -12,8 +12,7 @@ namespace fiverow::match {
 // Splits at blanks; single quotes keep everything literally, double quotes
 // keep blanks, and a backslash outside single quotes keeps the next character.
 // Fails on an unclosed quote or an empty command.
-std::optional<std::vector<std::string>> SplitCommandLine(std::string_view text,
-                                                         std::string& error);
+std::optional<std::vector<std::string>> SplitCommandLine(std::string_view text, std::string& error);
 
 // The engine runs in a folder of its own, so every word that names an existing
 // file or folder relative to `workingDir` is made absolute. Other words, such

@@ -24,7 +24,8 @@ constexpr std::size_t kOutputCap = 64 * 1024;
 class Pipe {
  public:
   Pipe() {
-    if (::pipe2(ends_, O_CLOEXEC) != 0) throw RefereeError(SystemErrorText("cannot create a pipe", errno));
+    if (::pipe2(ends_, O_CLOEXEC) != 0)
+      throw RefereeError(SystemErrorText("cannot create a pipe", errno));
   }
   ~Pipe() {
     CloseRead();
@@ -46,7 +47,8 @@ class Pipe {
 };
 
 // In the child, between fork and exec: only async-signal-safe calls.
-[[noreturn]] void StartChild(char* const* argv, const char* folder, int outputFd, int startErrorFd) {
+[[noreturn]] void StartChild(char* const* argv, const char* folder, int outputFd,
+                             int startErrorFd) {
   ::setpgid(0, 0);
   ::signal(SIGINT, SIG_DFL);
   ::signal(SIGTERM, SIG_DFL);
@@ -113,8 +115,8 @@ RunOutcome RunEngineProcess(const std::vector<std::string>& argv, const std::str
   Pipe startError;
   using Clock = std::chrono::steady_clock;
   const Clock::time_point start = Clock::now();
-  const Clock::time_point deadline =
-      start + std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(limitSeconds));
+  const Clock::time_point deadline = start + std::chrono::duration_cast<Clock::duration>(
+                                                 std::chrono::duration<double>(limitSeconds));
 
   const pid_t pid = ::fork();
   if (pid < 0) throw RefereeError(SystemErrorText("cannot start an engine", errno));
@@ -130,7 +132,8 @@ RunOutcome RunEngineProcess(const std::vector<std::string>& argv, const std::str
   } while (got < 0 && errno == EINTR);
   if (got == static_cast<ssize_t>(sizeof startErrno)) {
     ::waitpid(pid, nullptr, 0);
-    throw RefereeError(SystemErrorText("cannot start the engine \"" + argv.front() + "\"", startErrno));
+    throw RefereeError(
+        SystemErrorText("cannot start the engine \"" + argv.front() + "\"", startErrno));
   }
 
   RunOutcome outcome;

@@ -89,7 +89,8 @@ class MatchView final : public GameObserver {
     game_ = game;
     moves_ = 0;
     if (show_ == Show::Each && start.StoneCount() > 0) {
-      out_ << "game " << game_ << ", opening:\n" << RenderBoard(start, std::nullopt, colour_) << std::flush;
+      out_ << "game " << game_ << ", opening:\n"
+           << RenderBoard(start, std::nullopt, colour_) << std::flush;
     }
     Progress();
   }
@@ -106,13 +107,15 @@ class MatchView final : public GameObserver {
     Progress();
   }
 
-  void OnEngineRun(int engine, double seconds) override { stats_[engine].moveSeconds.push_back(seconds); }
+  void OnEngineRun(int engine, double seconds) override {
+    stats_[engine].moveSeconds.push_back(seconds);
+  }
 
   void EndGame(const Position& start, const GameSetup& setup, const GameResult& result) {
     ClearProgress();
     if (show_ == Show::End) {
-      out_ << RenderBoard(moves_ > 0 ? last_ : start, moves_ > 0 ? std::optional(lastMove_) : std::nullopt,
-                          colour_);
+      out_ << RenderBoard(moves_ > 0 ? last_ : start,
+                          moves_ > 0 ? std::optional(lastMove_) : std::nullopt, colour_);
     }
     out_ << "game " << game_;
     if (games_ > 1) out_ << " of " << games_;
@@ -156,7 +159,8 @@ class MatchView final : public GameObserver {
 
 Position StartPosition(const Opening& opening) {
   Position position;
-  for (const Move cell : opening) position.Place(cell, position.StoneCount() % 2 == 0 ? Side::X : Side::O);
+  for (const Move cell : opening)
+    position.Place(cell, position.StoneCount() % 2 == 0 ? Side::X : Side::O);
   return position;
 }
 
@@ -180,10 +184,12 @@ int RunMatch(const MatchOptions& options, std::ostream& out, std::ostream& err) 
 
     CatchStopSignals();
     const Workspace workspace(options.keep);
-    if (options.keep) err << "fiverow-match: the engines' folders are " << workspace.root() << "/A and /B\n";
+    if (options.keep)
+      err << "fiverow-match: the engines' folders are " << workspace.root() << "/A and /B\n";
 
     out << "A: " << engines[0].command << "\nB: " << engines[1].command << "\n";
-    if (options.RandomOpenings()) out << "random openings, seed " << options.seed.value_or(1) << "\n";
+    if (options.RandomOpenings())
+      out << "random openings, seed " << options.seed.value_or(1) << "\n";
     out << std::flush;
 
     EngineStats stats[2];
@@ -242,10 +248,11 @@ int ReplayGame(const std::string& file, Show show, std::ostream& out, std::ostre
     return 1;
   }
   const bool colour = tools::ColourWanted(STDOUT_FILENO);
-  out << "x: " << record->xCommand << "\no: " << record->oCommand << "\nopening: "
-      << OpeningText(record->opening) << "\n";
+  out << "x: " << record->xCommand << "\no: " << record->oCommand
+      << "\nopening: " << OpeningText(record->opening) << "\n";
   Position position = StartPosition(record->opening);
-  if (show == Show::Each && position.StoneCount() > 0) out << RenderBoard(position, std::nullopt, colour);
+  if (show == Show::Each && position.StoneCount() > 0)
+    out << RenderBoard(position, std::nullopt, colour);
   std::optional<Move> last;
   for (std::size_t i = 0; i < record->moves.size(); ++i) {
     const Side side = position.StoneCount() % 2 == 0 ? Side::X : Side::O;

@@ -115,7 +115,8 @@ MatchOptions ParseMatchOptions(const std::vector<std::string>& args) {
     } else if (arguments.IsOption()) {
       throw UsageError("unknown option " + arg);
     } else {
-      if (options.engineCommands.size() == 2) throw UsageError("at most two engines, got \"" + arg + "\" too");
+      if (options.engineCommands.size() == 2)
+        throw UsageError("at most two engines, got \"" + arg + "\" too");
       options.engineCommands.push_back(arg);
     }
   }

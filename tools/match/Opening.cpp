@@ -20,7 +20,8 @@ std::optional<Opening> ParseOpening(std::string_view text, std::string& error) {
     at = end;
     const auto cell = tools::ParseCell(word);
     if (!cell) {
-      error = "bad cell \"" + std::string(word) + "\" in the opening (expected x,y with x and y in 0..19)";
+      error = "bad cell \"" + std::string(word) +
+              "\" in the opening (expected x,y with x and y in 0..19)";
       return std::nullopt;
     }
     if (!position.IsEmpty(*cell)) {

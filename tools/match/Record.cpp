@@ -19,7 +19,8 @@ std::optional<std::string_view> NextLine(std::string_view& text) {
 
 // The value of a "key: value" line, or nothing if the line has another key.
 std::optional<std::string_view> ValueOf(std::string_view line, std::string_view key) {
-  if (line.size() < key.size() + 1 || line.substr(0, key.size()) != key || line[key.size()] != ':') {
+  if (line.size() < key.size() + 1 || line.substr(0, key.size()) != key ||
+      line[key.size()] != ':') {
     return std::nullopt;
   }
   line.remove_prefix(key.size() + 1);
@@ -58,7 +59,8 @@ std::optional<GameRecord> ParseRecord(std::string_view text, std::string& error)
   for (std::size_t i = 0; i < 6; ++i) {
     const auto line = NextLine(text);
     const auto value = line ? ValueOf(*line, kKeys[i]) : std::nullopt;
-    if (!value) return fail("the record has no \"" + std::string(kKeys[i]) + ":\" line where expected");
+    if (!value)
+      return fail("the record has no \"" + std::string(kKeys[i]) + ":\" line where expected");
     values[i] = *value;
   }
   record.xCommand = values[0];
@@ -77,12 +79,14 @@ std::optional<GameRecord> ParseRecord(std::string_view text, std::string& error)
   record.reason = values[4];
 
   Position position;
-  for (const Move cell : record.opening) position.Place(cell, position.StoneCount() % 2 == 0 ? Side::X : Side::O);
+  for (const Move cell : record.opening)
+    position.Place(cell, position.StoneCount() % 2 == 0 ? Side::X : Side::O);
   while (const auto line = NextLine(text)) {
     if (line->empty()) continue;
     const auto move = tools::ParseCell(*line);
     if (!move) return fail("bad move \"" + std::string(*line) + "\"");
-    if (!position.IsEmpty(*move)) return fail("the move " + std::string(*line) + " is on an occupied cell");
+    if (!position.IsEmpty(*move))
+      return fail("the move " + std::string(*line) + " is on an occupied cell");
     position.Place(*move, position.StoneCount() % 2 == 0 ? Side::X : Side::O);
     record.moves.push_back(*move);
   }

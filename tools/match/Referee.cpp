@@ -73,7 +73,8 @@ GameResult PlayGame(const GameSetup& setup, const Engine (&engines)[2], const Wo
   const auto lose = [&](Side loser, Ending ending, std::string reason) {
     result.winner = Opponent(loser);
     result.ending = ending;
-    result.reason = engines[EngineFor(setup, loser)].label + " (" + StoneChar(loser) + ") " + reason;
+    result.reason =
+        engines[EngineFor(setup, loser)].label + " (" + StoneChar(loser) + ") " + reason;
     return result;
   };
 

@@ -12,31 +12,33 @@
 namespace fiverow::match {
 
 struct Engine {
-  std::string label;                // "A" or "B"
-  std::string command;              // as given, for people to read
-  std::vector<std::string> argv;    // what is run
+  std::string label;              // "A" or "B"
+  std::string command;            // as given, for people to read
+  std::vector<std::string> argv;  // what is run
 };
 
 // How a game ended.
 enum class Ending {
-  Five,         // the mover made five or more in a row
-  BoardFull,    // a draw
-  BadText,      // Tah.dat did not hold x,y in 0..19
-  Occupied,     // the move's cell already held a stone
-  TimeOut,      // the engine ran over the time limit and was killed
-  ExitStatus,   // the engine ended with a non-zero status
-  Signal,       // the engine was killed by a signal
+  Five,        // the mover made five or more in a row
+  BoardFull,   // a draw
+  BadText,     // Tah.dat did not hold x,y in 0..19
+  Occupied,    // the move's cell already held a stone
+  TimeOut,     // the engine ran over the time limit and was killed
+  ExitStatus,  // the engine ended with a non-zero status
+  Signal,      // the engine was killed by a signal
 };
 
 // Whether an ending counts against the engine that caused it.
-constexpr bool IsFault(Ending ending) { return ending != Ending::Five && ending != Ending::BoardFull; }
+constexpr bool IsFault(Ending ending) {
+  return ending != Ending::Five && ending != Ending::BoardFull;
+}
 
 struct GameResult {
   std::optional<Side> winner;  // none for a draw
   Ending ending = Ending::BoardFull;
-  std::string reason;          // one line, e.g. "five in a row with 9,10"
-  std::string engineOutput;    // a failed engine's report
-  std::vector<Move> moves;     // the legal moves after the opening
+  std::string reason;        // one line, e.g. "five in a row with 9,10"
+  std::string engineOutput;  // a failed engine's report
+  std::vector<Move> moves;   // the legal moves after the opening
 };
 
 struct GameSetup {

@@ -29,10 +29,12 @@ void CountGame(EngineStats (&stats)[2], const GameSetup& setup, const GameResult
 double Median(std::vector<double> values) {
   if (values.empty()) return 0.0;
   const std::size_t middle = values.size() / 2;
-  std::nth_element(values.begin(), values.begin() + static_cast<std::ptrdiff_t>(middle), values.end());
+  std::nth_element(values.begin(), values.begin() + static_cast<std::ptrdiff_t>(middle),
+                   values.end());
   const double upper = values[middle];
   if (values.size() % 2 == 1) return upper;
-  const double lower = *std::max_element(values.begin(), values.begin() + static_cast<std::ptrdiff_t>(middle));
+  const double lower =
+      *std::max_element(values.begin(), values.begin() + static_cast<std::ptrdiff_t>(middle));
   return (lower + upper) / 2;
 }
 

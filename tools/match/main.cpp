@@ -12,7 +12,9 @@ int main(int argc, char** argv) {
       std::cout << kMatchHelp;
       return 0;
     }
-    if (options.replayFile) return ReplayGame(*options.replayFile, options.show.value_or(Show::Each), std::cout, std::cerr);
+    if (options.replayFile)
+      return ReplayGame(*options.replayFile, options.show.value_or(Show::Each), std::cout,
+                        std::cerr);
     return RunMatch(options, std::cout, std::cerr);
   } catch (const UsageError& error) {
     std::cerr << "fiverow-match: " << error.what() << "\nTry 'fiverow-match --help'.\n";

@@ -27,8 +27,7 @@ void WriteToStandardOutput(std::string_view bytes) {
   const HANDLE out = ::GetStdHandle(STD_OUTPUT_HANDLE);
   if (out == nullptr || out == INVALID_HANDLE_VALUE) return;
   while (!bytes.empty()) {
-    const DWORD chunk =
-        static_cast<DWORD>(bytes.size() < 0x10000 ? bytes.size() : 0x10000);
+    const DWORD chunk = static_cast<DWORD>(bytes.size() < 0x10000 ? bytes.size() : 0x10000);
     DWORD written = 0;
     if (!::WriteFile(out, bytes.data(), chunk, &written, nullptr) || written == 0) return;
     bytes.remove_prefix(written);

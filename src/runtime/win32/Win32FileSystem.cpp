@@ -45,8 +45,7 @@ class Win32FileSystem final : public FileSystem {
     return Open(name, GENERIC_WRITE, CREATE_ALWAYS, handle);
   }
 
-  IoCode Read(FileHandle handle, char* buffer, std::size_t capacity,
-              std::size_t& got) override {
+  IoCode Read(FileHandle handle, char* buffer, std::size_t capacity, std::size_t& got) override {
     got = 0;
     DWORD read = 0;
     if (!::ReadFile(ToHandle(handle), buffer, TransferSize(capacity), &read, nullptr)) {
