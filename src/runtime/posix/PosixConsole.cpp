@@ -1,3 +1,4 @@
+#include <signal.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -11,6 +12,11 @@ std::string OwnExecutablePath() {
   const ssize_t n = ::readlink("/proc/self/exe", path, sizeof path);
   if (n <= 0) return {};
   return std::string(path, static_cast<std::size_t>(n));
+}
+
+void KeepWriteFailuresAsErrors() {
+  ::signal(SIGPIPE, SIG_IGN);
+  ::signal(SIGXFSZ, SIG_IGN);
 }
 
 void WriteToStandardOutput(std::string_view bytes) {

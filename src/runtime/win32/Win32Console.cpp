@@ -21,6 +21,8 @@ std::string OwnExecutablePath() {
   return {};
 }
 
+void KeepWriteFailuresAsErrors() {}
+
 void WriteToStandardOutput(std::string_view bytes) {
   // WriteFile on the handle itself: the bytes go out as they are, with no
   // code page or line end conversion.
