@@ -67,9 +67,9 @@ TEST(GameRecords, RejectMalformedOnes) {
 }
 
 TEST(MatchSummary, ChargesEachEndingToTheRightEngine) {
-  EngineStats stats[2];
+  PerPlayer<EngineStats> stats;
   GameSetup bIsX;
-  bIsX.xEngine = 1;
+  bIsX.xPlayer = Player::B;
   GameResult result;
   result.winner = Side::O;  // A wins as o
   result.ending = Ending::TimeOut;
@@ -83,15 +83,15 @@ TEST(MatchSummary, ChargesEachEndingToTheRightEngine) {
   result.ending = Ending::BoardFull;
   CountGame(stats, bIsX, result);
 
-  EXPECT_EQ(stats[0].wins, 1);
-  EXPECT_EQ(stats[0].losses, 2);
-  EXPECT_EQ(stats[0].illegalMoves, 1);
-  EXPECT_EQ(stats[0].crashes, 1);
-  EXPECT_EQ(stats[0].draws, 1);
-  EXPECT_EQ(stats[1].wins, 2);
-  EXPECT_EQ(stats[1].losses, 1);
-  EXPECT_EQ(stats[1].timeOuts, 1);
-  EXPECT_EQ(stats[1].draws, 1);
+  EXPECT_EQ(stats[Player::A].wins, 1);
+  EXPECT_EQ(stats[Player::A].losses, 2);
+  EXPECT_EQ(stats[Player::A].illegalMoves, 1);
+  EXPECT_EQ(stats[Player::A].crashes, 1);
+  EXPECT_EQ(stats[Player::A].draws, 1);
+  EXPECT_EQ(stats[Player::B].wins, 2);
+  EXPECT_EQ(stats[Player::B].losses, 1);
+  EXPECT_EQ(stats[Player::B].timeOuts, 1);
+  EXPECT_EQ(stats[Player::B].draws, 1);
 }
 
 TEST(MatchSummary, MedianOfMoveTimes) {

@@ -74,8 +74,8 @@ std::string RecordPath(const std::string& folder, int game) {
 // Shows moves as they are played and keeps the progress line up to date.
 class MatchView final : public GameObserver {
  public:
-  MatchView(const MatchOptions& options, const Engine (&engines)[2], EngineStats (&stats)[2],
-            std::ostream& out, std::ostream& err)
+  MatchView(const MatchOptions& options, const PerPlayer<Engine>& engines,
+            PerPlayer<EngineStats>& stats, std::ostream& out, std::ostream& err)
       : show_(options.ShowOrDefault()),
         games_(options.games),
         engines_(engines),
@@ -95,20 +95,21 @@ class MatchView final : public GameObserver {
     Progress();
   }
 
-  void OnMove(const Position& position, Move move, Side side, int engine, double seconds) override {
+  void OnMove(const Position& position, Move move, Side side, Player player,
+              double seconds) override {
     ++moves_;
     last_ = position;
     lastMove_ = move;
     if (show_ == Show::Each) {
-      out_ << "move " << moves_ << ": " << StoneChar(side) << " (" << engines_[engine].label << ") "
+      out_ << "move " << moves_ << ": " << StoneChar(side) << " (" << engines_[player].label << ") "
            << tools::CellText(move) << " in " << Milliseconds(seconds) << "\n"
            << RenderBoard(position, move, colour_) << std::flush;
     }
     Progress();
   }
 
-  void OnEngineRun(int engine, double seconds) override {
-    stats_[engine].moveSeconds.push_back(seconds);
+  void OnEngineRun(Player player, double seconds) override {
+    stats_[player].moveSeconds.push_back(seconds);
   }
 
   void EndGame(const Position& start, const GameSetup& setup, const GameResult& result) {
@@ -119,10 +120,10 @@ class MatchView final : public GameObserver {
     }
     out_ << "game " << game_;
     if (games_ > 1) out_ << " of " << games_;
-    out_ << " (x " << engines_[EngineFor(setup, Side::X)].label << ", o "
-         << engines_[EngineFor(setup, Side::O)].label << "): ";
+    out_ << " (x " << engines_[PlayerOf(setup, Side::X)].label << ", o "
+         << engines_[PlayerOf(setup, Side::O)].label << "): ";
     if (result.winner) {
-      out_ << engines_[EngineFor(setup, *result.winner)].label << " wins";
+      out_ << engines_[PlayerOf(setup, *result.winner)].label << " wins";
     } else {
       out_ << "draw";
     }
@@ -139,14 +140,14 @@ class MatchView final : public GameObserver {
   void Progress() {
     if (!progress_) return;
     err_ << "\r\033[Kgame " << game_ << " of " << games_ << ", move " << moves_ << "  (A "
-         << stats_[0].wins << ", B " << stats_[1].wins << ", draws " << stats_[0].draws << ")"
-         << std::flush;
+         << stats_[Player::A].wins << ", B " << stats_[Player::B].wins << ", draws "
+         << stats_[Player::A].draws << ")" << std::flush;
   }
 
   Show show_;
   int games_;
-  const Engine (&engines_)[2];
-  EngineStats (&stats_)[2];
+  const PerPlayer<Engine>& engines_;
+  PerPlayer<EngineStats>& stats_;
   std::ostream& out_;
   std::ostream& err_;
   bool colour_;
@@ -167,18 +168,19 @@ Position StartPosition(const Opening& opening) {
 }  // namespace
 
 int RunMatch(const MatchOptions& options, std::ostream& out, std::ostream& err) {
-  Engine engines[2];
+  PerPlayer<Engine> engines;
   try {
     const std::string here = CurrentFolder();
-    for (int i = 0; i < 2; ++i) {
-      engines[i].label = std::string(1, static_cast<char>('A' + i));
-      engines[i].command = i < static_cast<int>(options.engineCommands.size())
-                               ? options.engineCommands[static_cast<std::size_t>(i)]
-                               : DefaultEngine();
+    for (const Player player : kPlayers) {
+      Engine& engine = engines[player];
+      const auto given = static_cast<std::size_t>(player);
+      engine.label = std::string(1, PlayerLetter(player));
+      engine.command =
+          given < options.engineCommands.size() ? options.engineCommands[given] : DefaultEngine();
       std::string error;
-      const auto words = SplitCommandLine(engines[i].command, error);
+      const auto words = SplitCommandLine(engine.command, error);
       if (!words) throw UsageError(error);
-      engines[i].argv = AnchorPaths(*words, here);
+      engine.argv = AnchorPaths(*words, here);
     }
     if (options.recordFolder) MakeRecordFolder(*options.recordFolder);
 
@@ -187,12 +189,12 @@ int RunMatch(const MatchOptions& options, std::ostream& out, std::ostream& err) 
     if (options.keep)
       err << "fiverow-match: the engines' folders are " << workspace.root() << "/A and /B\n";
 
-    out << "A: " << engines[0].command << "\nB: " << engines[1].command << "\n";
+    out << "A: " << engines[Player::A].command << "\nB: " << engines[Player::B].command << "\n";
     if (options.RandomOpenings())
       out << "random openings, seed " << options.seed.value_or(1) << "\n";
     out << std::flush;
 
-    EngineStats stats[2];
+    PerPlayer<EngineStats> stats;
     MatchView view(options, engines, stats, out, err);
     OpeningSource openings(options.seed.value_or(1));
     Opening opening = options.opening.value_or(Opening{});
@@ -201,7 +203,7 @@ int RunMatch(const MatchOptions& options, std::ostream& out, std::ostream& err) 
       GameSetup setup;
       if (options.RandomOpenings() && game % 2 == 1) opening = openings.Next();
       setup.opening = opening;
-      setup.xEngine = (game - 1) % 2;
+      setup.xPlayer = game % 2 == 1 ? Player::A : Player::B;
       const Position start = StartPosition(setup.opening);
       view.StartGame(game, start);
       const GameResult result = PlayGame(setup, engines, workspace, options.timeLimit, view);
@@ -209,8 +211,8 @@ int RunMatch(const MatchOptions& options, std::ostream& out, std::ostream& err) 
       view.EndGame(start, setup, result);
 
       if (options.recordFolder) {
-        GameRecord record{engines[EngineFor(setup, Side::X)].command,
-                          engines[EngineFor(setup, Side::O)].command,
+        GameRecord record{engines[PlayerOf(setup, Side::X)].command,
+                          engines[PlayerOf(setup, Side::O)].command,
                           setup.opening,
                           result.winner,
                           result.reason,

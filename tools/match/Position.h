@@ -9,14 +9,9 @@
 #include "engine/UTypes.h"
 #include "files/PositionReader.h"
 #include "files/TurnFile.h"
+#include "match/Players.h"
 
 namespace fiverow::match {
-
-// The first player's stones are x, the second's o.
-enum class Side : std::uint8_t { X, O };
-
-constexpr Side Opponent(Side side) { return side == Side::X ? Side::O : Side::X; }
-constexpr char StoneChar(Side side) { return side == Side::X ? 'x' : 'o'; }
 
 // The side marker that makes the engine play `side`'s stones. The engine maps
 // the first character of Tah.dat to its own stone code differently from the

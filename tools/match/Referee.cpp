@@ -60,8 +60,8 @@ MoveVerdict JudgeMoveText(const std::optional<std::string>& text, const Position
   return verdict;
 }
 
-GameResult PlayGame(const GameSetup& setup, const Engine (&engines)[2], const Workspace& workspace,
-                    double limitSeconds, GameObserver& observer) {
+GameResult PlayGame(const GameSetup& setup, const PerPlayer<Engine>& engines,
+                    const Workspace& workspace, double limitSeconds, GameObserver& observer) {
   Position position;
   Side side = Side::X;
   for (const Move cell : setup.opening) {
@@ -73,17 +73,16 @@ GameResult PlayGame(const GameSetup& setup, const Engine (&engines)[2], const Wo
   const auto lose = [&](Side loser, Ending ending, std::string reason) {
     result.winner = Opponent(loser);
     result.ending = ending;
-    result.reason =
-        engines[EngineFor(setup, loser)].label + " (" + StoneChar(loser) + ") " + reason;
+    result.reason = engines[PlayerOf(setup, loser)].label + " (" + StoneChar(loser) + ") " + reason;
     return result;
   };
 
   while (!position.IsFull()) {
-    const int engine = EngineFor(setup, side);
-    const std::string folder = workspace.FolderOf(engine);
+    const Player player = PlayerOf(setup, side);
+    const std::string folder = workspace.FolderOf(player);
     WriteGameFiles(folder, position, side);
-    const RunOutcome run = RunEngineProcess(engines[engine].argv, folder, limitSeconds);
-    observer.OnEngineRun(engine, run.seconds);
+    const RunOutcome run = RunEngineProcess(engines[player].argv, folder, limitSeconds);
+    observer.OnEngineRun(player, run.seconds);
 
     switch (run.end) {
       case RunOutcome::End::TimedOut:
@@ -104,12 +103,12 @@ GameResult PlayGame(const GameSetup& setup, const Engine (&engines)[2], const Wo
 
     position.Place(*verdict.move, side);
     result.moves.push_back(*verdict.move);
-    observer.OnMove(position, *verdict.move, side, engine, run.seconds);
+    observer.OnMove(position, *verdict.move, side, player, run.seconds);
     if (position.CompletesFive(*verdict.move)) {
       result.winner = side;
       result.ending = Ending::Five;
       const int length = position.LongestLineThrough(*verdict.move);
-      result.reason = engines[engine].label + " (" + StoneChar(side) + ") made " +
+      result.reason = engines[player].label + " (" + StoneChar(side) + ") made " +
                       (length == kWinLength ? std::string("five") : std::to_string(length)) +
                       " in a row with " + tools::CellText(*verdict.move);
       return result;

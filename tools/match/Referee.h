@@ -43,20 +43,20 @@ struct GameResult {
 
 struct GameSetup {
   Opening opening;
-  int xEngine = 0;  // which engine plays x: 0 (A) or 1 (B)
+  Player xPlayer = Player::A;  // the engine that plays x
 };
 
-constexpr int EngineFor(const GameSetup& setup, Side side) {
-  return side == Side::X ? setup.xEngine : 1 - setup.xEngine;
+constexpr Player PlayerOf(const GameSetup& setup, Side side) {
+  return side == Side::X ? setup.xPlayer : Other(setup.xPlayer);
 }
 
 // Told about every legal move as it is played.
 class GameObserver {
  public:
-  virtual void OnMove(const Position& position, Move move, Side side, int engine,
+  virtual void OnMove(const Position& position, Move move, Side side, Player player,
                       double seconds) = 0;
   // Every engine run, legal or not, with its time (for the move times).
-  virtual void OnEngineRun(int engine, double seconds) = 0;
+  virtual void OnEngineRun(Player player, double seconds) = 0;
 
  protected:
   ~GameObserver() = default;
@@ -64,8 +64,8 @@ class GameObserver {
 
 // Plays from the opening until five, a full board or a fault. Throws
 // RefereeError or Interrupted.
-GameResult PlayGame(const GameSetup& setup, const Engine (&engines)[2], const Workspace& workspace,
-                    double limitSeconds, GameObserver& observer);
+GameResult PlayGame(const GameSetup& setup, const PerPlayer<Engine>& engines,
+                    const Workspace& workspace, double limitSeconds, GameObserver& observer);
 
 // Judges the text an engine left in Tah.dat: the move, or why it is illegal.
 struct MoveVerdict {

@@ -5,14 +5,13 @@
 
 namespace fiverow::match {
 
-void CountGame(EngineStats (&stats)[2], const GameSetup& setup, const GameResult& result) {
+void CountGame(PerPlayer<EngineStats>& stats, const GameSetup& setup, const GameResult& result) {
   if (!result.winner) {
-    ++stats[0].draws;
-    ++stats[1].draws;
+    for (EngineStats& engine : stats) ++engine.draws;
     return;
   }
-  const int winner = EngineFor(setup, *result.winner);
-  EngineStats& loser = stats[1 - winner];
+  const Player winner = PlayerOf(setup, *result.winner);
+  EngineStats& loser = stats[Other(winner)];
   ++stats[winner].wins;
   ++loser.losses;
   switch (result.ending) {
@@ -38,16 +37,16 @@ double Median(std::vector<double> values) {
   return (lower + upper) / 2;
 }
 
-std::string SummaryTable(const Engine (&engines)[2], const EngineStats (&stats)[2]) {
+std::string SummaryTable(const PerPlayer<Engine>& engines, const PerPlayer<EngineStats>& stats) {
   std::string table =
       "engine   wins  draws  losses  illegal  time-outs  crashes  median move  command\n";
-  for (int i = 0; i < 2; ++i) {
-    const EngineStats& s = stats[i];
+  for (const Player player : kPlayers) {
+    const EngineStats& s = stats[player];
     char line[160];
     std::snprintf(line, sizeof line, "%-6s %6d %6d %7d %8d %10d %8d %9.1f ms  ",
-                  engines[i].label.c_str(), s.wins, s.draws, s.losses, s.illegalMoves, s.timeOuts,
-                  s.crashes, Median(s.moveSeconds) * 1000.0);
-    table += line + engines[i].command + "\n";
+                  engines[player].label.c_str(), s.wins, s.draws, s.losses, s.illegalMoves,
+                  s.timeOuts, s.crashes, Median(s.moveSeconds) * 1000.0);
+    table += line + engines[player].command + "\n";
   }
   return table;
 }

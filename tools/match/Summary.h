@@ -19,12 +19,12 @@ struct EngineStats {
 };
 
 // Adds one game's result to both engines' tallies.
-void CountGame(EngineStats (&stats)[2], const GameSetup& setup, const GameResult& result);
+void CountGame(PerPlayer<EngineStats>& stats, const GameSetup& setup, const GameResult& result);
 
 // The middle value (the mean of the two middle ones for an even count); 0 for
 // no values.
 double Median(std::vector<double> values);
 
-std::string SummaryTable(const Engine (&engines)[2], const EngineStats (&stats)[2]);
+std::string SummaryTable(const PerPlayer<Engine>& engines, const PerPlayer<EngineStats>& stats);
 
 }  // namespace fiverow::match

@@ -32,9 +32,9 @@ Workspace::Workspace(bool keep) : keep_(keep) {
     throw RefereeError(SystemErrorText("cannot create a folder from " + pattern, errno));
   }
   root_ = name.data();
-  for (int engine = 0; engine < 2; ++engine) {
-    if (::mkdir(FolderOf(engine).c_str(), 0700) != 0) {
-      throw RefereeError(SystemErrorText("cannot create the folder " + FolderOf(engine), errno));
+  for (const Player player : kPlayers) {
+    if (::mkdir(FolderOf(player).c_str(), 0700) != 0) {
+      throw RefereeError(SystemErrorText("cannot create the folder " + FolderOf(player), errno));
     }
   }
 }
@@ -45,7 +45,7 @@ Workspace::~Workspace() {
   std::filesystem::remove_all(root_, ignored);
 }
 
-std::string Workspace::FolderOf(int engine) const { return root_ + (engine == 0 ? "/A" : "/B"); }
+std::string Workspace::FolderOf(Player player) const { return root_ + "/" + PlayerLetter(player); }
 
 void WriteGameFiles(const std::string& folder, const Position& position, Side side) {
   WriteFile(folder + "/" + kPositionFileName, position.PositionFileText());

@@ -19,8 +19,8 @@ class Workspace {
   Workspace& operator=(const Workspace&) = delete;
 
   const std::string& root() const { return root_; }
-  // The folder of engine 0 (A) or 1 (B).
-  std::string FolderOf(int engine) const;
+  // The folder of engine A or B.
+  std::string FolderOf(Player player) const;
 
  private:
   std::string root_;
