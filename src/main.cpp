@@ -1,6 +1,7 @@
 // fiverow: chooses one move for five-in-a-row from Plocha.dat and Tah.dat in
 // the working directory. Arguments are ignored.
 #include "engine/Driver.h"
+#include "runtime/Console.h"
 #include "runtime/FailureReport.h"
 #include "runtime/UnhandledFailure.h"
 
@@ -10,6 +11,9 @@ constinit fiverow::RunState gState;
 }  // namespace
 
 int main() {
+  // A write to a pipe whose reader has gone, or over the file-size limit, is
+  // a failed file step like any other, not the end of the process.
+  fiverow::KeepWriteFailuresAsErrors();
   try {
     fiverow::RunEngine(gState, fiverow::NativeFileSystem());
     return 0;

@@ -395,6 +395,34 @@ case_turn_file_on_a_full_device() {
   expect_report EInOutError 'I/O error 112'
 }
 
+# ---- cases: no write failure ends the run by a signal -----------------------
+
+# The report goes to a pipe whose reader has gone: its write fails and is
+# ignored, and the status is still 1 (not death by SIGPIPE).
+case_report_to_a_closed_pipe() {
+  printf 'o\r\n' >"$case_dir/Tah.dat"
+  mkfifo "$case_dir/pipe"
+  exec 7<>"$case_dir/pipe" 8>"$case_dir/pipe" 7<&-
+  (cd "$case_dir" && "${engine[@]}" >&8 2>stderr </dev/null)
+  status=$?
+  exec 8>&-
+  expect_status 1
+  expect_bytes stderr ''
+  expect_bytes Tah.dat 'o\r\n'
+}
+
+# Over the file-size limit the move cannot be written: a failed file step
+# (EFBIG), reported, not death by SIGXFSZ.
+case_move_over_the_file_size_limit() {
+  trace_position >"$case_dir/Plocha.dat"
+  printf 'o\r\n' >"$case_dir/Tah.dat"
+  (cd "$case_dir" && ulimit -f 0 && exec "${engine[@]}" 2>stderr </dev/null) | cat >"$case_dir/stdout"
+  status=${PIPESTATUS[0]}
+  expect_status 1
+  expect_report EInOutError 'I/O error 223'
+  expect_bytes Tah.dat ''
+}
+
 # ---- main ------------------------------------------------------------------
 
 echo "engine: ${engine[*]} (module $module, $platform)"
@@ -417,6 +445,8 @@ run_case unreadable_position_file linux
 run_case unreadable_turn_file linux
 run_case read_only_turn_file linux
 run_case turn_file_on_a_full_device linux
+run_case report_to_a_closed_pipe linux
+run_case move_over_the_file_size_limit linux
 # Windows cases, listed as skipped for a Linux engine.
 [[ -f $here/golden_windows.sh ]] && source "$here/golden_windows.sh"
 
