@@ -108,6 +108,20 @@ case_read_only_turn_file_attribute() {
   expect_bytes Tah.dat 'o\r\n'
 }
 
+# A hidden Tah.dat is rewritten like any other.
+case_hidden_turn_file_is_rewritten() {
+  trace_position >"$case_dir/Plocha.dat"
+  printf 'o\r\n' >"$case_dir/Tah.dat"
+  (cd "$case_dir" && "${runner[@]}" attrib +h Tah.dat </dev/null >/dev/null 2>&1)
+  local flags
+  flags=$(cd "$case_dir" && "${runner[@]}" attrib Tah.dat </dev/null 2>/dev/null)
+  [[ ${flags:0:12} == *H* ]] || fail "attrib +h did not take: $flags"
+  run_engine
+  expect_status 0
+  expect_silent
+  expect_bytes Tah.dat '7,10'
+}
+
 # The report names the program by its own file as the system knows it, not
 # by the name it was started with.
 case_module_name_of_a_renamed_copy() {
@@ -125,6 +139,7 @@ run_case position_file_held_open_by_a_reader windows
 run_case turn_file_held_open_by_a_reader windows
 run_case position_file_held_open_by_a_writer windows
 run_case read_only_turn_file_attribute windows
+run_case hidden_turn_file_is_rewritten windows
 run_case module_name_of_a_renamed_copy windows
 
 if [[ -n ${owner_prefix:-} && -d $owner_prefix ]]; then

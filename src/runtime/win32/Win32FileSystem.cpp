@@ -41,8 +41,14 @@ class Win32FileSystem final : public FileSystem {
     return Open(name, GENERIC_READ, OPEN_EXISTING, handle);
   }
 
+  // Created if missing, else truncated. Not CREATE_ALWAYS: with
+  // FILE_ATTRIBUTE_NORMAL it refuses an existing hidden or system file.
   IoCode OpenWrite(const char* name, FileHandle& handle) override {
-    return Open(name, GENERIC_WRITE, CREATE_ALWAYS, handle);
+    const IoCode code = Open(name, GENERIC_WRITE, OPEN_ALWAYS, handle);
+    if (code != io::kOk || ::SetEndOfFile(ToHandle(handle))) return code;
+    const IoCode error = LastError();
+    ::CloseHandle(ToHandle(handle));
+    return error;
   }
 
   IoCode Read(FileHandle handle, char* buffer, std::size_t capacity, std::size_t& got) override {
