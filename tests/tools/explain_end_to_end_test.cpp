@@ -1,6 +1,8 @@
 // fiverow-explain as its users run it: it reads the game files as fiverow
 // does, fails the same way on bad input, never writes them, and names the
 // move fiverow plays.
+#include <unistd.h>
+
 #include <gtest/gtest.h>
 
 #include <random>
@@ -146,6 +148,37 @@ TEST(ExplainSvg, WritesThePictureRelativeToWhereItWasStarted) {
       Explain(folder.path(), {game.path(), "--svg", folder / "missing/map.svg"});
   EXPECT_EQ(unwritable.status, 1);
   EXPECT_NE(unwritable.err.find("cannot write"), std::string::npos) << unwritable.err;
+}
+
+// An empty board with x to play.
+std::string EmptyGame(const TempFolder& game) {
+  std::string rows;
+  for (int y = 0; y < 20; ++y) rows += std::string(20, '-') + "\n";
+  WriteWholeFile(game / "Plocha.dat", rows);
+  WriteWholeFile(game / "Tah.dat", "x");
+  return rows;
+}
+
+TEST(ExplainSvg, NeverWritesOverTheFilesItReadsByAnyName) {
+  const TempFolder game;
+  const std::string rows = EmptyGame(game);
+  ASSERT_EQ(::link((game / "Plocha.dat").c_str(), (game / "board.svg").c_str()), 0);
+  for (const char* name : {"Tah.dat", "board.svg"}) {
+    const ToolResult result = Explain(game.path(), {"--svg", name});
+    EXPECT_EQ(result.status, 1) << name;
+    EXPECT_NE(result.err.find("will not write the picture over"), std::string::npos) << result.err;
+  }
+  EXPECT_EQ(ReadWholeFile(game / "Plocha.dat"), rows);
+  EXPECT_EQ(ReadWholeFile(game / "Tah.dat"), "x");
+}
+
+TEST(ExplainUsage, AFailedWriteToStandardOutputIsAnError) {
+  const TempFolder game;
+  EmptyGame(game);
+  const ToolResult full =
+      RunTool({"/bin/sh", "-c", "exec \"$0\" >/dev/full", kExplain}, game.path());
+  EXPECT_EQ(full.status, 1);
+  EXPECT_NE(full.err.find("cannot write to standard output"), std::string::npos) << full.err;
 }
 
 TEST(ExplainUsage, BadUsageExitsWithTwo) {

@@ -1,15 +1,17 @@
 #include "explain/Explain.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <fstream>
 #include <ostream>
 
 #include "common/CellText.h"
+#include "common/EscapedText.h"
+#include "common/HandleFiles.h"
 #include "common/Terminal.h"
 #include "engine/Driver.h"
 #include "eval/Sweep.h"
@@ -18,6 +20,7 @@
 #include "explain/PassDetail.h"
 #include "explain/Ranking.h"
 #include "explain/SvgMap.h"
+#include "files/GameFiles.h"
 #include "runtime/FailureReport.h"
 #include "runtime/posix/PosixFileSystem.h"
 
@@ -84,6 +87,28 @@ void ShowPasses(std::ostream& out, RunState& state, Move cell) {
   out << "total " << explanation.total << "\n";
 }
 
+// Writes the SVG picture to `file` (relative to the folder the program was
+// started in), but never over a file it read: the file is opened without
+// truncating it and compared with those by identity first. Returns the
+// problem, if any.
+std::string WriteSvg(const std::string& file, const std::string& svg, int folderFd) {
+  const std::string shown = tools::ShownText(file);
+  const tools::UniqueFd output(
+      ::open(file.c_str(), O_WRONLY | O_CREAT | O_NOCTTY | O_CLOEXEC, 0666));
+  struct stat target {};
+  if (!output || ::fstat(output.get(), &target) != 0)
+    return "cannot write " + shown + ": " + std::strerror(errno);
+  for (const char* input : {kPositionFileName, kTurnFileName}) {
+    struct stat read {};
+    if (::fstatat(folderFd, input, &read, 0) == 0 && tools::SameFile(read, target))
+      return "will not write the picture over " + std::string(input) + ", which it reads";
+  }
+  int error = S_ISREG(target.st_mode) && ::ftruncate(output.get(), 0) != 0 ? errno : 0;
+  if (error == 0) error = tools::WriteAll(output.get(), svg);
+  if (error != 0) return "cannot write " + shown + ": " + std::strerror(error);
+  return {};
+}
+
 }  // namespace
 
 int RunExplain(const ExplainOptions& options, std::ostream& out, std::ostream& err) {
@@ -95,6 +120,7 @@ int RunExplain(const ExplainOptions& options, std::ostream& out, std::ostream& e
         << std::strerror(errno) << "\n";
     return 1;
   }
+  const tools::UniqueFd folder(folderFd);
   PosixFileSystem files(folderFd);
 
   RunState& state = gState;
@@ -102,12 +128,10 @@ int RunExplain(const ExplainOptions& options, std::ostream& out, std::ostream& e
   try {
     chosen = ReadAndChooseMove(state, files);
   } catch (const RunFailure& failure) {
-    ::close(folderFd);
     out.flush();
     WriteFailureReport(failure);
     return 1;
   }
-  ::close(folderFd);
 
   const bool colour = tools::ColourWanted(STDOUT_FILENO);
   out << "fiverow plays " << SideText(state.ownCode) << ".\n\n"
@@ -135,15 +159,16 @@ int RunExplain(const ExplainOptions& options, std::ostream& out, std::ostream& e
     }
   }
   if (options.svgFile) {
-    std::ofstream svg(*options.svgFile, std::ios::binary | std::ios::trunc);
-    svg << RenderSvg(state, chosen);
-    svg.close();
-    if (!svg) {
-      err << "fiverow-explain: cannot write " << *options.svgFile << "\n";
+    const std::string problem = WriteSvg(*options.svgFile, RenderSvg(state, chosen), folderFd);
+    if (!problem.empty()) {
+      err << "fiverow-explain: " << problem << "\n";
       status = 1;
     }
   }
-  out.flush();
+  if (!out.flush()) {
+    err << "fiverow-explain: cannot write to standard output: " << std::strerror(errno) << "\n";
+    return 1;
+  }
   return status;
 }
 

@@ -2,9 +2,12 @@
 #include <iostream>
 
 #include "explain/Explain.h"
+#include "runtime/Console.h"
 
 int main(int argc, char** argv) {
   using namespace fiverow::explain;
+  // A closed or full standard output is an error to report, not a signal.
+  fiverow::KeepWriteFailuresAsErrors();
   try {
     const ExplainOptions options =
         ParseExplainOptions(std::vector<std::string>(argv + 1, argv + argc));

@@ -1,0 +1,55 @@
+// File operations relative to a folder handle that never follow a link, never
+// block on a FIFO or device, and cope with whatever modes another program of
+// the same user set. They return 0 or the errno of the step that failed.
+#pragma once
+
+#include <sys/stat.h>
+#include <sys/types.h>
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+#include "common/UniqueFd.h"
+
+namespace fiverow::tools {
+
+// Opens the directory `name` in `parent` to work inside it. A link or
+// anything else that is not a directory fails with ENOTDIR. A directory whose
+// owner lacks read, write or search permission gets them back first, through
+// a handle on the directory itself.
+UniqueFd OpenOwnDirectory(int parent, const char* name, int& error);
+
+// Removes whatever `name` in `parent` is: a file, a link (never what it
+// points to), a FIFO, a device node, or a directory with everything below
+// it, whatever its modes. It does not descend into another file system. A
+// missing entry counts as removed.
+int RemoveEntry(int parent, const char* name);
+
+// Creates `name` in `folder`, which must not exist, with `content`.
+int CreateNewFile(int folder, const char* name, std::string_view content, mode_t mode);
+
+// Removes whatever is at `name`, then creates it as a new file of the
+// caller's with `content`.
+int WriteFreshFile(int folder, const char* name, std::string_view content);
+
+// Writes all of `bytes` to `fd`.
+int WriteAll(int fd, std::string_view bytes);
+
+// At most `limit` bytes of a regular file. Only a regular file is ever
+// opened: a FIFO, device, directory or socket is reported as such, unopened.
+struct FileRead {
+  int error = 0;            // errno of the step that failed; ELOOP: a link not followed
+  bool notRegular = false;  // not a regular file
+  nlink_t links = 0;        // names the file has
+  std::string bytes;
+  bool cut = false;  // the file holds more than `limit` bytes
+};
+FileRead ReadRegularFile(int folder, const char* name, std::size_t limit, bool followLinks);
+
+// Whether two status records describe the same file.
+inline bool SameFile(const struct stat& a, const struct stat& b) {
+  return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
+}
+
+}  // namespace fiverow::tools
