@@ -217,6 +217,51 @@ TEST(MatchRecords, ReplayShowsTheGameAgain) {
   EXPECT_EQ(Match(tmp, {"--replay", "missing.txt"}).status, 1);
 }
 
+TEST(MatchRecords, NumberOnAfterThoseThereAndKeepAnyCommand) {
+  const TempFolder tmp;
+  std::filesystem::create_directory(tmp / "records");
+  WriteWholeFile(tmp / "records/game-007.txt", "mine");
+  const std::string odd = kEngine + "\n--ignored";  // a line end in the command
+  const ToolResult played =
+      Match(tmp, {"--games", "2", "--opening", kQuickWin, "--record", "records", odd, kEngine});
+  ASSERT_EQ(played.status, 0) << played.err;
+  EXPECT_EQ(ReadWholeFile(tmp / "records/game-007.txt"), "mine");
+  const ToolResult replayed = Match(tmp, {"--replay", "records/game-008.txt"});
+  EXPECT_EQ(replayed.status, 0) << replayed.err;
+  EXPECT_TRUE(Contains(replayed.out, "x: " + kEngine + "\\n--ignored\n")) << replayed.out;
+  EXPECT_TRUE(std::filesystem::exists(tmp / "records/game-009.txt"));
+
+  // A folder that cannot take records is found before the first game.
+  WriteWholeFile(tmp / "file", "");
+  const ToolResult refused = Match(tmp, {"--opening", kQuickWin, "--record", "file"});
+  EXPECT_EQ(refused.status, 1);
+  EXPECT_TRUE(Contains(refused.err, "record folder file: Not a directory")) << refused.err;
+  EXPECT_FALSE(Contains(refused.out, "game 1")) << refused.out;
+}
+
+TEST(MatchRecords, ReplayReadsOnlyARegularFileOfBoundedSize) {
+  const TempFolder tmp;
+  const ToolResult device = Match(tmp, {"--replay", "/dev/zero"});
+  EXPECT_EQ(device.status, 1);
+  EXPECT_TRUE(Contains(device.err, "/dev/zero is not a regular file")) << device.err;
+  WriteWholeFile(tmp / "huge.txt", "");
+  std::filesystem::resize_file(tmp / "huge.txt", 8 << 20);
+  const ToolResult huge = Match(tmp, {"--replay", "huge.txt"});
+  EXPECT_EQ(huge.status, 1);
+  EXPECT_TRUE(Contains(huge.err, "too large for a game record")) << huge.err;
+}
+
+TEST(MatchUsage, AFailedWriteToStandardOutputEndsTheMatchAfterCleaningUp) {
+  const TempFolder tmp;
+  const ToolResult full =
+      RunTool({"/bin/sh", "-c", "exec \"$0\" --opening \"$1\" >/dev/full", kMatch, kQuickWin},
+              tmp.path(), {{"TMPDIR", tmp.path()}});
+  EXPECT_EQ(full.status, 1);
+  EXPECT_TRUE(Contains(full.err, "cannot write to standard output: No space left on device"))
+      << full.err;
+  EXPECT_EQ(WorkFolders(tmp), 0);
+}
+
 TEST(MatchUsage, BadUsageExitsWithTwoAndAHint) {
   const TempFolder tmp;
   for (const std::vector<std::string>& args : {std::vector<std::string>{"--show", "sometimes"},

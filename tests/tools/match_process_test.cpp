@@ -1,11 +1,14 @@
 // Running an engine's move: exit status, signals, output, the time limit, and
 // nothing left running afterwards.
+#include <fcntl.h>
+
 #include <gtest/gtest.h>
 
 #include <chrono>
 #include <thread>
 
 #include "ToolRun.h"
+#include "common/UniqueFd.h"
 #include "match/EngineProcess.h"
 #include "match/RefereeError.h"
 
@@ -17,7 +20,8 @@ using fiverow::testing::ReadWholeFile;
 using fiverow::testing::TempFolder;
 
 RunOutcome RunShell(const std::string& script, const std::string& folder, double limit = 5.0) {
-  return RunEngineProcess({"/bin/sh", "-c", script}, folder, limit);
+  const tools::UniqueFd folderFd(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  return RunEngineProcess({"/bin/sh", "-c", script}, folderFd.get(), limit);
 }
 
 // Waits a little for killed processes to go.
@@ -71,12 +75,13 @@ TEST(EngineProcess, CapsTheOutputItKeeps) {
   const RunOutcome outcome = RunShell("head -c 300000 /dev/zero; exit 1", folder.path());
   EXPECT_EQ(outcome.code, 1);
   EXPECT_EQ(outcome.output.size(), 64u * 1024u);
+  EXPECT_TRUE(outcome.outputCut);
 }
 
 TEST(EngineProcess, AProgramThatCannotStartIsTheRefereesFailure) {
   const TempFolder folder;
-  EXPECT_THROW(RunEngineProcess({folder / "no-such-engine"}, folder.path(), 1.0), RefereeError);
-  EXPECT_THROW(RunEngineProcess({"/bin/true"}, folder / "no-such-folder", 1.0), RefereeError);
+  EXPECT_THROW(RunEngineProcess({folder / "no-such-engine"}, AT_FDCWD, 1.0), RefereeError);
+  EXPECT_THROW(RunEngineProcess({"/bin/true"}, -1, 1.0), RefereeError);  // no folder
 }
 
 }  // namespace

@@ -10,12 +10,13 @@
 namespace fiverow::match {
 namespace {
 
+// After the moves o is to move, so only x can have won (by o's fault).
 GameRecord SampleRecord() {
   return {"build/fiverow",
           "python3 /x/engine.py",
           {{9, 9}, {10, 10}},
-          Side::O,
-          "B (o) made five in a row with 3,4",
+          Side::X,
+          "B (o) played 9,9, an occupied cell",
           {{1, 2}, {3, 4}, {12, 0}}};
 }
 
@@ -31,14 +32,28 @@ TEST(GameRecords, ReadBackWhatWasWritten) {
   EXPECT_EQ(back->reason, record.reason);
   EXPECT_EQ(back->moves, record.moves);
 
-  GameRecord draw = record;
-  draw.winner.reset();
-  draw.opening.clear();
-  draw.moves.clear();
-  const auto drawBack = ParseRecord(FormatRecord(draw), error);
-  ASSERT_TRUE(drawBack) << error;
-  EXPECT_FALSE(drawBack->winner);
-  EXPECT_TRUE(drawBack->moves.empty());
+  // Any command reads back exactly, whatever its bytes.
+  GameRecord odd = record;
+  odd.opening.clear();
+  odd.moves.clear();
+  odd.winner = Side::O;
+  odd.xCommand = "sh -c 'printf \"a\\nb\"'\nsecond line\r\x1b\\";
+  const auto oddBack = ParseRecord(FormatRecord(odd), error);
+  ASSERT_TRUE(oddBack) << error;
+  EXPECT_EQ(oddBack->xCommand, odd.xCommand);
+  EXPECT_EQ(oddBack->winner, Side::O);
+  EXPECT_TRUE(oddBack->moves.empty());
+}
+
+TEST(GameRecords, ReadRecordsOfTheFirstFormatAsWritten) {
+  std::string error;
+  const auto back = ParseRecord(
+      "fiverow-match game record\nx: ./my\\ engine\no: b\nopening: \nresult: o wins\n"
+      "reason: A (x) wrote \"\\x1b\" instead of a move\nmoves:\n",
+      error);
+  ASSERT_TRUE(back) << error;
+  EXPECT_EQ(back->xCommand, "./my\\ engine");
+  EXPECT_EQ(back->reason, "A (x) wrote \"\\x1b\" instead of a move");
 }
 
 TEST(GameRecords, ToleratesCarriageReturns) {
@@ -59,11 +74,23 @@ TEST(GameRecords, RejectMalformedOnes) {
   EXPECT_FALSE(ParseRecord("hello\n", error));
   EXPECT_FALSE(ParseRecord(good.substr(0, good.find("result:")), error));
   std::string badResult = good;
-  badResult.replace(badResult.find("o wins"), 6, "maybe");
+  badResult.replace(badResult.find("x wins"), 6, "maybe");
   EXPECT_FALSE(ParseRecord(badResult, error));
   EXPECT_FALSE(ParseRecord(good + "20,20\n", error));
   EXPECT_FALSE(ParseRecord(good + "9,9\n", error));  // an opening stone's cell
   EXPECT_NE(error.find("occupied"), std::string::npos);
+
+  GameRecord five = SampleRecord();
+  five.opening.clear();
+  five.moves = {{0, 0}, {0, 1}, {1, 0}, {1, 1}, {2, 0}, {2, 1}, {3, 0}, {3, 1}, {4, 0}};
+  EXPECT_TRUE(ParseRecord(FormatRecord(five), error)) << error;
+  EXPECT_FALSE(ParseRecord(FormatRecord(five) + "4,1\n", error));
+  EXPECT_NE(error.find("after five"), std::string::npos) << error;
+  five.winner = Side::O;
+  EXPECT_FALSE(ParseRecord(FormatRecord(five), error));
+  EXPECT_NE(error.find("contradicts"), std::string::npos) << error;
+  five.winner.reset();
+  EXPECT_FALSE(ParseRecord(FormatRecord(five), error));
 }
 
 TEST(MatchSummary, ChargesEachEndingToTheRightEngine) {

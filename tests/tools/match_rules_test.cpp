@@ -2,6 +2,8 @@
 // command lines.
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <set>
 
 #include "MemoryFileSystem.h"
@@ -43,26 +45,37 @@ TEST(FiveInARow, DoesNotWrapAroundTheBoardEdge) {
   EXPECT_FALSE(WithStones({{17, 3}, {18, 3}, {19, 3}, {0, 4}, {1, 4}}, {}).CompletesFive({19, 3}));
 }
 
+MoveFile Wrote(std::string text, bool cut = false) {
+  MoveFile file;
+  file.text = std::move(text);
+  file.cut = cut;
+  return file;
+}
+
 TEST(MoveText, AcceptsXCommaYOnAnEmptyCell) {
   const Position position;
-  EXPECT_EQ(JudgeMoveText("3,17", position).move, (Move{3, 17}));
-  EXPECT_EQ(JudgeMoveText("19,0", position).move, (Move{19, 0}));
-  EXPECT_EQ(JudgeMoveText("0,0\r\n", position).move, (Move{0, 0}));
+  EXPECT_EQ(JudgeMoveText(Wrote("3,17"), position).move, (Move{3, 17}));
+  EXPECT_EQ(JudgeMoveText(Wrote("19,0"), position).move, (Move{19, 0}));
+  EXPECT_EQ(JudgeMoveText(Wrote("0,0\r\n"), position).move, (Move{0, 0}));
 }
 
 TEST(MoveText, RejectsAnythingElseAsBadText) {
   const Position position;
   for (const char* text :
        {"", "20,1", "1,20", "-1,2", " 3,4", "3, 4", "3;4", "34", "3,4,5", "1,2x", "100,1"}) {
-    const MoveVerdict verdict = JudgeMoveText(std::string(text), position);
+    const MoveVerdict verdict = JudgeMoveText(Wrote(text), position);
     EXPECT_FALSE(verdict.move) << text;
     EXPECT_EQ(verdict.fault, Ending::BadText) << text;
   }
-  EXPECT_EQ(JudgeMoveText(std::nullopt, position).reason, "left no Tah.dat");
+  // Shown escaped, and a cut shown as such even where the kept bytes are a move.
+  EXPECT_EQ(JudgeMoveText(Wrote("\x1b[2K9,9\n\\"), position).reason,
+            "wrote \"\\x1b[2K9,9\\n\\\\\" instead of a move x,y in 0..19");
+  EXPECT_EQ(JudgeMoveText(Wrote("1,1", true), position).reason,
+            "wrote \"1,1\" (cut) instead of a move x,y in 0..19");
 }
 
 TEST(MoveText, AnOccupiedCellIsItsOwnFault) {
-  const MoveVerdict verdict = JudgeMoveText("4,5", WithStones({}, {{4, 5}}));
+  const MoveVerdict verdict = JudgeMoveText(Wrote("4,5"), WithStones({}, {{4, 5}}));
   EXPECT_FALSE(verdict.move);
   EXPECT_EQ(verdict.fault, Ending::Occupied);
   EXPECT_EQ(verdict.reason, "played 4,5, an occupied cell");
@@ -139,13 +152,24 @@ TEST(EngineCommands, SplitLikeAShell) {
   EXPECT_FALSE(SplitCommandLine("   ", error));
 }
 
-TEST(EngineCommands, ExistingRelativePathsBecomeAbsolute) {
-  const fiverow::testing::TempFolder folder;
-  fiverow::testing::WriteWholeFile(folder / "engine.py", "");
-  const auto words =
-      AnchorPaths({"python3", "engine.py", "missing.py", "/bin/sh", "-v"}, folder.path());
-  EXPECT_EQ(words, (std::vector<std::string>{"python3", folder / "engine.py", "missing.py",
-                                             "/bin/sh", "-v"}));
+TEST(EngineCommands, ResolveLikeAShellAndIndependentlyOfTheFolder) {
+  const fiverow::testing::TempFolder here;
+  const fiverow::testing::TempFolder bin;
+  for (const char* name : {"engine.py", "0.01"}) fiverow::testing::WriteWholeFile(here / name, "");
+  ::mkdir((here / "bash").c_str(), 0700);  // not taken for the program
+  ::mkdir((here / "lib").c_str(), 0700);
+  fiverow::testing::WriteWholeFile(bin / "bash", "");
+  ::chmod((bin / "bash").c_str(), 0755);
+  std::string error;
+  const auto words = ResolveCommand({"bash", "engine.py", "0.01", "./engine.py", "lib/x", "lib/"},
+                                    here.path(), "/no/such:" + bin.path(), error);
+  ASSERT_TRUE(words) << error;
+  EXPECT_EQ(*words, (std::vector<std::string>{bin / "bash", "engine.py", "0.01",
+                                              here / "./engine.py", "lib/x", here / "lib/"}));
+  EXPECT_EQ(ResolveCommand({"./engine.py"}, here.path(), "", error), std::nullopt);
+  EXPECT_NE(error.find("Permission denied"), std::string::npos) << error;
+  EXPECT_EQ(ResolveCommand({"engine.py"}, here.path(), bin.path(), error), std::nullopt);
+  EXPECT_NE(error.find("not found on PATH"), std::string::npos) << error;
 }
 
 }  // namespace

@@ -1,22 +1,27 @@
 #include "match/Match.h"
 
-#include <sys/stat.h>
+#include <fcntl.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstdio>
-#include <fstream>
+#include <cstdlib>
 #include <iostream>
-#include <sstream>
 
 #include "common/CellText.h"
+#include "common/EscapedText.h"
+#include "common/HandleFiles.h"
 #include "common/Terminal.h"
 #include "match/BoardView.h"
+#include "match/ChildReaper.h"
 #include "match/EngineCommand.h"
 #include "match/EngineProcess.h"
 #include "match/Record.h"
+#include "match/RecordFolder.h"
 #include "match/RefereeError.h"
+#include "match/StopSignals.h"
 #include "match/Summary.h"
+#include "match/Workspace.h"
 #include "runtime/Console.h"
 
 namespace fiverow::match {
@@ -29,12 +34,28 @@ std::string DefaultEngine() {
   return (slash == std::string::npos ? std::string(".") : self.substr(0, slash)) + "/fiverow";
 }
 
+// Empty when it cannot be told (it was removed, say).
 std::string CurrentFolder() {
   char buffer[4096];
-  if (::getcwd(buffer, sizeof buffer) == nullptr) {
-    throw RefereeError(SystemErrorText("cannot tell the current folder", errno));
-  }
-  return buffer;
+  return ::getcwd(buffer, sizeof buffer) != nullptr ? buffer : "";
+}
+
+// What the system searches for a program: PATH, or its default.
+std::string SearchPath() {
+  if (const char* path = std::getenv("PATH")) return path;
+  char fallback[256] = "/bin:/usr/bin";
+  ::confstr(_CS_PATH, fallback, sizeof fallback);
+  return fallback;
+}
+
+// A failed write to standard output ends the match; the folders are removed
+// on the way out.
+void CheckOutput(std::ostream& out) {
+  if (out.flush()) return;
+  const int error = errno;
+  if (StopRequested()) throw Interrupted();  // the write was interrupted by it
+  throw RefereeError(error != 0 ? SystemErrorText("cannot write to standard output", error)
+                                : "cannot write to standard output");
 }
 
 std::string Milliseconds(double seconds) {
@@ -47,28 +68,20 @@ std::string MovesText(std::size_t count) {
   return std::to_string(count) + (count == 1 ? " move" : " moves");
 }
 
-std::string Indented(const std::string& text) {
+// An engine's output, line by line, escaped.
+std::string Indented(const std::string& text, bool cut) {
   std::string shown;
-  std::istringstream lines(text);
-  std::string line;
-  while (std::getline(lines, line)) {
-    if (!line.empty() && line.back() == '\r') line.pop_back();
-    shown += "    | " + line + "\n";
+  for (std::size_t at = 0; at < text.size();) {
+    const std::size_t end = std::min(text.find('\n', at), text.size());
+    std::string_view line(text.data() + at, end - at);
+    if (line.ends_with('\r')) line.remove_suffix(1);
+    shown += "    | " + tools::EscapeText(line) + "\n";
+    at = end + 1;
   }
+  if (cut)
+    shown +=
+        "    (cut: only the first " + std::to_string(kOutputLimit / 1024) + " KiB are shown)\n";
   return shown;
-}
-
-void MakeRecordFolder(const std::string& folder) {
-  if (::mkdir(folder.c_str(), 0777) == 0) return;
-  struct stat info {};
-  if (errno == EEXIST && ::stat(folder.c_str(), &info) == 0 && S_ISDIR(info.st_mode)) return;
-  throw RefereeError(SystemErrorText("cannot create the record folder " + folder, errno));
-}
-
-std::string RecordPath(const std::string& folder, int game) {
-  char name[32];
-  std::snprintf(name, sizeof name, "game-%03d.txt", game);
-  return folder + "/" + name;
 }
 
 // Shows moves as they are played and keeps the progress line up to date.
@@ -89,8 +102,8 @@ class MatchView final : public GameObserver {
     game_ = game;
     moves_ = 0;
     if (show_ == Show::Each && start.StoneCount() > 0) {
-      out_ << "game " << game_ << ", opening:\n"
-           << RenderBoard(start, std::nullopt, colour_) << std::flush;
+      out_ << "game " << game_ << ", opening:\n" << RenderBoard(start, std::nullopt, colour_);
+      CheckOutput(out_);
     }
     Progress();
   }
@@ -103,7 +116,8 @@ class MatchView final : public GameObserver {
     if (show_ == Show::Each) {
       out_ << "move " << moves_ << ": " << StoneChar(side) << " (" << engines_[player].label << ") "
            << tools::CellText(move) << " in " << Milliseconds(seconds) << "\n"
-           << RenderBoard(position, move, colour_) << std::flush;
+           << RenderBoard(position, move, colour_);
+      CheckOutput(out_);
     }
     Progress();
   }
@@ -128,8 +142,9 @@ class MatchView final : public GameObserver {
       out_ << "draw";
     }
     out_ << ": " << result.reason << " after " << MovesText(result.moves.size()) << "\n";
-    if (!result.engineOutput.empty()) out_ << Indented(result.engineOutput);
-    out_ << std::flush;
+    if (!result.engineOutput.empty() || result.engineOutputCut)
+      out_ << Indented(result.engineOutput, result.engineOutputCut);
+    CheckOutput(out_);
   }
 
   void ClearProgress() {
@@ -158,12 +173,8 @@ class MatchView final : public GameObserver {
   Move lastMove_{};
 };
 
-Position StartPosition(const Opening& opening) {
-  Position position;
-  for (const Move cell : opening)
-    position.Place(cell, position.StoneCount() % 2 == 0 ? Side::X : Side::O);
-  return position;
-}
+// At most this much of a record is read: a game record is a few KiB.
+constexpr std::size_t kRecordLimit = 1024 * 1024;
 
 }  // namespace
 
@@ -171,6 +182,7 @@ int RunMatch(const MatchOptions& options, std::ostream& out, std::ostream& err) 
   PerPlayer<Engine> engines;
   try {
     const std::string here = CurrentFolder();
+    const std::string searchPath = SearchPath();
     for (const Player player : kPlayers) {
       Engine& engine = engines[player];
       const auto given = static_cast<std::size_t>(player);
@@ -178,21 +190,26 @@ int RunMatch(const MatchOptions& options, std::ostream& out, std::ostream& err) 
       engine.command =
           given < options.engineCommands.size() ? options.engineCommands[given] : DefaultEngine();
       std::string error;
-      const auto words = SplitCommandLine(engine.command, error);
+      auto words = SplitCommandLine(engine.command, error);
       if (!words) throw UsageError(error);
-      engine.argv = AnchorPaths(*words, here);
+      words = ResolveCommand(std::move(*words), here, searchPath, error);
+      if (!words) throw RefereeError(error);
+      engine.argv = std::move(*words);
     }
-    if (options.recordFolder) MakeRecordFolder(*options.recordFolder);
+    std::optional<RecordFolder> records;
+    if (options.recordFolder) records.emplace(*options.recordFolder, options.games);
 
     CatchStopSignals();
-    const Workspace workspace(options.keep);
+    AdoptOrphans();
+    const Workspace workspace(options.keep, err);
     if (options.keep)
       err << "fiverow-match: the engines' folders are " << workspace.root() << "/A and /B\n";
 
-    out << "A: " << engines[Player::A].command << "\nB: " << engines[Player::B].command << "\n";
+    out << "A: " << tools::ShownText(engines[Player::A].command)
+        << "\nB: " << tools::ShownText(engines[Player::B].command) << "\n";
     if (options.RandomOpenings())
       out << "random openings, seed " << options.seed.value_or(1) << "\n";
-    out << std::flush;
+    CheckOutput(out);
 
     PerPlayer<EngineStats> stats;
     MatchView view(options, engines, stats, out, err);
@@ -209,22 +226,14 @@ int RunMatch(const MatchOptions& options, std::ostream& out, std::ostream& err) 
       const GameResult result = PlayGame(setup, engines, workspace, options.timeLimit, view);
       CountGame(stats, setup, result);
       view.EndGame(start, setup, result);
-
-      if (options.recordFolder) {
-        GameRecord record{engines[PlayerOf(setup, Side::X)].command,
-                          engines[PlayerOf(setup, Side::O)].command,
-                          setup.opening,
-                          result.winner,
-                          result.reason,
-                          result.moves};
-        const std::string path = RecordPath(*options.recordFolder, game);
-        std::ofstream file(path, std::ios::binary | std::ios::trunc);
-        file << FormatRecord(record);
-        file.close();
-        if (!file) throw RefereeError("cannot write the game record " + path);
+      if (records) {
+        records->Write(game, {engines[PlayerOf(setup, Side::X)].command,
+                              engines[PlayerOf(setup, Side::O)].command, setup.opening,
+                              result.winner, result.reason, result.moves});
       }
     }
-    if (options.games > 1) out << "\n" << SummaryTable(engines, stats) << std::flush;
+    if (options.games > 1) out << "\n" << SummaryTable(engines, stats);
+    CheckOutput(out);
     return 0;
   } catch (const Interrupted&) {
     err << "\nfiverow-match: stopped\n";
@@ -236,28 +245,34 @@ int RunMatch(const MatchOptions& options, std::ostream& out, std::ostream& err) 
 }
 
 int ReplayGame(const std::string& file, Show show, std::ostream& out, std::ostream& err) {
-  std::ifstream input(file, std::ios::binary);
-  std::ostringstream text;
-  if (input.is_open()) text << input.rdbuf();
-  if (!input.is_open() || input.bad()) {
-    err << "fiverow-match: cannot read " << file << "\n";
-    return 1;
-  }
+  const tools::FileRead read = tools::ReadRegularFile(AT_FDCWD, file.c_str(), kRecordLimit, true);
+  const std::string shownFile = tools::ShownText(file);
   std::string error;
-  const auto record = ParseRecord(text.str(), error);
+  std::optional<GameRecord> record;
+  if (read.error != 0) {
+    error = SystemErrorText("cannot read " + shownFile, read.error);
+  } else if (read.notRegular) {
+    error = shownFile + " is not a regular file";
+  } else if (read.cut) {
+    error = shownFile + " is over " + std::to_string(kRecordLimit / 1024) +
+            " KiB, too large for a game record";
+  } else if (!(record = ParseRecord(read.bytes, error))) {
+    error = shownFile + ": " + error;
+  }
   if (!record) {
-    err << "fiverow-match: " << file << ": " << error << "\n";
+    err << "fiverow-match: " << error << "\n";
     return 1;
   }
   const bool colour = tools::ColourWanted(STDOUT_FILENO);
-  out << "x: " << record->xCommand << "\no: " << record->oCommand
+  out << "x: " << tools::ShownText(record->xCommand)
+      << "\no: " << tools::ShownText(record->oCommand)
       << "\nopening: " << OpeningText(record->opening) << "\n";
   Position position = StartPosition(record->opening);
   if (show == Show::Each && position.StoneCount() > 0)
     out << RenderBoard(position, std::nullopt, colour);
   std::optional<Move> last;
   for (std::size_t i = 0; i < record->moves.size(); ++i) {
-    const Side side = position.StoneCount() % 2 == 0 ? Side::X : Side::O;
+    const Side side = SideToMove(position);
     last = record->moves[i];
     position.Place(*last, side);
     if (show == Show::Each) {
@@ -266,8 +281,14 @@ int ReplayGame(const std::string& file, Show show, std::ostream& out, std::ostre
     }
   }
   if (show == Show::End) out << RenderBoard(position, last, colour);
-  out << "result: " << ResultText(record->winner) << ": " << record->reason << " after "
-      << MovesText(record->moves.size()) << "\n";
+  out << "result: " << ResultText(record->winner) << ": " << tools::ShownText(record->reason)
+      << " after " << MovesText(record->moves.size()) << "\n";
+  try {
+    CheckOutput(out);
+  } catch (const RefereeError& failure) {
+    err << "fiverow-match: " << failure.what() << "\n";
+    return 1;
+  }
   return 0;
 }
 

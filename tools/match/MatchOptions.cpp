@@ -12,7 +12,10 @@ const char* const kMatchHelp = R"(Usage: fiverow-match [options] [ENGINE_A [ENGI
 Plays five-in-a-row games between two engines that speak the Plocha.dat /
 Tah.dat file protocol, one engine run per move. Each engine is a command line
 (quote it if it has arguments); both default to the fiverow built beside this
-program. Each engine runs in a temporary folder of its own.
+program. Each engine runs in a temporary folder of its own, so its program is
+looked up on PATH unless it holds a slash, and words with a slash that name
+an existing file are made absolute; other words pass unchanged (write
+"sh ./engine.sh", not "sh engine.sh").
 
 Options:
   --time-limit SECONDS  time per move; an engine that runs over is killed and
@@ -27,19 +30,21 @@ Options:
   --show each|end|none  show the board after each move, at the end of each
                         game, or not at all (default: each for one game, none
                         for several)
-  --record DIR          write one game record per game into DIR
+  --record DIR          write one game record per game into DIR, numbered on
+                        after the records already there
   --replay FILE         show a recorded game again, then exit
   --keep                keep the engines' working folders
   -h, --help            show this help
 
 A move is x,y (column,row, 0..19) on an empty cell. Wrong text, an occupied
-cell, running over the time limit or a non-zero exit status loses the game.
+cell, running over the time limit, a non-zero exit status, or a Tah.dat that
+is not a regular file, or a folder the referee cannot repair, loses the game.
 Five or more in a row wins; a full board is a draw. Engine A plays x (the
 first player) in odd-numbered games, B in even-numbered ones.
 
 Exit status: 0 when every game was played to a result, 2 for a usage error,
 1 when the referee itself failed (a folder or an engine could not be made or
-started).
+started, its output could not be written) or was stopped by a signal.
 )";
 
 namespace {

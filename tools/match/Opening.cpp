@@ -7,6 +7,12 @@
 
 namespace fiverow::match {
 
+Position StartPosition(const Opening& opening) {
+  Position position;
+  for (const Move cell : opening) position.Place(cell, SideToMove(position));
+  return position;
+}
+
 std::optional<Opening> ParseOpening(std::string_view text, std::string& error) {
   Opening opening;
   Position position;

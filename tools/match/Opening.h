@@ -20,6 +20,10 @@ std::optional<Opening> ParseOpening(std::string_view text, std::string& error);
 
 std::string OpeningText(const Opening& opening);
 
+class Position;
+// The board with the opening's stones, x first.
+Position StartPosition(const Opening& opening);
+
 // The random openings of a match: two stones per side on distinct cells of
 // the central 6 x 6 square. Equal numbers of stones leave x to move, and two
 // stones a side make no threat, so neither side starts ahead; each opening is

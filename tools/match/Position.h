@@ -54,4 +54,9 @@ class Position {
   int stones_ = 0;
 };
 
+// x moves first, so after an even number of stones it is x's turn.
+inline Side SideToMove(const Position& position) {
+  return position.StoneCount() % 2 == 0 ? Side::X : Side::O;
+}
+
 }  // namespace fiverow::match

@@ -1,11 +1,13 @@
 #include "match/Record.h"
 
 #include "common/CellText.h"
+#include "common/EscapedText.h"
 
 namespace fiverow::match {
 
 namespace {
-constexpr std::string_view kTitle = "fiverow-match game record";
+constexpr std::string_view kFirstTitle = "fiverow-match game record";
+constexpr std::string_view kTitle = "fiverow-match game record 2";
 
 // Takes the next line off `text`, without its line end.
 std::optional<std::string_view> NextLine(std::string_view& text) {
@@ -36,11 +38,11 @@ std::string ResultText(const std::optional<Side>& winner) {
 
 std::string FormatRecord(const GameRecord& record) {
   std::string text(kTitle);
-  text += "\nx: " + record.xCommand;
-  text += "\no: " + record.oCommand;
+  text += "\nx: " + tools::EscapeText(record.xCommand);
+  text += "\no: " + tools::EscapeText(record.oCommand);
   text += "\nopening: " + OpeningText(record.opening);
   text += "\nresult: " + ResultText(record.winner);
-  text += "\nreason: " + record.reason;
+  text += "\nreason: " + tools::EscapeText(record.reason);
   text += "\nmoves:\n";
   for (const Move move : record.moves) text += tools::CellText(move) + "\n";
   return text;
@@ -52,9 +54,12 @@ std::optional<GameRecord> ParseRecord(std::string_view text, std::string& error)
     error = std::move(message);
     return std::nullopt;
   };
-  if (NextLine(text) != kTitle) return fail("not a fiverow-match game record");
+  const auto title = NextLine(text);
+  if (title != kTitle && title != kFirstTitle) return fail("not a fiverow-match game record");
+  const bool escaped = title == kTitle;
 
   std::string_view values[6];
+  std::string unescaped[6];
   constexpr std::string_view kKeys[6] = {"x", "o", "opening", "result", "reason", "moves"};
   for (std::size_t i = 0; i < 6; ++i) {
     const auto line = NextLine(text);
@@ -63,8 +68,14 @@ std::optional<GameRecord> ParseRecord(std::string_view text, std::string& error)
       return fail("the record has no \"" + std::string(kKeys[i]) + ":\" line where expected");
     values[i] = *value;
   }
-  record.xCommand = values[0];
-  record.oCommand = values[1];
+  for (const std::size_t i : {0u, 1u, 4u}) {
+    if (!escaped) continue;
+    const auto bytes = tools::UnescapeText(values[i]);
+    if (!bytes) return fail("a malformed escape in the \"" + std::string(kKeys[i]) + ":\" line");
+    unescaped[i] = *bytes;
+  }
+  record.xCommand = escaped ? unescaped[0] : std::string(values[0]);
+  record.oCommand = escaped ? unescaped[1] : std::string(values[1]);
   std::string openingError;
   const auto opening = ParseOpening(values[2], openingError);
   if (!opening) return fail(openingError);
@@ -76,19 +87,31 @@ std::optional<GameRecord> ParseRecord(std::string_view text, std::string& error)
   } else if (values[3] != "draw") {
     return fail("unknown result \"" + std::string(values[3]) + "\"");
   }
-  record.reason = values[4];
+  record.reason = escaped ? unescaped[4] : std::string(values[4]);
 
-  Position position;
-  for (const Move cell : record.opening)
-    position.Place(cell, position.StoneCount() % 2 == 0 ? Side::X : Side::O);
+  Position position = StartPosition(record.opening);
+  std::optional<Side> fiveBy;
   while (const auto line = NextLine(text)) {
     if (line->empty()) continue;
     const auto move = tools::ParseCell(*line);
-    if (!move) return fail("bad move \"" + std::string(*line) + "\"");
+    if (!move) return fail("bad move \"" + tools::ShownText(*line) + "\"");
+    if (fiveBy) return fail("the move " + std::string(*line) + " comes after five in a row");
     if (!position.IsEmpty(*move))
       return fail("the move " + std::string(*line) + " is on an occupied cell");
-    position.Place(*move, position.StoneCount() % 2 == 0 ? Side::X : Side::O);
+    const Side side = SideToMove(position);
+    position.Place(*move, side);
     record.moves.push_back(*move);
+    if (position.CompletesFive(*move)) fiveBy = side;
+  }
+  // Five wins; a full board is a draw; any other end is the loss of the side
+  // to move.
+  const std::optional<Side> winner = fiveBy ? fiveBy
+                                     : position.IsFull()
+                                         ? std::nullopt
+                                         : std::optional(Opponent(SideToMove(position)));
+  if (record.winner != winner) {
+    return fail("the result \"" + std::string(values[3]) +
+                "\" contradicts the moves, which give \"" + ResultText(winner) + "\"");
   }
   return record;
 }

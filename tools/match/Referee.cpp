@@ -3,27 +3,13 @@
 #include <cstdio>
 
 #include "common/CellText.h"
+#include "common/EscapedText.h"
 #include "match/EngineProcess.h"
+#include "match/Workspace.h"
 
 namespace fiverow::match {
 
 namespace {
-
-std::string Printable(const std::string& text) {
-  std::string shown;
-  for (const char c : text) {
-    if (c == '\n') {
-      shown += "\\n";
-    } else if (c == '\r') {
-      shown += "\\r";
-    } else if (static_cast<unsigned char>(c) < 32 || static_cast<unsigned char>(c) >= 127) {
-      shown += '?';
-    } else {
-      shown += c;
-    }
-  }
-  return shown;
-}
 
 // A line end after the move is forgiven; everything else must be exact.
 std::string_view WithoutLineEnd(std::string_view text) {
@@ -40,15 +26,16 @@ std::string Seconds(double seconds) {
 
 }  // namespace
 
-MoveVerdict JudgeMoveText(const std::optional<std::string>& text, const Position& position) {
+MoveVerdict JudgeMoveText(const MoveFile& file, const Position& position) {
   MoveVerdict verdict;
-  if (!text) {
-    verdict.reason = "left no Tah.dat";
+  if (!file.problem.empty()) {
+    verdict.reason = file.problem;
     return verdict;
   }
-  const auto move = tools::ParseCell(WithoutLineEnd(*text));
+  const auto move = file.cut ? std::nullopt : tools::ParseCell(WithoutLineEnd(file.text));
   if (!move) {
-    verdict.reason = "wrote \"" + Printable(*text) + "\" instead of a move x,y in 0..19";
+    verdict.reason =
+        "wrote " + tools::QuotedText(file.text, file.cut) + " instead of a move x,y in 0..19";
     return verdict;
   }
   if (!position.IsEmpty(*move)) {
@@ -62,12 +49,8 @@ MoveVerdict JudgeMoveText(const std::optional<std::string>& text, const Position
 
 GameResult PlayGame(const GameSetup& setup, const PerPlayer<Engine>& engines,
                     const Workspace& workspace, double limitSeconds, GameObserver& observer) {
-  Position position;
-  Side side = Side::X;
-  for (const Move cell : setup.opening) {
-    position.Place(cell, side);
-    side = Opponent(side);
-  }
+  Position position = StartPosition(setup.opening);
+  Side side = SideToMove(position);
 
   GameResult result;
   const auto lose = [&](Side loser, Ending ending, std::string reason) {
@@ -79,26 +62,31 @@ GameResult PlayGame(const GameSetup& setup, const PerPlayer<Engine>& engines,
 
   while (!position.IsFull()) {
     const Player player = PlayerOf(setup, side);
-    const std::string folder = workspace.FolderOf(player);
-    WriteGameFiles(folder, position, side);
-    const RunOutcome run = RunEngineProcess(engines[player].argv, folder, limitSeconds);
+    const Workspace::Ready ready = workspace.PrepareMove(player, position, side);
+    if (!ready.folder) {
+      return lose(side, Ending::Folder, "left its folder beyond repair: " + ready.problem);
+    }
+    const RunOutcome run = RunEngineProcess(engines[player].argv, ready.folder.get(), limitSeconds);
     observer.OnEngineRun(player, run.seconds);
+    const auto crash = [&](Ending ending, std::string reason) {
+      result.engineOutput = run.output;
+      result.engineOutputCut = run.outputCut;
+      return lose(side, ending, std::move(reason));
+    };
 
     switch (run.end) {
       case RunOutcome::End::TimedOut:
         return lose(side, Ending::TimeOut, "ran over the time limit of " + Seconds(limitSeconds));
       case RunOutcome::End::Signalled:
-        result.engineOutput = run.output;
-        return lose(side, Ending::Signal, "was killed by signal " + std::to_string(run.code));
+        return crash(Ending::Signal, "was killed by signal " + std::to_string(run.code));
       case RunOutcome::End::Exited:
         if (run.code != 0) {
-          result.engineOutput = run.output;
-          return lose(side, Ending::ExitStatus, "exited with status " + std::to_string(run.code));
+          return crash(Ending::ExitStatus, "exited with status " + std::to_string(run.code));
         }
         break;
     }
 
-    const MoveVerdict verdict = JudgeMoveText(ReadMoveFile(folder), position);
+    const MoveVerdict verdict = JudgeMoveText(ReadMoveFile(ready.folder.get()), position);
     if (!verdict.move) return lose(side, verdict.fault, verdict.reason);
 
     position.Place(*verdict.move, side);

@@ -7,7 +7,6 @@
 
 #include "match/Opening.h"
 #include "match/Position.h"
-#include "match/Workspace.h"
 
 namespace fiverow::match {
 
@@ -26,6 +25,7 @@ enum class Ending {
   TimeOut,     // the engine ran over the time limit and was killed
   ExitStatus,  // the engine ended with a non-zero status
   Signal,      // the engine was killed by a signal
+  Folder,      // the engine left its folder in a state that cannot be repaired
 };
 
 // Whether an ending counts against the engine that caused it.
@@ -37,8 +37,9 @@ struct GameResult {
   std::optional<Side> winner;  // none for a draw
   Ending ending = Ending::BoardFull;
   std::string reason;        // one line, e.g. "five in a row with 9,10"
-  std::string engineOutput;  // a failed engine's report
-  std::vector<Move> moves;   // the legal moves after the opening
+  std::string engineOutput;  // a failed engine's report, as it wrote it
+  bool engineOutputCut = false;
+  std::vector<Move> moves;  // the legal moves after the opening
 };
 
 struct GameSetup {
@@ -62,10 +63,19 @@ class GameObserver {
   ~GameObserver() = default;
 };
 
+class Workspace;
+
 // Plays from the opening until five, a full board or a fault. Throws
 // RefereeError or Interrupted.
 GameResult PlayGame(const GameSetup& setup, const PerPlayer<Engine>& engines,
                     const Workspace& workspace, double limitSeconds, GameObserver& observer);
+
+// What an engine left in Tah.dat after its move.
+struct MoveFile {
+  std::string text;     // the first bytes
+  bool cut = false;     // the file held more
+  std::string problem;  // why there is no text, e.g. "Tah.dat is a symbolic link"
+};
 
 // Judges the text an engine left in Tah.dat: the move, or why it is illegal.
 struct MoveVerdict {
@@ -73,6 +83,6 @@ struct MoveVerdict {
   Ending fault = Ending::BadText;
   std::string reason;
 };
-MoveVerdict JudgeMoveText(const std::optional<std::string>& text, const Position& position);
+MoveVerdict JudgeMoveText(const MoveFile& file, const Position& position);
 
 }  // namespace fiverow::match

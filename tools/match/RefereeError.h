@@ -11,7 +11,7 @@ struct RefereeError : std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
-// The referee was asked to stop (SIGINT, SIGTERM, SIGHUP).
+// The referee was asked to stop by a signal (see StopSignals.h).
 struct Interrupted : std::runtime_error {
   Interrupted() : std::runtime_error("interrupted") {}
 };

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "common/EscapedText.h"
+
 namespace fiverow::match {
 
 void CountGame(PerPlayer<EngineStats>& stats, const GameSetup& setup, const GameResult& result) {
@@ -19,7 +21,8 @@ void CountGame(PerPlayer<EngineStats>& stats, const GameSetup& setup, const Game
     case Ending::Occupied: ++loser.illegalMoves; break;
     case Ending::TimeOut: ++loser.timeOuts; break;
     case Ending::ExitStatus:
-    case Ending::Signal: ++loser.crashes; break;
+    case Ending::Signal:
+    case Ending::Folder: ++loser.crashes; break;
     case Ending::Five:
     case Ending::BoardFull: break;
   }
@@ -46,7 +49,7 @@ std::string SummaryTable(const PerPlayer<Engine>& engines, const PerPlayer<Engin
     std::snprintf(line, sizeof line, "%-6s %6d %6d %7d %8d %10d %8d %9.1f ms  ",
                   engines[player].label.c_str(), s.wins, s.draws, s.losses, s.illegalMoves,
                   s.timeOuts, s.crashes, Median(s.moveSeconds) * 1000.0);
-    table += line + engines[player].command + "\n";
+    table += line + tools::ShownText(engines[player].command) + "\n";
   }
   return table;
 }

@@ -14,7 +14,7 @@ struct EngineStats {
   int losses = 0;
   int illegalMoves = 0;  // wrong text or an occupied cell
   int timeOuts = 0;
-  int crashes = 0;                  // a non-zero exit status or a fatal signal
+  int crashes = 0;                  // a non-zero exit status, a fatal signal, a ruined folder
   std::vector<double> moveSeconds;  // every run of the engine
 };
 

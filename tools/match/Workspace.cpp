@@ -1,64 +1,131 @@
 #include "match/Workspace.h"
 
+#include <fcntl.h>
+#include <sys/random.h>
 #include <sys/stat.h>
 
 #include <cerrno>
 #include <cstdlib>
-#include <filesystem>
-#include <fstream>
-#include <vector>
+#include <cstring>
+#include <ostream>
 
+#include "common/HandleFiles.h"
 #include "files/GameFiles.h"
 #include "match/RefereeError.h"
 
 namespace fiverow::match {
 
 namespace {
-void WriteFile(const std::string& path, const std::string& content) {
-  std::ofstream file(path, std::ios::binary | std::ios::trunc);
-  file << content;
-  file.close();
-  if (!file) throw RefereeError("cannot write " + path);
+
+// "fiverow-match-" and six random letters or digits.
+std::string RandomFolderName() {
+  static constexpr char kLetters[] =
+      "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
+  unsigned char random[6] = {};
+  [[maybe_unused]] const ssize_t got = ::getrandom(random, sizeof random, 0);
+  std::string name = "fiverow-match-";
+  for (const unsigned char byte : random) name += kLetters[byte % (sizeof kLetters - 1)];
+  return name;
 }
+
+std::string Problem(const std::string& what, int error) {
+  return what + ": " + std::strerror(error);
+}
+
 }  // namespace
 
-Workspace::Workspace(bool keep) : keep_(keep) {
+Workspace::Workspace(bool keep, std::ostream& err) : keep_(keep), err_(err) {
   const char* tmp = std::getenv("TMPDIR");
-  std::string pattern = (tmp != nullptr && *tmp != '\0') ? tmp : "/tmp";
-  pattern += "/fiverow-match-XXXXXX";
-  std::vector<char> name(pattern.begin(), pattern.end());
-  name.push_back('\0');
-  if (::mkdtemp(name.data()) == nullptr) {
-    throw RefereeError(SystemErrorText("cannot create a folder from " + pattern, errno));
+  const std::string parent = (tmp != nullptr && *tmp != '\0') ? tmp : "/tmp";
+  parentFd_.Reset(::open(parent.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  if (!parentFd_) throw RefereeError(SystemErrorText("cannot create a folder in " + parent, errno));
+  for (int attempt = 0; !rootFd_; ++attempt) {
+    rootName_ = RandomFolderName();
+    if (::mkdirat(parentFd_.get(), rootName_.c_str(), 0700) != 0) {
+      if (errno == EEXIST && attempt < 100) continue;
+      throw RefereeError(SystemErrorText("cannot create a folder in " + parent, errno));
+    }
+    rootFd_.Reset(::openat(parentFd_.get(), rootName_.c_str(),
+                           O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+    if (!rootFd_) throw RefereeError(SystemErrorText("cannot open a folder in " + parent, errno));
   }
-  root_ = name.data();
+  root_ = parent + "/" + rootName_;
   for (const Player player : kPlayers) {
-    if (::mkdir(FolderOf(player).c_str(), 0700) != 0) {
-      throw RefereeError(SystemErrorText("cannot create the folder " + FolderOf(player), errno));
+    const char name[2] = {PlayerLetter(player), '\0'};
+    if (::mkdirat(rootFd_.get(), name, 0700) != 0) {
+      throw RefereeError(SystemErrorText("cannot create the folder " + root_ + "/" + name, errno));
     }
   }
 }
 
 Workspace::~Workspace() {
   if (keep_) return;
-  std::error_code ignored;
-  std::filesystem::remove_all(root_, ignored);
+  // Only the folder made here: an engine may have removed it, or put
+  // something else in its place.
+  struct stat made {};
+  struct stat there {};
+  if (::fstat(rootFd_.get(), &made) != 0 ||
+      ::fstatat(parentFd_.get(), rootName_.c_str(), &there, AT_SYMLINK_NOFOLLOW) != 0 ||
+      !tools::SameFile(made, there)) {
+    return;
+  }
+  if (const int error = tools::RemoveEntry(parentFd_.get(), rootName_.c_str()); error != 0) {
+    err_ << "fiverow-match: cannot remove " << root_ << ": " << std::strerror(error) << "\n";
+  }
 }
 
-std::string Workspace::FolderOf(Player player) const { return root_ + "/" + PlayerLetter(player); }
+Workspace::Ready Workspace::PrepareMove(Player player, const Position& position, Side side) const {
+  Ready ready;
+  const auto fail = [&ready](const std::string& what, int error) {
+    ready.folder.Reset();
+    ready.problem = Problem(what, error);
+    return std::move(ready);
+  };
+  // The engine can reach the top folder as "..": it must stay searchable.
+  struct stat top {};
+  if (::fstat(rootFd_.get(), &top) == 0 && (top.st_mode & S_IRWXU) != S_IRWXU)
+    ::fchmod(rootFd_.get(), S_IRWXU);
 
-void WriteGameFiles(const std::string& folder, const Position& position, Side side) {
-  WriteFile(folder + "/" + kPositionFileName, position.PositionFileText());
-  WriteFile(folder + "/" + kTurnFileName, std::string(1, TurnMarkerFor(side)) + "\n");
+  const char name[2] = {PlayerLetter(player), '\0'};
+  int error = 0;
+  ready.folder = tools::OpenOwnDirectory(rootFd_.get(), name, error);
+  if (!ready.folder) {
+    if ((error = tools::RemoveEntry(rootFd_.get(), name)) != 0)
+      return fail("cannot remove what is in the place of its folder", error);
+    if (::mkdirat(rootFd_.get(), name, 0700) != 0) return fail("cannot create its folder", errno);
+    ready.folder = tools::OpenOwnDirectory(rootFd_.get(), name, error);
+    if (!ready.folder) return fail("cannot open its folder", error);
+  }
+  if ((error = tools::WriteFreshFile(ready.folder.get(), kPositionFileName,
+                                     position.PositionFileText())) != 0) {
+    return fail(std::string("cannot write ") + kPositionFileName, error);
+  }
+  if ((error = tools::WriteFreshFile(ready.folder.get(), kTurnFileName,
+                                     std::string(1, TurnMarkerFor(side)) + "\n")) != 0) {
+    return fail(std::string("cannot write ") + kTurnFileName, error);
+  }
+  return ready;
 }
 
-std::optional<std::string> ReadMoveFile(const std::string& folder) {
-  std::ifstream file(folder + "/" + kTurnFileName, std::ios::binary);
-  if (!file) return std::nullopt;
-  std::string content(64, '\0');
-  file.read(content.data(), static_cast<std::streamsize>(content.size()));
-  content.resize(static_cast<std::size_t>(file.gcount()));
-  return content;
+MoveFile ReadMoveFile(int folder) {
+  const tools::FileRead read = tools::ReadRegularFile(folder, kTurnFileName, kMoveFileLimit, false);
+  const std::string name = kTurnFileName;
+  MoveFile file;
+  if (read.error == ENOENT) {
+    file.problem = "left no " + name;
+  } else if (read.error == ELOOP) {
+    file.problem = name + " is a symbolic link";
+  } else if (read.notRegular) {
+    file.problem = name + " is not a regular file";
+  } else if (read.error != 0) {
+    file.problem = Problem(name + " cannot be read", read.error);
+  } else if (read.links > 1) {
+    file.problem = name + " is a hard link to another file";
+  } else {
+    file.text = read.bytes;
+    file.cut = read.cut;
+  }
+  return file;
 }
 
 }  // namespace fiverow::match

@@ -1,38 +1,54 @@
 // The engines' working folders: one temporary folder per match with a
-// sub-folder per engine, where the referee writes the game files before each
-// move and reads the move back.
+// sub-folder per engine. The referee works in them only through handles,
+// never follows a link there and never opens anything but a regular file.
+// Before each move it makes the engine's folder ready again, whatever the
+// engine did to it.
 #pragma once
 
-#include <optional>
+#include <iosfwd>
 #include <string>
 
+#include "common/UniqueFd.h"
 #include "match/Position.h"
+#include "match/Referee.h"
 
 namespace fiverow::match {
 
 class Workspace {
  public:
   // Creates the folders under $TMPDIR (or /tmp). Throws RefereeError.
-  explicit Workspace(bool keep);
+  // Problems when removing them at the end are told on `err`.
+  Workspace(bool keep, std::ostream& err);
+  // Removes the folders with everything in them, unless kept.
   ~Workspace();
   Workspace(const Workspace&) = delete;
   Workspace& operator=(const Workspace&) = delete;
 
+  // The temporary folder, for people to read.
   const std::string& root() const { return root_; }
-  // The folder of engine A or B.
-  std::string FolderOf(Player player) const;
+
+  // Makes `player`'s folder ready for its move: a real directory of the
+  // referee's, repaired or made anew, holding a new Plocha.dat with the
+  // position and a new Tah.dat with the marker that makes it play `side`.
+  // Returns the folder, or no folder and why it cannot be made ready.
+  struct Ready {
+    tools::UniqueFd folder;
+    std::string problem;
+  };
+  Ready PrepareMove(Player player, const Position& position, Side side) const;
 
  private:
   std::string root_;
+  std::string rootName_;
+  tools::UniqueFd parentFd_;
+  tools::UniqueFd rootFd_;
   bool keep_;
+  std::ostream& err_;
 };
 
-// Writes Plocha.dat with the position and Tah.dat with the marker that makes
-// the engine play `side`. Throws RefereeError.
-void WriteGameFiles(const std::string& folder, const Position& position, Side side);
-
-// Tah.dat's content after the move, at most 64 bytes of it; nothing when the
-// file is gone.
-std::optional<std::string> ReadMoveFile(const std::string& folder);
+// What the engine left in Tah.dat in `folder`: a regular file only, never
+// through a link, at most kMoveFileLimit bytes.
+inline constexpr std::size_t kMoveFileLimit = 64;
+MoveFile ReadMoveFile(int folder);
 
 }  // namespace fiverow::match

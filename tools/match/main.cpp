@@ -3,9 +3,12 @@
 #include <iostream>
 
 #include "match/Match.h"
+#include "runtime/Console.h"
 
 int main(int argc, char** argv) {
   using namespace fiverow::match;
+  // A closed or full standard output is an error to report, not a signal.
+  fiverow::KeepWriteFailuresAsErrors();
   try {
     const MatchOptions options = ParseMatchOptions(std::vector<std::string>(argv + 1, argv + argc));
     if (options.help) {
