@@ -1,0 +1,244 @@
+#!/usr/bin/env bash
+# Hostile engines against the built referee. Each engine is a few lines of
+# shell, played as engine A against fiverow for two games (x, then o). Every
+# case checks that the match reaches its summary within a time bound, with
+# the expected loser and reason; that a decoy file and a decoy folder outside
+# the engine's folder keep their bytes; that no process carrying the case's
+# marker is left; and that the referee's temporary folder is gone.
+#
+# Usage: hostile_engines.sh FIVEROW_MATCH FIVEROW
+# Cases marked "nobody" run the referee as that user when the suite runs as
+# root, so that file permissions apply.
+set -u
+
+(($# == 2)) || { echo "usage: $0 FIVEROW_MATCH FIVEROW" >&2; exit 2; }
+match=$(realpath "$1") fiverow=$(realpath "$2")
+work=$(mktemp -d)
+chmod 755 "$work"
+trap 'rm -rf "$work"' EXIT
+marker_base=fiverow-hostile-$$-$RANDOM
+passed=0 failed=0
+
+fail() {
+  case_failed=1
+  printf '    %s\n' "$@"
+}
+
+# Processes whose environment carries the case's marker, i.e. everything the
+# referee started.
+leftovers() {
+  grep -las -- "FIVEROW_HOSTILE=$marker" /proc/[0-9]*/environ | cut -d/ -f3 |
+    while read -r pid; do
+      [[ $(cut -d' ' -f3 "/proc/$pid/stat" 2>/dev/null) == Z ]] || echo "$pid"
+    done
+}
+
+# check_clean: nothing outside the engine's folder changed, nothing is left.
+check_clean() {
+  cmp -s "$case_dir/decoy" <(printf 'top secret\n') || fail "the decoy file changed"
+  cmp -s "$case_dir/decoys/Plocha.dat" <(printf 'decoy board\n') ||
+    fail "the decoy folder changed"
+  local left
+  left=$(leftovers)
+  [[ -z $left ]] || fail "processes left:" "$(ps -o pid,cmd -p "${left//$'\n'/,}" 2>&1)"
+  [[ -z $(ls -A "$case_dir/tmp") ]] || fail "folders left: $(ls -A "$case_dir/tmp")"
+  [[ ! -s $case_dir/survivors ]] || fail "outlived their move: $(cat "$case_dir/survivors")"
+}
+
+new_case() {
+  case_dir=$work/$1
+  marker=$marker_base-$1
+  mkdir -p "$case_dir/tmp" "$case_dir/decoys"
+  printf 'top secret\n' >"$case_dir/decoy"
+  printf 'decoy board\n' >"$case_dir/decoys/Plocha.dat"
+  cat >"$case_dir/engine.sh"
+  [[ ${2:-} == nobody && $EUID == 0 ]] && chown -R nobody:nogroup "$case_dir"
+  case_failed=
+}
+
+# referee [ARGS...]: runs the referee in the case folder, as nobody for a
+# "nobody" case, with the marker and the decoys in the engine's environment.
+referee() {
+  local as=()
+  [[ $(stat -c %U "$case_dir") == nobody ]] && as=(setpriv --reuid=nobody --regid=nogroup --clear-groups)
+  (cd "$case_dir" && exec "${as[@]}" env FIVEROW_HOSTILE="$marker" TMPDIR="$case_dir/tmp" \
+    DECOY="$case_dir/decoy" DECOYS="$case_dir/decoys" FIVEROW="$fiverow" \
+    SURVIVORS="$case_dir/survivors" \
+    timeout -s KILL 120 "$match" "$@" >stdout 2>stderr </dev/null)
+}
+
+finish_case() {
+  if [[ -n $case_failed ]]; then
+    printf 'FAIL  %s\n' "$1"
+    failed=$((failed + 1))
+  else
+    printf 'ok    %s\n' "$1"
+    passed=$((passed + 1))
+  fi
+}
+
+# hostile NAME [nobody] [CHECK] <<TEXT: TEXT is the engine's script, a line
+# "----", then an extended regex per game that its result line must match
+# (FIVE: the game ended in five in a row, with no fault). CHECK, a function,
+# may check more.
+hostile() {
+  local name=$1 who=${2:-} check=${3:-} text expected=() line
+  text=$(cat)
+  while IFS= read -r line; do
+    [[ $line == FIVE ]] && line='. wins: . \(.\) made [a-z0-9]+ in a row'
+    expected+=("$line")
+  done <<<"${text#*$'\n----\n'}"
+  new_case "$name" "$who" <<<"${text%%$'\n----\n'*}"
+  local start=$SECONDS status
+  referee --games 2 --show none --time-limit 3 "sh $case_dir/engine.sh" "$fiverow"
+  status=$?
+  ((status == 0)) || fail "exit status $status" "$(head -c 600 "$case_dir/stderr")"
+  ((SECONDS - start < 60)) || fail "took $((SECONDS - start)) s"
+  grep -q '^engine   wins' "$case_dir/stdout" || fail "no summary"
+  local game=0
+  for line in "${expected[@]}"; do
+    game=$((game + 1))
+    grep -Eq "^game $game of 2 .*: $line" "$case_dir/stdout" ||
+      fail "game $game does not end with: $line" "$(grep "^game $game" "$case_dir/stdout")"
+  done
+  check_clean
+  [[ -z $check ]] || "$check"
+  finish_case "$name"
+}
+
+# ---- cases -----------------------------------------------------------------
+
+hostile links_as_the_move <<'EOF'
+if grep -q o Tah.dat; then ln -sf "$DECOY" Tah.dat; else ln -f "$DECOY" Tah.dat; fi
+----
+B wins: A \(x\) Tah.dat is a symbolic link after 0 moves
+B wins: A \(o\) Tah.dat is a hard link to another file after 1 move
+EOF
+
+hostile link_as_the_position <<'EOF'
+"$FIVEROW" || exit
+rm -f Plocha.dat && ln -s "$DECOY" Plocha.dat
+----
+FIVE
+FIVE
+EOF
+
+hostile folder_swapped_for_a_link <<'EOF'
+"$FIVEROW" || exit
+here=$PWD && cd .. && mv "$here" "$here.$$" && ln -s "$DECOYS" "$here"
+----
+FIVE
+FIVE
+EOF
+
+# The move goes with the folder; the folder is made again for game 2.
+hostile folder_removed <<'EOF'
+"$FIVEROW" && rm -rf "$PWD"
+----
+B wins: A \(x\) left no Tah.dat after 0 moves
+B wins: A \(o\) left no Tah.dat after 1 move
+EOF
+
+hostile position_made_a_locked_folder nobody <<'EOF'
+"$FIVEROW" || exit
+rm Plocha.dat && mkdir -p Plocha.dat/inner && chmod 000 Plocha.dat/inner Plocha.dat
+----
+FIVE
+FIVE
+EOF
+
+hostile fifos_instead_of_files <<'EOF'
+rm -f Tah.dat Plocha.dat && mkfifo Tah.dat Plocha.dat
+----
+B wins: A \(x\) Tah.dat is not a regular file after 0 moves
+B wins: A \(o\) Tah.dat is not a regular file after 1 move
+EOF
+
+# The move cannot be read from a locked folder; the folder is unlocked for
+# game 2.
+hostile folder_locked nobody <<'EOF'
+"$FIVEROW" && chmod 000 .
+----
+B wins: A \(x\) Tah.dat cannot be read: Permission denied after 0 moves
+B wins: A \(o\) Tah.dat cannot be read: Permission denied after 1 move
+EOF
+
+hostile move_unreadable nobody <<'EOF'
+"$FIVEROW" && chmod 000 Tah.dat
+----
+B wins: A \(x\) Tah.dat cannot be read: Permission denied
+B wins: A \(o\) Tah.dat cannot be read: Permission denied
+EOF
+
+# Children that leave the process group (setsid) or are orphaned at once
+# (a double fork); at its next move the engine checks that the last ones died.
+hostile children_that_escape <<'EOF'
+for f in escaped orphan; do [ -s $f ] && kill -0 "$(cat $f)" 2>/dev/null && echo "$f" >>"$SURVIVORS"; done
+rm -f escaped orphan
+setsid -f sh -c 'echo $$ >escaped; exec sleep 300'
+(sh -c 'echo $$ >orphan; exec sleep 300' &)
+until [ -s escaped ] && [ -s orphan ]; do sleep 0.01; done
+exec "$FIVEROW"
+----
+FIVE
+FIVE
+EOF
+
+# What an engine prints is shown escaped, and a cut marked as one.
+shown_escaped_and_cut() {
+  grep -qF '    | \x1b[2J\x1b]0;owned\x07\x1b[1A\x1b[2Kgame 1 of 2: A wins' "$case_dir/stdout" ||
+    fail "the output is not shown escaped"
+  grep -q '(cut: only the first 64 KiB are shown)' "$case_dir/stdout" || fail "no cut shown"
+  ! grep -q $'\033' "$case_dir/stdout" || fail "a raw escape character was shown"
+}
+hostile terminal_escapes_in_the_output '' shown_escaped_and_cut <<'EOF'
+printf '\033[2J\033]0;owned\007\033[1A\033[2Kgame 1 of 2: A wins\n'
+head -c 70000 /dev/zero
+exit 3
+----
+B wins: A \(x\) exited with status 3 after 0 moves
+B wins: A \(o\) exited with status 3 after 1 move
+EOF
+
+# ---- signals to the referee ------------------------------------------------
+
+# stopped_by SIGNAL: the referee, stopped while the engine thinks, kills the
+# engine, removes its folders and ends with status 1. After SIGKILL only the
+# engine's parent-death signal is left to end it, and the folder stays.
+stopped_by() {
+  local signal=$1
+  new_case "stopped_by_$signal" <<'EOF'
+echo $$ >"$SURVIVORS.engine"
+exec sleep 300
+EOF
+  local start=$SECONDS
+  # Started from a script, the referee would inherit SIGINT and SIGQUIT ignored.
+  referee_pid=$(
+    cd "$case_dir" || exit
+    env --default-signal=INT,QUIT FIVEROW_HOSTILE="$marker" TMPDIR="$case_dir/tmp" \
+      SURVIVORS="$case_dir/survivors" \
+      "$match" --time-limit 100 "sh $case_dir/engine.sh" >stdout 2>stderr </dev/null &
+    echo $!
+  )
+  until [[ -s $case_dir/survivors.engine ]] || ((SECONDS - start > 30)); do sleep 0.05; done
+  local engine_pid
+  engine_pid=$(cat "$case_dir/survivors.engine")
+  kill "-$signal" "$referee_pid"
+  while kill -0 "$referee_pid" 2>/dev/null && ((SECONDS - start < 30)); do sleep 0.05; done
+  if [[ $signal == KILL ]]; then
+    while [[ -n $(leftovers) ]] && ((SECONDS - start < 30)); do sleep 0.05; done
+    [[ -n $(ls -A "$case_dir/tmp") ]] || fail "no folder was left to remove"
+    rm -rf "${case_dir:?}/tmp/"*
+  else
+    grep -q 'fiverow-match: stopped' "$case_dir/stderr" || fail "not stopped: $(cat "$case_dir/stderr")"
+  fi
+  ps -o stat= -p "$engine_pid" 2>/dev/null | grep -qv Z && fail "the engine $engine_pid still runs"
+  rm -f "$case_dir/survivors.engine"
+  check_clean
+  finish_case "stopped_by_$signal"
+}
+
+for signal in INT TERM HUP QUIT USR1 USR2 ALRM VTALRM PROF XCPU KILL; do stopped_by "$signal"; done
+
+echo "hostile engines: $passed passed, $failed failed"
+((failed == 0))
