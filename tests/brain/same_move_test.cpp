@@ -38,6 +38,7 @@ void ExpectSameReply(const std::string& reply, const Rows& rows) {
 
 std::string Cell(int x, int y) { return std::to_string(x) + "," + std::to_string(y); }
 
+// Random positions of 0 to 100 % stones, given by BOARD in shuffled order.
 TEST(BrainSameMove, BoardPositions) {
   std::mt19937 random(2024);
   brain::Session session;
@@ -61,6 +62,8 @@ TEST(BrainSameMove, BoardPositions) {
   }
 }
 
+// Random games: the opponent plays random empty cells by TURN, the brain
+// answers each; every other game the brain begins.
 TEST(BrainSameMove, TurnSequences) {
   std::mt19937 random(7);
   brain::Session session;
