@@ -1,6 +1,8 @@
-// The platform's console and process facts the failure report needs.
+// The platform's console and process facts: what the failure report needs, and
+// the standard streams the line protocol runs over.
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 
@@ -15,7 +17,14 @@ std::string OwnExecutablePath();
 // limit). Nothing to do on Windows.
 void KeepWriteFailuresAsErrors();
 
-// Writes raw bytes to the standard output handle, ignoring errors.
-void WriteToStandardOutput(std::string_view bytes);
+// Writes raw bytes to the standard output handle, unbuffered, so they are on
+// their way when it returns. False when they could not all be written (the
+// reader has gone, the handle is closed); callers may ignore that.
+bool WriteToStandardOutput(std::string_view bytes);
+
+// Reads what standard input holds, up to `capacity` bytes, waiting only until
+// there is at least one byte. Returns the count; 0 at the end of the input or
+// when it cannot be read.
+std::size_t ReadFromStandardInput(char* buffer, std::size_t capacity);
 
 }  // namespace fiverow
