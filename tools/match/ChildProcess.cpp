@@ -30,12 +30,13 @@ struct ChildSetup {
   int folderFd;
   int inputFd;
   int outputFd;
-  int startErrorFd;
   pid_t parent;
   const sigset_t* mask;
+  int* startError;  // set by the child when it cannot start the program
 };
 
-// In the child, between fork and exec: only async-signal-safe calls.
+// In the child, between vfork and exec, in the referee's memory: only
+// async-signal-safe system calls, and no write but to `startError`.
 [[noreturn]] void RunChild(const ChildSetup& setup) {
   // The referee's handlers and ignored SIGPIPE and SIGXFSZ are not the
   // engine's; signals are blocked until the exec.
@@ -53,19 +54,14 @@ struct ChildSetup {
   ::prctl(PR_SET_PDEATHSIG, SIGKILL);
   if (::getppid() != setup.parent) ::_exit(127);  // the referee is already gone
   ::prctl(PR_SET_CHILD_SUBREAPER, 1);
-  int error = 0;
-  if (::fchdir(setup.folderFd) != 0 || ::dup2(setup.inputFd, STDIN_FILENO) < 0 ||
-      ::dup2(setup.outputFd, STDOUT_FILENO) < 0 || ::dup2(setup.outputFd, STDERR_FILENO) < 0) {
-    error = errno;
-  } else {
+  if (::fchdir(setup.folderFd) == 0 && ::dup2(setup.inputFd, STDIN_FILENO) >= 0 &&
+      ::dup2(setup.outputFd, STDOUT_FILENO) >= 0 && ::dup2(setup.outputFd, STDERR_FILENO) >= 0) {
     // Nothing of the referee's but the three standard handles reaches it.
-    ::close_range(3, ~0u, CLOSE_RANGE_CLOEXEC);
+    ::close_range(3, ~0u, 0);
     ::sigprocmask(SIG_SETMASK, setup.mask, nullptr);
     ::execve(setup.argv[0], setup.argv, environ);
-    error = errno;
   }
-  // The start-error pipe closes on a successful exec; a value means failure.
-  [[maybe_unused]] const ssize_t written = ::write(setup.startErrorFd, &error, sizeof error);
+  *setup.startError = errno;
   ::_exit(127);
 }
 
@@ -101,18 +97,22 @@ ChildProcess::ChildProcess(const std::vector<std::string>& argv, int folderFd,
   const tools::UniqueFd input(::open("/dev/null", O_RDONLY | O_CLOEXEC));
   if (!input) throw RefereeError(SystemErrorText("cannot open /dev/null", errno));
   Pipe output = MakePipe();
-  Pipe startError = MakePipe();
 
+  // vfork, not fork: the child borrows the referee's memory until its exec,
+  // which keeps a start as cheap as posix_spawn's (copying the referee for
+  // fork costs about a millisecond a move), and a failure to start is known
+  // once vfork returns. Signals stay blocked meanwhile, so no handler of the
+  // referee's runs in the child.
   sigset_t all;
   sigset_t previous;
   sigfillset(&all);
   ::pthread_sigmask(SIG_SETMASK, &all, &previous);
-  const ChildSetup setup{
-      args.data(), folderFd, input.get(), output.write.get(), startError.write.get(),
-      ::getpid(),  &previous};
+  int startError = 0;
+  const ChildSetup setup{args.data(), folderFd,  input.get(), output.write.get(),
+                         ::getpid(),  &previous, &startError};
   int forkError = 0;
   pid_ = StartLiveChild([&setup, &forkError] {
-    const pid_t pid = ::fork();
+    const pid_t pid = ::vfork();
     if (pid == 0) RunChild(setup);
     forkError = errno;
     return pid;
@@ -120,7 +120,6 @@ ChildProcess::ChildProcess(const std::vector<std::string>& argv, int folderFd,
   ::pthread_sigmask(SIG_SETMASK, &previous, nullptr);
   if (pid_ < 0) throw RefereeError(SystemErrorText("cannot start an engine", forkError));
   output.write.Reset();
-  startError.write.Reset();
 
   pidFd_.Reset(OpenProcessHandle(pid_));
   if (!pidFd_) {
@@ -135,15 +134,10 @@ ChildProcess::ChildProcess(const std::vector<std::string>& argv, int folderFd,
   outputFd_ = std::move(output.read);
   ::fcntl(outputFd_.get(), F_SETFL, O_NONBLOCK);
 
-  int startErrno = 0;
-  ssize_t got;
-  do {
-    got = ::read(startError.read.get(), &startErrno, sizeof startErrno);
-  } while (got < 0 && errno == EINTR);
-  if (got == static_cast<ssize_t>(sizeof startErrno)) {
+  if (startError != 0) {
     Finish();
     throw RefereeError(
-        SystemErrorText("cannot start the engine \"" + argv.front() + "\"", startErrno));
+        SystemErrorText("cannot start the engine \"" + argv.front() + "\"", startError));
   }
 }
 
