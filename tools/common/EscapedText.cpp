@@ -119,7 +119,10 @@ std::optional<std::string> UnescapeText(std::string_view text) {
 }
 
 std::string QuotedText(std::string_view bytes, bool cut) {
-  return "\"" + EscapeText(bytes) + "\"" + (cut ? " (cut)" : "");
+  std::string text(1, '"');
+  text += EscapeText(bytes);
+  text += cut ? "\" (cut)" : "\"";
+  return text;
 }
 
 }  // namespace fiverow::tools
