@@ -26,6 +26,9 @@ inline constexpr CellCode kEmpty = 0;
 inline constexpr CellCode kCodeOther = 1;  // any character but '-' and 'o'
 inline constexpr CellCode kCodeO = 2;      // 'o'
 
+// The code of the other side's stones: 2 for 1 and 1 for 2.
+constexpr CellCode OtherCode(CellCode code) { return 3 - code; }
+
 // The cell the engine plays, in play-area coordinates.
 struct Move {
   Int32 x = 0;
