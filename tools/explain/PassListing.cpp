@@ -60,10 +60,11 @@ std::vector<ListedPass> ListPasses(RunState& state, Move cell) {
 }
 
 std::string PassListing(RunState& state, Move cell) {
-  std::string text = "\ncell " + tools::CellText(cell) + ":";
+  std::string text = "\ncell ";
+  text.append(tools::CellText(cell)).append(":");
   const std::vector<ListedPass> passes = ListPasses(state, cell);
   if (passes.empty()) return text + " holds a stone, so it scores 0 and gets no passes\n";
-  text += " " + std::to_string(passes.size()) + " passes\n";
+  text.append(" ").append(std::to_string(passes.size())).append(" passes\n");
   text += "direction  examines   line c(-2)..c(+4)   deciding tier    rows       adds\n";
   Int32 total = 0;
   for (const ListedPass& pass : passes) {
