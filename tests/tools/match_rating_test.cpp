@@ -1,0 +1,121 @@
+// The match statistics against values worked out by hand.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <vector>
+
+#include "common/Arguments.h"
+#include "match/Rating.h"
+
+namespace fiverow::match {
+namespace {
+
+constexpr GameOutcome W = GameOutcome::Win, D = GameOutcome::Draw, L = GameOutcome::Loss;
+
+void AddPairs(RatingTally& tally, int count, GameOutcome first, GameOutcome second) {
+  for (int i = 0; i < count; ++i) {
+    tally.Add(first);
+    tally.Add(second);
+  }
+}
+
+// Pairs of 2, 1.5, 1, 1 and 0.5 points, then a lone win.
+RatingTally SmallTally() {
+  RatingTally tally;
+  for (const GameOutcome game : {W, W, W, D, W, L, D, D, D, L, W}) tally.Add(game);
+  return tally;
+}
+
+TEST(Rating, CountsPairsAndEstimatesEloFromThemAlone) {
+  const RatingTally tally = SmallTally();
+  EXPECT_EQ(TallyLine(tally),
+            "games 11: 5 wins, 4 draws, 2 losses; pairs scoring 0/0.5/1/1.5/2: 0 1 2 1 1");
+  // Scores per game 1, .75, .5, .5, .25 (the lone win left out): mean 0.6,
+  // variance (.16 + .0225 + .01 + .01 + .1225) / 5 = 0.065.
+  const ScoreSample sample = SampleOf(tally);
+  EXPECT_EQ(sample.count, 5);
+  EXPECT_NEAR(sample.variance, 0.065, 1e-12);
+  // Elo 400 log10(1.5) = 70.44; error sqrt(.065 / 5) = 0.11402, interval
+  // 0.6 -/+ 1.96 * 0.11402 = 0.37653 .. 0.82347 = -87.61 .. 267.54 Elo,
+  // margin 177.57; LOS Phi(0.1 / 0.11402) = Phi(0.87706) = 0.8098.
+  const auto estimate = EstimateElo(tally);
+  ASSERT_TRUE(estimate);
+  EXPECT_NEAR(estimate->elo, 70.4365, 1e-3);
+  EXPECT_NEAR(estimate->margin, 177.5733, 1e-3);
+  EXPECT_NEAR(estimate->los, 0.80977, 1e-4);
+  EXPECT_EQ(EloLine(tally), "Elo difference: 70.4 +/- 177.6 (95%), LOS 81.0%");
+}
+
+TEST(Rating, OneSidedOrNoResultsGiveInfinitiesNotNaN) {
+  EXPECT_FALSE(EstimateElo(RatingTally{}));
+  EXPECT_EQ(EloLine(RatingTally{}), "Elo difference: no games");
+  RatingTally won;
+  won.Add(W);  // no complete pair: the single game is the sample
+  EXPECT_FALSE(SampleOf(won).paired);
+  won.Add(W);
+  const auto estimate = EstimateElo(won);
+  ASSERT_TRUE(estimate);
+  EXPECT_EQ(estimate->elo, INFINITY);
+  EXPECT_EQ(estimate->margin, INFINITY);
+  EXPECT_EQ(estimate->los, 1.0);
+  EXPECT_EQ(EloLine(won), "Elo difference: inf +/- inf (95%), LOS 100.0%");
+  // Equal pairs that are not all wins: an exact score, no margin.
+  RatingTally even;
+  AddPairs(even, 3, W, L);
+  EXPECT_EQ(EloLine(even), "Elo difference: 0.0 +/- 0.0 (95%), LOS 50.0%");
+}
+
+TEST(RatingSprt, ReadsItsParametersAndRefusesMistakes) {
+  const SprtParameters p = ParseSprtParameters("beta=0.1,elo1=+5,alpha=0.05,elo0=-2.5");
+  EXPECT_EQ(std::vector<double>({p.elo0, p.elo1, p.alpha, p.beta}),
+            std::vector<double>({-2.5, 5, 0.05, 0.1}));
+  for (const char* bad :
+       {"", "elo0=0,elo1=10,alpha=0.05", "elo0=0,elo1=10,alpha=0.05,beta=0.05,",
+        "elo0=0,elo1=10,alpha=0.05,beta=0.05,gamma=1", "elo0=0,elo0=1,elo1=10,alpha=0.05,beta=0.05",
+        "elo0=0,elo1=10,alpha=0,beta=0.05", "elo0=0,elo1=10,alpha=0.05,beta=1",
+        "elo0=0,elo1=10,alpha=0.6,beta=0.4", "elo0=10,elo1=10,alpha=0.05,beta=0.05",
+        "elo0=0,elo1=1e9,alpha=0.05,beta=0.05", "elo0=nan,elo1=10,alpha=0.05,beta=0.05",
+        "elo0=0,elo1=10x,alpha=0.05,beta=0.05", "elo0=0,elo1=10,alpha=,beta=0.05"}) {
+    EXPECT_THROW(ParseSprtParameters(bad), tools::UsageError) << bad;
+  }
+}
+
+TEST(RatingSprt, ComputesBoundsAndTheLikelihoodRatio) {
+  const SprtParameters p = ParseSprtParameters("elo0=0,elo1=10,alpha=0.05,beta=0.05");
+  // Bounds ln(0.05 / 0.95) = -ln 19 = -2.9444 and ln(0.95 / 0.05) = 2.9444.
+  // s0 = 0.5, s1 = 1 / (1 + 10^(-10/400)) = 0.514387; the small tally has
+  // 5 pairs, mean 0.6, variance 0.065:
+  // llr = 5 * 0.014387 * (1.2 - 1.014387) / (2 * 0.065) = 0.10271.
+  const SprtState state = EvaluateSprt(p, SmallTally());
+  EXPECT_NEAR(state.lower, -2.944439, 1e-6);
+  EXPECT_NEAR(state.upper, 2.944439, 1e-6);
+  EXPECT_NEAR(state.llr, 0.102709, 1e-6);
+  EXPECT_EQ(state.decision, SprtDecision::Continue);
+  EXPECT_EQ(SprtLine(p, state), "SPRT: llr 0.10 (-2.94, 2.94) [0, 10]");
+}
+
+TEST(RatingSprt, AcceptsEitherHypothesisButNotWithoutSpread) {
+  const SprtParameters p = ParseSprtParameters("elo0=0,elo1=10,alpha=0.05,beta=0.05");
+  // 40 pairs each of 1.5 and 1 point: mean 0.625, variance 0.015625,
+  // llr = 80 * 0.014387 * (1.25 - 1.014387) / 0.03125 = 8.68.
+  RatingTally better;
+  AddPairs(better, 40, W, D);
+  AddPairs(better, 40, D, D);
+  const SprtState h1 = EvaluateSprt(p, better);
+  EXPECT_NEAR(h1.llr, 8.6779, 1e-3);
+  EXPECT_EQ(h1.decision, SprtDecision::AcceptH1);
+  EXPECT_EQ(SprtLine(p, h1), "SPRT: llr 8.68 (-2.94, 2.94) [0, 10], H1 accepted");
+  // 1 and 0.5 points instead: mean 0.375, llr = -9.74.
+  RatingTally worse;
+  AddPairs(worse, 40, D, D);
+  AddPairs(worse, 40, D, L);
+  EXPECT_EQ(EvaluateSprt(p, worse).decision, SprtDecision::AcceptH0);
+  RatingTally same;
+  AddPairs(same, 50, W, W);
+  const SprtState flat = EvaluateSprt(p, same);
+  EXPECT_EQ(flat.llr, 0.0);
+  EXPECT_EQ(flat.decision, SprtDecision::Continue);
+}
+
+}  // namespace
+}  // namespace fiverow::match
