@@ -68,8 +68,8 @@ TEST(PositionLines, LineEndsAndMissingFinalLineEndReadAlike) {
 
 TEST(PositionLines, CarriageReturnInsideALineIsDropped) {
   std::string text = PositionText(Sample());
-  text.insert(21 * 3 + 5, "\r");  // after the fifth character of row 3
-  text.insert(21 * 8, "\r\r");    // before the first character of row 8
+  text.insert(21 * 3 + 5, 1, '\r');  // after the fifth character of row 3
+  text.insert(21 * 8, 2, '\r');      // before the first character of row 8
   ExpectBoard(text, Sample());
 }
 
@@ -90,7 +90,7 @@ TEST(PositionLines, LongLineCountsOnlyItsFirstTwentyCharacters) {
 }
 
 TEST(PositionLines, CtrlZEndsTheFileOnlyAsItsFirstByte) {
-  ExpectRangeError("\x1A" + PositionText(Sample()));
+  ExpectRangeError(std::string(1, '\x1A').append(PositionText(Sample())));
 
   Rows rows = Sample();
   Put(rows, 5, 0, '\x1A');
@@ -149,7 +149,7 @@ TEST(PositionShortInput, MissingOrShortLinesFailTheRun) {
   ExpectRunFails(text.substr(0, 21 * 19));                  // 19 lines
   ExpectRunFails(std::string(text).erase(21 * 4 + 19, 1));  // a fifth line of 19
   // Twenty bytes, but only nineteen characters once the CR is dropped.
-  ExpectRangeError(std::string(text).replace(21 * 4 + 19, 1, "\r"));
+  ExpectRangeError(std::string(text).replace(21 * 4 + 19, 1, 1, '\r'));
 }
 
 TEST(PositionFileSteps, MissingFileAndFailedReads) {

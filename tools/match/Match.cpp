@@ -43,10 +43,6 @@ std::string Milliseconds(double seconds) {
   return text;
 }
 
-std::string MovesText(std::size_t count) {
-  return std::to_string(count) + (count == 1 ? " move" : " moves");
-}
-
 std::string Indented(const std::string& text) {
   std::string shown;
   std::istringstream lines(text);
@@ -118,16 +114,7 @@ class MatchView final : public GameObserver {
       out_ << RenderBoard(moves_ > 0 ? last_ : start,
                           moves_ > 0 ? std::optional(lastMove_) : std::nullopt, colour_);
     }
-    out_ << "game " << game_;
-    if (games_ > 1) out_ << " of " << games_;
-    out_ << " (x " << engines_[PlayerOf(setup, Side::X)].label << ", o "
-         << engines_[PlayerOf(setup, Side::O)].label << "): ";
-    if (result.winner) {
-      out_ << engines_[PlayerOf(setup, *result.winner)].label << " wins";
-    } else {
-      out_ << "draw";
-    }
-    out_ << ": " << result.reason << " after " << MovesText(result.moves.size()) << "\n";
+    out_ << ResultLine(game_, games_, engines_, setup, result);
     if (!result.engineOutput.empty()) out_ << Indented(result.engineOutput);
     out_ << std::flush;
   }
