@@ -166,7 +166,7 @@ TEST(MoveSelection, FullBoardRaisesBoardFull) {
 
   testing::MemoryFileSystem fs;
   fs.files["Plocha.dat"] = testing::PositionText(FullBoard());
-  fs.files["Tah.dat"] = std::string(1, 'o');
+  fs.files["Tah.dat"] = std::string("o");
   const auto runFailure = testing::RunFailureOf(fs);
   ASSERT_TRUE(runFailure);
   EXPECT_EQ(runFailure->kind, FailureKind::EBoardFull);

@@ -153,7 +153,7 @@ Files AsFiles(const Board& board, BoardSource& source) {
     files.position += source.Next(2) == 0 ? "\n" : "\r\n";
   }
   if (source.Next(4) == 0) files.position += "a 21st line\n";
-  files.turn.assign(1, source.Next(2) == 0 ? 'o' : 'x');
+  files.turn = std::string(1, source.Next(2) == 0 ? 'o' : 'x');
   if (source.Next(2) == 0) files.turn += "\r\n12,3";
   return files;
 }

@@ -127,7 +127,7 @@ long ReadsOf(const MemoryFileSystem& files, const char* name) {
 }
 
 TEST(TurnFileHead, IsAllThatIsRead) {
-  const Result result = RunWith(Joined(kRows), 'o' + Junk(1 << 20), 128);
+  const Result result = RunWith(Joined(kRows), std::string(1, 'o').append(Junk(1 << 20)), 128);
   ASSERT_TRUE(result.move.has_value());
   EXPECT_EQ(result.state.ownCode, kCodeOther);
   EXPECT_EQ(ReadsOf(result.files, "Tah.dat"), 1);

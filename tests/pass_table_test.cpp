@@ -4,18 +4,12 @@
 
 #include <memory>
 
+#include "eval/Cascade.h"
 #include "eval/PassTable.h"
 #include "eval/Sweep.h"
 
 namespace fiverow {
 namespace {
-
-struct Direction {
-  Int32 dx;
-  Int32 dy;
-};
-constexpr Direction kDirections[] = {{-1, -1}, {-1, 0}, {-1, 1}, {0, -1},
-                                     {0, 1},   {1, -1}, {1, 0},  {1, 1}};
 
 // A record with the given probes laid out around the candidate (10, 10)
 // along `direction`, for a pass of `examinedCode` with OwnCode 1.
@@ -29,7 +23,7 @@ std::unique_ptr<RunState> PassSetUp(Int32 passCase, Direction direction) {
   for (std::size_t i = 0; i < kProbeCount; ++i) {
     CellCode code = kEmpty;
     if (stones[i] == Stone::Mine) code = state->examinedCode;
-    if (stones[i] == Stone::Theirs) code = 3 - state->examinedCode;
+    if (stones[i] == Stone::Theirs) code = OtherCode(state->examinedCode);
     state->board.cell(10 + kProbeOffsets[i] * direction.dx, 10 + kProbeOffsets[i] * direction.dy) =
         code;
   }
@@ -66,10 +60,10 @@ TEST(PassTableCases, CellCodeOutsideZeroToTwoRaisesRangeError) {
   }
 }
 
-TEST(PassTableCases, TableEqualsTheMatcherOnEveryCase) {
+TEST(PassTableCases, TableEqualsTheTracedPassOnEveryCase) {
   for (Int32 passCase = 0; passCase < kPassCases; ++passCase) {
     EXPECT_EQ(kPassTable[static_cast<std::size_t>(passCase)],
-              CascadeOutcome(OwnCodeOfCase(passCase), StonesOfCase(passCase)))
+              OutcomeOf(TracePass(OwnCodeOfCase(passCase), StonesOfCase(passCase))))
         << "case " << passCase;
   }
 }

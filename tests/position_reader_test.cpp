@@ -69,7 +69,7 @@ TEST(PositionLines, LineEndsAndMissingFinalLineEndReadAlike) {
 TEST(PositionLines, CarriageReturnInsideALineIsDropped) {
   std::string text = PositionText(Sample());
   text.insert(21 * 3 + 5, 1, '\r');  // after the fifth character of row 3
-  text.insert(21 * 8, "\r\r");       // before the first character of row 8
+  text.insert(21 * 8, 2, '\r');      // before the first character of row 8
   ExpectBoard(text, Sample());
 }
 
@@ -90,7 +90,7 @@ TEST(PositionLines, LongLineCountsOnlyItsFirstTwentyCharacters) {
 }
 
 TEST(PositionLines, CtrlZEndsTheFileOnlyAsItsFirstByte) {
-  ExpectRangeError('\x1A' + PositionText(Sample()));
+  ExpectRangeError(std::string(1, '\x1A').append(PositionText(Sample())));
 
   Rows rows = Sample();
   Put(rows, 5, 0, '\x1A');

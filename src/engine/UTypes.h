@@ -26,6 +26,9 @@ inline constexpr CellCode kEmpty = 0;
 inline constexpr CellCode kCodeOther = 1;  // any character but '-' and 'o'
 inline constexpr CellCode kCodeO = 2;      // 'o'
 
+// The code of the other side's stones: 2 for 1 and 1 for 2.
+constexpr CellCode OtherCode(CellCode code) { return 3 - code; }
+
 // The cell the engine plays, in play-area coordinates.
 struct Move {
   Int32 x = 0;
@@ -35,9 +38,9 @@ struct Move {
 
 inline constexpr Move kOpeningMove{10, 10};
 
-// A square grid indexed [-5..24, -5..24], x first. `at` is the index-checked
-// access used wherever an index is computed; `cell` is for loops whose
-// counters stay in the play area by construction.
+// A square grid indexed [-5..24, -5..24], x first. `cell` does not check its
+// indices: it is for loops whose counters stay in the grid by construction.
+// Wherever an index is computed, CheckedCell (runtime/Checked.h) checks it.
 template <typename T>
 struct Grid {
   std::array<T, kGridSpan * kGridSpan> cells{};

@@ -2,17 +2,17 @@
 #pragma once
 
 #include "engine/RunState.h"
+#include "eval/TierTables.h"
 #include "runtime/Checked.h"
 
 namespace fiverow {
 
-inline constexpr Int32 kOwnFiveBonus = 60000;  // plus Weight
-inline constexpr Int32 kOtherFiveBonus = 4000;
-
-// What one FiveBonus call adds to the cell's score: Weight + 60000 for a five
-// of the engine's own code, 4000 for one of the other code.
-constexpr Int32 FiveBonusAmount(bool ownCode, Int32 weight) {
-  return ownCode ? CheckedAdd(weight, kOwnFiveBonus) : kOtherFiveBonus;
+// FiveBonus on a given score and Tally: adds Weight + 60000 to the score for a
+// five of the engine's own code, 4000 for one of the other code, and counts
+// the five in Tally. Every step is checked.
+constexpr void AddFiveBonus(Int32& score, Int32& tally, bool ownCode, Int32 weight) {
+  score = CheckedAdd(score, ownCode ? CheckedAdd(weight, kOwnFiveBonus) : kOtherFiveBonus);
+  tally = CheckedAdd(tally, 1);
 }
 
 // Adds the five bonus to the score of the cell (x, y) of the record and counts

@@ -4,9 +4,9 @@
 // A pass depends only on whether its examined code is the engine's own and on
 // what each of its six probes holds relative to that code (empty, the examined
 // code, the other code): 2 x 3^6 = 1458 cases. Each case's outcome is found by
-// running the cascade over the tier tables with the generic matcher, so the
-// tables stay the one description of the patterns; a pass at run time only
-// forms its case and looks the outcome up.
+// running the cascade (eval/Cascade.h) over the tier tables, so the tables and
+// the cascade stay the one description of the scoring; a pass at run time
+// only forms its case and looks the outcome up.
 #pragma once
 
 #include <array>
@@ -14,9 +14,8 @@
 #include <span>
 #include <utility>
 
-#include "eval/FiveBonus.h"
+#include "eval/Cascade.h"
 #include "eval/PatternRow.h"
-#include "eval/Sweep.h"
 #include "eval/TierTables.h"
 #include "runtime/Checked.h"
 
@@ -108,64 +107,33 @@ constexpr ProbeStones StonesOfCase(Int32 passCase) {
   return stones;
 }
 
-// What a pass adds given how many rows of each tier match: tier by tier, each
-// adding its matching rows to Tally (tier 1 through FiveBonus, straight to
-// the score), the pass handing Tally to the score after each tier and ending
-// at the first tier that matched.
-using TierMatches = std::array<int, tiers::kCascade.size()>;
-
-constexpr PassOutcome OutcomeOfMatches(bool ownCode, const TierMatches& matches) {
-  const Int32 weight = ownCode ? kOwnWeight : kOtherWeight;
-  PassOutcome outcome{0, 0};
-  for (std::size_t t = 0; t < tiers::kCascade.size(); ++t) {
-    const tiers::Tier& tier = tiers::kCascade[t];
-    for (int i = 0; i < matches[t]; ++i) {
-      if (tier.reward == tiers::Reward::FiveBonus) {
-        outcome.amount = CheckedAdd(outcome.amount, FiveBonusAmount(ownCode, weight));
-        outcome.tally = CheckedAdd(outcome.tally, 1);
-      } else {
-        outcome.tally = CheckedAdd(outcome.tally, CheckedMul(weight, tier.multiplier));
-      }
-    }
-    outcome.amount = CheckedAdd(outcome.amount, outcome.tally);
-    if (outcome.tally > 0) break;
-  }
-  return outcome;
-}
-
-// One pass by the cascade, matching the tier tables with the generic matcher.
-constexpr PassOutcome CascadeOutcome(bool ownCode, const ProbeStones& stones) {
-  TierMatches matches{};
-  for (std::size_t t = 0; t < tiers::kCascade.size(); ++t) {
-    matches[t] = MatchCount(MatchTier(tiers::kCascade[t].rows, stones));
-  }
-  return OutcomeOfMatches(ownCode, matches);
-}
-
-// How many rows of one tier match, for every probe case. Matching does not
+// The rows of one tier that hold, for every probe case. Matching does not
 // depend on the own flag. Each tier is a constant evaluation of its own, which
 // keeps each within the compilers' step limits.
-using TierMatchCounts = std::array<std::uint8_t, kProbeCases>;
+using TierRowsByCase = std::array<RowMask, kProbeCases>;
 
-constexpr TierMatchCounts CountTierMatches(std::span<const PatternRow> rows) {
-  TierMatchCounts counts{};
+constexpr TierRowsByCase MatchTierOnEveryCase(std::span<const PatternRow> rows) {
+  TierRowsByCase matches{};
   for (Int32 probeCase = 0; probeCase < kProbeCases; ++probeCase) {
-    counts[static_cast<std::size_t>(probeCase)] =
-        static_cast<std::uint8_t>(MatchCount(MatchTier(rows, StonesOfCase(probeCase))));
+    matches[static_cast<std::size_t>(probeCase)] = MatchTier(rows, StonesOfCase(probeCase));
   }
-  return counts;
+  return matches;
 }
 
 template <std::size_t kTier>
-inline constexpr TierMatchCounts kTierMatchCounts = CountTierMatches(tiers::kCascade[kTier].rows);
+inline constexpr TierRowsByCase kTierRows = MatchTierOnEveryCase(tiers::kCascade[kTier].rows);
 
+constexpr PassOutcome OutcomeOf(const PassTrace& trace) { return {trace.amount, trace.tally}; }
+
+// Every case's outcome, by the cascade over its tiers' matching rows.
 template <std::size_t... kTier>
 constexpr std::array<PassOutcome, kPassCases> BuildPassTable(std::index_sequence<kTier...>) {
   std::array<PassOutcome, kPassCases> table{};
   for (Int32 passCase = 0; passCase < kPassCases; ++passCase) {
     const auto probeCase = static_cast<std::size_t>(passCase % kProbeCases);
-    const TierMatches matches{kTierMatchCounts<kTier>[probeCase]...};
-    table[static_cast<std::size_t>(passCase)] = OutcomeOfMatches(OwnCodeOfCase(passCase), matches);
+    const std::array<RowMask, sizeof...(kTier)> rows{kTierRows<kTier>[probeCase]...};
+    table[static_cast<std::size_t>(passCase)] = OutcomeOf(
+        TraceCascade(OwnCodeOfCase(passCase), [&rows](std::size_t tier) { return rows[tier]; }));
   }
   return table;
 }

@@ -3,6 +3,7 @@
 #include <array>
 #include <utility>
 
+#include "eval/Cascade.h"
 #include "eval/FiveBonus.h"
 #include "eval/PassTable.h"
 #include "eval/TierTables.h"
@@ -31,24 +32,25 @@ inline ProbeCells ProbeCellsAt(const Board& board, Int32 x, Int32 y, Int32 dx, I
 // leaves them.
 inline void AddPassOutcome(RunState& state, Int32 cellsNumber, Int32& score) {
   const bool ownCode = state.examinedCode == state.ownCode;
-  state.weight = ownCode ? kOwnWeight : kOtherWeight;
+  state.weight = WeightOf(ownCode);
   const Int32 passCase = PassCaseOfCells(ownCode, state.examinedCode, cellsNumber);
   const PassOutcome& outcome = kPassTable[static_cast<std::size_t>(passCase)];
   state.tally = outcome.tally;
   score = CheckedAdd(score, outcome.amount);
 }
 
-// Applies one tier's matching rows to Tally (or, in tier 1, to FiveBonus).
-void ApplyTier(RunState& state, const tiers::Tier& tier, const ProbeStones& stones) {
-  const int matches = MatchCount(MatchTier(tier.rows, stones));
-  for (int i = 0; i < matches; ++i) {
-    if (tier.reward == tiers::Reward::FiveBonus) {
-      FiveBonus(state);
-    } else {
-      state.tally = CheckedAdd(state.tally, CheckedMul(state.weight, tier.multiplier));
-    }
-  }
-}
+// The pass as the tier-by-tier path runs it: on the record's Weight and
+// Tally, with the record's FiveBonus, handing Tally to the cell's score.
+struct RecordPass {
+  RunState& state;
+  Int32& score;
+
+  Int32& Weight() { return state.weight; }
+  Int32& Tally() { return state.tally; }
+  void FiveBonus() { fiverow::FiveBonus(state); }
+  void AddToScore(Int32 amount) { score = CheckedAdd(score, amount); }
+  void Decided(const tiers::Tier&, RowMask) {}
+};
 
 }  // namespace
 
@@ -62,36 +64,13 @@ void RunPass(RunState& state, Int32 dx, Int32 dy) {
 }
 
 void RunPassByCascade(RunState& state, Int32 dx, Int32 dy) {
-  state.weight = state.examinedCode == state.ownCode ? kOwnWeight : kOtherWeight;
-  state.tally = 0;
   // Reading has no effect, so all six probes are read once for every tier.
   const ProbeStones stones = ReadProbes(state, dx, dy);
-  Int32& score = state.scoreGrid.cell(state.x, state.y);
-  for (const tiers::Tier& tier : tiers::kCascade) {
-    ApplyTier(state, tier, stones);
-    score = CheckedAdd(score, state.tally);
-    if (state.tally > 0) return;  // the first tier that matches decides the pass
-  }
+  RecordPass pass{state, state.scoreGrid.cell(state.x, state.y)};
+  RunCascade(pass, state.examinedCode == state.ownCode, RowsHoldingFor(stones));
 }
 
 namespace {
-
-struct Direction {
-  Int32 dx;
-  Int32 dy;
-};
-
-// The eight directions in the sweep's order: dx from -1 to 1, then dy.
-inline constexpr std::array<Direction, 8> kDirections{{
-    {-1, -1},
-    {-1, 0},
-    {-1, 1},
-    {0, -1},
-    {0, 1},
-    {1, -1},
-    {1, 0},
-    {1, 1},
-}};
 
 // The two passes of one direction. The passes of both codes look at the same
 // cells, so these are read once for the two. The direction is a template
@@ -134,11 +113,9 @@ void EvaluateBoardByCascade(RunState& state) {
     for (state.x = 0; state.x < kPlaySize; ++state.x) {
       state.scoreGrid.cell(state.x, state.y) = 0;
       if (state.board.cell(state.x, state.y) != kEmpty) continue;
-      for (Int32 dx = -1; dx <= 1; ++dx) {
-        for (Int32 dy = -1; dy <= 1; ++dy) {
-          for (state.examinedCode = 1; state.examinedCode <= 2; ++state.examinedCode) {
-            if (dx != 0 || dy != 0) RunPassByCascade(state, dx, dy);
-          }
+      for (const Direction& direction : kDirections) {
+        for (state.examinedCode = 1; state.examinedCode <= 2; ++state.examinedCode) {
+          RunPassByCascade(state, direction.dx, direction.dy);
         }
       }
     }

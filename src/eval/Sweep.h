@@ -7,9 +7,6 @@
 
 namespace fiverow {
 
-inline constexpr Int32 kOwnWeight = 10;
-inline constexpr Int32 kOtherWeight = 4;
-
 // Fills scoreGrid for all 400 play-area cells: 0 for an occupied cell, the sum
 // of its passes for an empty one. Each pass takes its outcome from the pass
 // table (eval/PassTable.h).
@@ -24,9 +21,9 @@ ProbeStones ReadProbes(const RunState& state, Int32 dx, Int32 dy);
 // cascade would.
 void RunPass(RunState& state, Int32 dx, Int32 dy);
 
-// The same pass run tier by tier over the tier tables, calling FiveBonus for
-// each five; slower, but every tier's step can be followed. It gives the same
-// score, Weight and Tally as RunPass.
+// The same pass run tier by tier by the cascade (eval/Cascade.h) on the
+// record, calling FiveBonus for each five; slower, but every tier's step can
+// be followed. It gives the same score, Weight and Tally as RunPass.
 void RunPassByCascade(RunState& state, Int32 dx, Int32 dy);
 
 // EvaluateBoard with every pass run by RunPassByCascade.

@@ -1,8 +1,12 @@
-// The seven pattern tiers of a pass, as data. Each table lists its rows in
-// order, one column per probe: c(-2), c(-1), c(+1), c(+2), c(+3), c(+4).
+// The scoring, as data: the seven pattern tiers of a pass, what their
+// matching rows are worth (the weights, the multipliers and the five
+// bonuses), and the eight directions of a cell's passes. Each table lists its
+// rows in order, one column per probe: c(-2), c(-1), c(+1), c(+2), c(+3), c(+4).
 //
 //   P  the examined code     E  empty          N  not the examined code
 //   O  occupied (either)     _  not tested
+//
+// The cascade that runs these tables is eval/Cascade.h.
 #pragma once
 
 #include <array>
@@ -106,7 +110,8 @@ inline constexpr std::array<PatternRow, 10> kTwoInFive{{
 enum class Reward : unsigned char { FiveBonus, WeightTimesMultiplier };
 
 struct Tier {
-  int number;  // 1..7, in cascade order
+  int number;        // 1..7, in cascade order
+  const char* name;  // for people: "open four", ...
   std::span<const PatternRow> rows;
   Reward reward;
   Int32 multiplier;  // for WeightTimesMultiplier
@@ -114,13 +119,47 @@ struct Tier {
 
 // The cascade, in order: the first tier in which any row matches decides a pass.
 inline constexpr std::array<Tier, 7> kCascade{{
-    {1, kFive, Reward::FiveBonus, 0},
-    {2, kOpenFour, Reward::WeightTimesMultiplier, 100},
-    {3, kFour, Reward::WeightTimesMultiplier, 15},
-    {4, kOpenThree, Reward::WeightTimesMultiplier, 15},
-    {5, kThree, Reward::WeightTimesMultiplier, 7},
-    {6, kTwoInSix, Reward::WeightTimesMultiplier, 3},
-    {7, kTwoInFive, Reward::WeightTimesMultiplier, 1},
+    {1, "five", kFive, Reward::FiveBonus, 0},
+    {2, "open four", kOpenFour, Reward::WeightTimesMultiplier, 100},
+    {3, "four", kFour, Reward::WeightTimesMultiplier, 15},
+    {4, "open three", kOpenThree, Reward::WeightTimesMultiplier, 15},
+    {5, "three", kThree, Reward::WeightTimesMultiplier, 7},
+    {6, "two in six", kTwoInSix, Reward::WeightTimesMultiplier, 3},
+    {7, "two in five", kTwoInFive, Reward::WeightTimesMultiplier, 1},
 }};
 
 }  // namespace fiverow::tiers
+
+namespace fiverow {
+
+// Weight: what a pass multiplies its tier's multiplier by, 10 when the
+// examined code is the engine's own and 4 when it is the other code.
+inline constexpr Int32 kOwnWeight = 10;
+inline constexpr Int32 kOtherWeight = 4;
+
+constexpr Int32 WeightOf(bool ownCode) { return ownCode ? kOwnWeight : kOtherWeight; }
+
+// What FiveBonus adds to the score for each five: Weight + 60000 for a five of
+// the engine's own code, 4000 for one of the other code.
+inline constexpr Int32 kOwnFiveBonus = 60000;
+inline constexpr Int32 kOtherFiveBonus = 4000;
+
+struct Direction {
+  Int32 dx;
+  Int32 dy;
+};
+
+// The eight directions of a cell's passes, in the sweep's order: dx from -1
+// to 1, then dy. Each is run for code 1, then code 2.
+inline constexpr std::array<Direction, 8> kDirections{{
+    {-1, -1},
+    {-1, 0},
+    {-1, 1},
+    {0, -1},
+    {0, 1},
+    {1, -1},
+    {1, 0},
+    {1, 1},
+}};
+
+}  // namespace fiverow

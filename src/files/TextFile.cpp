@@ -1,5 +1,6 @@
 #include "files/TextFile.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace fiverow {
@@ -64,17 +65,24 @@ bool TextFile::Fill() {
   return true;
 }
 
-void TextFile::ReadLine(Line& line, std::int64_t maxLength) {
+void TextFile::ReadLine(Line& line) { ReadLineUpTo(line, INT64_MAX); }
+
+void TextFile::ReadLineHead(Line& line, std::int64_t count) {
+  ReadLineUpTo(line, std::min(count, Line::kKept));
+}
+
+void TextFile::ReadLineUpTo(Line& line, std::int64_t limit) {
   line.Clear();
-  while (line.length < maxLength && Fill()) {
+  while (line.length < limit && Fill()) {
     const char* const first = buffer_.data() + next_;
     const char* const last = buffer_.data() + end_;
     const char* const lf = Find(kLf, first, last);
     const char* const stop = lf != nullptr ? lf : last;
     const char* p = first;
-    while (p != stop && line.length < maxLength) {
-      if (maxLength == INT64_MAX && line.length >= Line::kKept) {
-        // Past the kept characters only the count matters.
+    while (p != stop && line.length < limit) {
+      if (line.length >= Line::kKept) {
+        // Past the kept characters only the count matters. Only a whole line
+        // gets here: a head is never longer than a Line keeps.
         line.CountUnkept((stop - p) - CountCr(p, stop));
         p = stop;
       } else {

@@ -33,16 +33,17 @@ class TextFile {
   void OpenForWrite(const char* name);
 
   // Reads one line into `line`: every byte up to the next LF or the end of the
-  // file, with every CR left out. With `maxLength`, stops as soon as the line
-  // holds that many characters and leaves the rest unread.
-  void ReadLine(Line& line, std::int64_t maxLength = INT64_MAX);
+  // file, with every CR left out. The line keeps its first characters and
+  // counts all of them (Line).
+  void ReadLine(Line& line);
+  // Reads only the first `count` characters of a line (at most those a Line
+  // keeps) and leaves the rest of it unread.
+  void ReadLineHead(Line& line, std::int64_t count);
   // Skips to the start of the next line: through the next LF, or to the end.
   void SkipLine();
 
   // Appends text to the output buffer; it reaches the file at Close.
   void Write(std::string_view text);
-  // The end-of-write flush: a disk file passes nothing on until Close.
-  void Flush() {}
 
   // Writes out buffered output, then closes. A failed write-out leaves the
   // file open.
@@ -51,6 +52,9 @@ class TextFile {
  private:
   enum class Mode : unsigned char { Closed, Reading, Writing };
 
+  // Reads the line up to `limit` characters; past the characters a Line keeps,
+  // only the count of the rest is taken.
+  void ReadLineUpTo(Line& line, std::int64_t limit);
   // Ensures at least one unread byte is buffered; false at the end of the file
   // (or after a failed read, whose code is stored).
   bool Fill();

@@ -13,7 +13,7 @@ void ReadTurn(RunState& state) {
   // Only the first character counts, so the line is read no further: what
   // follows could not change the side, and a turn file that never ends (a
   // device such as /dev/zero) cannot hold the run up.
-  file.ReadLine(state.line, 1);
+  file.ReadLineHead(state.line, 1);
   IoCheck(file.ioResult);
   // An empty first line fails the index check here.
   state.ownCode = OwnCodeOf(state.line.At(1));
@@ -43,7 +43,6 @@ void WriteMove(RunState& state, Move move) {
   IoCheck(file.ioResult);
 
   file.Write(FormatMove(move).view());
-  file.Flush();
   IoCheck(file.ioResult);
 
   file.Close();

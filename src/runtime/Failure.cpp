@@ -27,7 +27,10 @@ struct IoMessage {
   std::string_view text;
 };
 
-// I/O codes with a message of their own, looked up in this order.
+// I/O codes with a message of their own, looked up in this order. 2 to 5 are
+// system error codes. 100, 101 and 106 are not: they are the run-time
+// library's own I/O codes (reading past the end, a full disk, bad numeric
+// input), kept beside the system codes and reported the same way.
 constexpr std::array<IoMessage, 7> kIoMessages{{
     {2, "File not found"},
     {3, "Invalid filename"},

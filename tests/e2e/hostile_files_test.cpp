@@ -153,7 +153,7 @@ TEST_F(HostileFiles, AHugeLineIsReadInBoundedMemoryAndTime) {
     const int fd = ::open(Path("Plocha.dat").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
     ASSERT_GE(fd, 0);
     const std::string head(20, '-');
-    const std::string tail = '\n' + Rows(19);
+    const std::string tail = std::string(1, '\n').append(Rows(19));
     ASSERT_EQ(::write(fd, head.data(), head.size()), static_cast<ssize_t>(head.size()));
     ASSERT_EQ(::lseek(fd, kHugeLine, SEEK_SET), kHugeLine);
     ASSERT_EQ(::write(fd, tail.data(), tail.size()), static_cast<ssize_t>(tail.size()));

@@ -6,7 +6,6 @@
 #include <gtest/gtest.h>
 
 #include <random>
-#include <regex>
 
 #include "ToolRun.h"
 
@@ -34,10 +33,22 @@ std::string RandomPosition(std::mt19937& random, int stones) {
   return text;
 }
 
-std::string ChosenMove(const std::string& out) {
-  std::smatch match;
-  if (!std::regex_search(out, match, std::regex("fiverow would play (\\d+,\\d+) "))) return "?";
-  return match[1];
+// The word after `lead` in `text`, or "?".
+std::string WordAfter(const std::string& text, const std::string& lead) {
+  const std::size_t at = text.find(lead);
+  if (at == std::string::npos) return "?";
+  const std::size_t start = at + lead.size();
+  return text.substr(start, text.find(' ', start) - start);
+}
+
+std::string ChosenMove(const std::string& out) { return WordAfter(out, "fiverow would play "); }
+
+// A failure report with the module's name taken out.
+std::string WithoutModuleName(std::string report) {
+  const std::string module = WordAfter(report, "in module ");
+  const std::size_t at = report.find("in module " + module + " at");
+  if (at != std::string::npos) report.erase(at + 10, module.size());
+  return report;
 }
 
 TEST(ExplainChoice, IsTheMoveFiverowPlays) {
@@ -121,9 +132,7 @@ TEST(ExplainFailures, GiveFiverowsReportAndLeaveTheFilesAlone) {
     EXPECT_EQ(explanation.status, 1);
     EXPECT_EQ(engine.status, 1);
     // The same report, but for the module's name.
-    const std::regex module("in module [^ ]+ at");
-    EXPECT_EQ(std::regex_replace(explanation.out, module, "in module M at"),
-              std::regex_replace(engine.out, module, "in module M at"));
+    EXPECT_EQ(WithoutModuleName(explanation.out), WithoutModuleName(engine.out));
     EXPECT_NE(explanation.out.find("in module fiverow-explain at"), std::string::npos)
         << explanation.out;
     EXPECT_EQ(ReadWholeFile(explained / "Tah.dat"), turn);

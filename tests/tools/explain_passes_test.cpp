@@ -7,7 +7,7 @@
 
 #include "eval/Sweep.h"
 #include "explain/HeatMap.h"
-#include "explain/PassDetail.h"
+#include "explain/PassListing.h"
 #include "explain/Ranking.h"
 #include "explain/SvgMap.h"
 #include "select/Selection.h"
@@ -60,10 +60,13 @@ TEST(PassTotals, EqualTheEnginesScoresOnRandomBoards) {
     EvaluateBoard(*state);
     for (Int32 y = 0; y < kPlaySize; ++y) {
       for (Int32 x = 0; x < kPlaySize; ++x) {
-        const CellExplanation explanation = ExplainCell(*state, {x, y});
-        ASSERT_EQ(explanation.total, state->scoreGrid.cell(x, y))
+        Int32 total = 0;
+        for (const ListedPass& pass : ListPasses(*state, {x, y})) {
+          total += pass.trace.amount;
+          ++decidingTiers[pass.trace.tier];
+        }
+        ASSERT_EQ(total, state->scoreGrid.cell(x, y))
             << "board " << board << " cell " << x << "," << y;
-        for (const PassDetail& pass : explanation.passes) ++decidingTiers[pass.tier];
       }
     }
   }
@@ -77,35 +80,35 @@ TEST(PassDetails, NameTheDirectionSideTierAndAmount) {
   auto state = EmptyBoard(kCodeOther);
   for (const Int32 x : {8, 9, 10}) Put(*state, {x, 10}, kCodeOther);
   EvaluateBoard(*state);
-  const CellExplanation explanation = ExplainCell(*state, {7, 10});
-  EXPECT_EQ(explanation.total, 1070);
+  const std::vector<ListedPass> passes = ListPasses(*state, {7, 10});
+  ASSERT_EQ(passes.size(), 16u);
   int scoring = 0;
-  for (const PassDetail& pass : explanation.passes) {
-    if (pass.amount == 0) {
-      EXPECT_EQ(pass.tier, 0);
+  for (const ListedPass& pass : passes) {
+    if (pass.trace.amount == 0) {
+      EXPECT_EQ(pass.trace.tier, 0);
       continue;
     }
     ++scoring;
     EXPECT_EQ(pass.examinedCode, kCodeOther);
     EXPECT_TRUE(pass.own);
-    EXPECT_EQ(pass.dy, 0);
-    if (pass.dx == 1) {
-      EXPECT_EQ(pass.tier, 2);
-      EXPECT_EQ(pass.rows, 1u);
-      EXPECT_EQ(pass.amount, 1000);
+    EXPECT_EQ(pass.direction.dy, 0);
+    if (pass.direction.dx == 1) {
+      EXPECT_EQ(pass.trace.tier, 2);
+      EXPECT_EQ(pass.trace.rows, 1u);
+      EXPECT_EQ(pass.trace.amount, 1000);
     } else {
-      EXPECT_EQ(pass.tier, 5);
-      EXPECT_EQ(pass.rows, 1u << 15);  // row 16: two stones behind
-      EXPECT_EQ(pass.amount, 70);
+      EXPECT_EQ(pass.trace.tier, 5);
+      EXPECT_EQ(pass.trace.rows, 1u << 15);  // row 16: two stones behind
+      EXPECT_EQ(pass.trace.amount, 70);
     }
   }
   EXPECT_EQ(scoring, 2);
   // The passes come in the engine's order: dx, then dy, then the code.
-  EXPECT_EQ(explanation.passes[0].dx, -1);
-  EXPECT_EQ(explanation.passes[0].dy, -1);
-  EXPECT_EQ(explanation.passes[1].examinedCode, 2);
-  EXPECT_EQ(explanation.passes[15].dx, 1);
-  EXPECT_EQ(explanation.passes[15].dy, 1);
+  EXPECT_EQ(passes[0].direction.dx, -1);
+  EXPECT_EQ(passes[0].direction.dy, -1);
+  EXPECT_EQ(passes[1].examinedCode, 2);
+  EXPECT_EQ(passes[15].direction.dx, 1);
+  EXPECT_EQ(passes[15].direction.dy, 1);
 }
 
 TEST(PassDetails, CountTheFiveBonusOncePerMatchingRow) {
@@ -114,15 +117,14 @@ TEST(PassDetails, CountTheFiveBonusOncePerMatchingRow) {
     auto state = EmptyBoard(own);
     for (const Int32 x : {3, 4, 6, 7, 8}) Put(*state, {x, 5}, kCodeOther);
     EvaluateBoard(*state);
-    const CellExplanation explanation = ExplainCell(*state, {5, 5});
-    const PassDetail& pass = explanation.passes[12];  // (1, 0), code 1
-    ASSERT_EQ(pass.dx, 1);
-    ASSERT_EQ(pass.dy, 0);
+    const ListedPass pass = ListPasses(*state, {5, 5})[12];  // (1, 0), code 1
+    ASSERT_EQ(pass.direction.dx, 1);
+    ASSERT_EQ(pass.direction.dy, 0);
     ASSERT_EQ(pass.examinedCode, kCodeOther);
-    EXPECT_EQ(pass.tier, 1);
-    EXPECT_EQ(pass.rows, 0b110u);
-    EXPECT_EQ(pass.amount, own == kCodeOther ? 120022 : 8002);
-    EXPECT_EQ(explanation.total, state->scoreGrid.cell(5, 5));
+    EXPECT_EQ(pass.trace.tier, 1);
+    EXPECT_EQ(pass.trace.rows, 0b110u);
+    EXPECT_EQ(pass.trace.amount, own == kCodeOther ? 120022 : 8002);
+    EXPECT_EQ(pass.trace.tally, 2);
   }
 }
 
@@ -130,9 +132,7 @@ TEST(PassDetails, AnOccupiedCellHasNone) {
   auto state = EmptyBoard(kCodeO);
   Put(*state, {4, 4}, kCodeO);
   Put(*state, {5, 4}, kCodeO);
-  const CellExplanation explanation = ExplainCell(*state, {4, 4});
-  EXPECT_EQ(explanation.total, 0);
-  for (const PassDetail& pass : explanation.passes) EXPECT_EQ(pass.tier, 0);
+  EXPECT_TRUE(ListPasses(*state, {4, 4}).empty());
 }
 
 TEST(Ranking, FollowsTheSelectionsOrder) {

@@ -64,10 +64,6 @@ std::string Milliseconds(double seconds) {
   return text;
 }
 
-std::string MovesText(std::size_t count) {
-  return std::to_string(count) + (count == 1 ? " move" : " moves");
-}
-
 // An engine's output, line by line, escaped.
 std::string Indented(const std::string& text, bool cut) {
   std::string shown;
@@ -132,16 +128,7 @@ class MatchView final : public GameObserver {
       out_ << RenderBoard(moves_ > 0 ? last_ : start,
                           moves_ > 0 ? std::optional(lastMove_) : std::nullopt, colour_);
     }
-    out_ << "game " << game_;
-    if (games_ > 1) out_ << " of " << games_;
-    out_ << " (x " << engines_[PlayerOf(setup, Side::X)].label << ", o "
-         << engines_[PlayerOf(setup, Side::O)].label << "): ";
-    if (result.winner) {
-      out_ << engines_[PlayerOf(setup, *result.winner)].label << " wins";
-    } else {
-      out_ << "draw";
-    }
-    out_ << ": " << result.reason << " after " << MovesText(result.moves.size()) << "\n";
+    out_ << ResultLine(game_, games_, engines_, setup, result);
     if (!result.engineOutput.empty() || result.engineOutputCut)
       out_ << Indented(result.engineOutput, result.engineOutputCut);
     CheckOutput(out_);

@@ -37,8 +37,8 @@ Options:
   -h, --help            show this help
 
 A move is x,y (column,row, 0..19) on an empty cell. Wrong text, an occupied
-cell, running over the time limit, a non-zero exit status, or a Tah.dat that
-is not a regular file, or a folder the referee cannot repair, loses the game.
+cell, running over the time limit, a non-zero exit status, a Tah.dat that is
+not a regular file or a folder the referee cannot repair loses the game.
 Five or more in a row wins; a full board is a draw. Engine A plays x (the
 first player) in odd-numbered games, B in even-numbered ones.
 

@@ -208,10 +208,7 @@ std::string TallyLine(const RatingTally& tally) {
                      std::to_string(tally.Wins()) + " wins, " + std::to_string(tally.Draws()) +
                      " draws, " + std::to_string(tally.Losses()) +
                      " losses; pairs scoring 0/0.5/1/1.5/2:";
-  for (const int pairs : tally.Pairs()) {
-    line += ' ';
-    line += std::to_string(pairs);
-  }
+  for (const int pairs : tally.Pairs()) line.append(" ").append(std::to_string(pairs));
   return line;
 }
 

@@ -54,4 +54,19 @@ std::string SummaryTable(const PerPlayer<Engine>& engines, const PerPlayer<Engin
   return table;
 }
 
+std::string MovesText(std::size_t count) {
+  return std::to_string(count) + (count == 1 ? " move" : " moves");
+}
+
+std::string ResultLine(int game, int games, const PerPlayer<Engine>& engines,
+                       const GameSetup& setup, const GameResult& result) {
+  std::string line = "game ";
+  line += std::to_string(game);
+  if (games > 1) line.append(" of ").append(std::to_string(games));
+  line.append(" (x ").append(engines[PlayerOf(setup, Side::X)].label);
+  line.append(", o ").append(engines[PlayerOf(setup, Side::O)].label).append("): ");
+  line += result.winner ? engines[PlayerOf(setup, *result.winner)].label + " wins" : "draw";
+  return line + ": " + result.reason + " after " + MovesText(result.moves.size()) + "\n";
+}
+
 }  // namespace fiverow::match

@@ -1,4 +1,5 @@
-// The per-engine tally of a match and its summary table.
+// The per-engine tally of a match, its summary table and the line that
+// reports each game.
 #pragma once
 
 #include <string>
@@ -26,5 +27,14 @@ void CountGame(PerPlayer<EngineStats>& stats, const GameSetup& setup, const Game
 double Median(std::vector<double> values);
 
 std::string SummaryTable(const PerPlayer<Engine>& engines, const PerPlayer<EngineStats>& stats);
+
+// "1 move", "12 moves".
+std::string MovesText(std::size_t count);
+
+// The line that reports a game, e.g. "game 3 of 20 (x A, o B): A wins: A (x)
+// made five in a row with 9,10 after 31 moves"; "game 1" alone when
+// `games` is 1.
+std::string ResultLine(int game, int games, const PerPlayer<Engine>& engines,
+                       const GameSetup& setup, const GameResult& result);
 
 }  // namespace fiverow::match

@@ -1,0 +1,44 @@
+#!/usr/bin/env bash
+# Installs what building and testing fiverow needs and the machine lacks, on
+# Debian 12 (or a Debian-like system with apt): CMake, Ninja, a C++ compiler,
+# GoogleTest, and the tools the end-to-end tests use. Quick and silent when
+# everything is there; runs apt-get as root, through sudo when not root.
+#   scripts/setup.sh              what the presets dev and release need
+#   scripts/setup.sh PACKAGE...   also these Debian packages, if not installed
+set -euo pipefail
+
+missing=()
+need() { # need COMMAND-OR-FILE PACKAGE
+  if [[ $1 == /* ]]; then
+    [[ -e $1 ]] || missing+=("$2")
+  else
+    command -v "$1" >/dev/null 2>&1 || missing+=("$2")
+  fi
+}
+need cmake cmake
+need ninja ninja-build
+need g++ g++
+need /usr/include/gtest/gtest.h libgtest-dev
+need chattr e2fsprogs  # the end-to-end tests
+need setpriv util-linux
+for package in "$@"; do
+  dpkg-query -W -f='${Status}\n' "$package" 2>/dev/null | grep -q ' installed$' ||
+    missing+=("$package")
+done
+((${#missing[@]} == 0)) && exit 0
+
+if ! command -v apt-get >/dev/null 2>&1; then
+  echo "setup.sh: no apt-get here; please install: ${missing[*]}" >&2
+  exit 1
+fi
+as_root=()
+if ((EUID != 0)); then
+  if ! command -v sudo >/dev/null 2>&1; then
+    echo "setup.sh: run this as root, or install sudo, to install: ${missing[*]}" >&2
+    exit 1
+  fi
+  as_root=(sudo)
+fi
+echo "setup.sh: installing ${missing[*]}"
+"${as_root[@]}" env DEBIAN_FRONTEND=noninteractive apt-get update -qq
+"${as_root[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "${missing[@]}"
