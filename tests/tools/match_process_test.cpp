@@ -1,14 +1,17 @@
 // Running an engine's move: exit status, signals, output, the time limit, and
-// nothing left running afterwards.
+// nothing left running afterwards; finding the referee's children.
 #include <fcntl.h>
+#include <sys/wait.h>
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <thread>
 
 #include "ToolRun.h"
 #include "common/UniqueFd.h"
+#include "match/ChildReaper.h"
 #include "match/EngineProcess.h"
 #include "match/RefereeError.h"
 
@@ -82,6 +85,44 @@ TEST(EngineProcess, AProgramThatCannotStartIsTheRefereesFailure) {
   const TempFolder folder;
   EXPECT_THROW(RunEngineProcess({folder / "no-such-engine"}, AT_FDCWD, 1.0), RefereeError);
   EXPECT_THROW(RunEngineProcess({"/bin/true"}, -1, 1.0), RefereeError);  // no folder
+}
+
+std::vector<pid_t> Sorted(std::vector<pid_t> pids) {
+  std::sort(pids.begin(), pids.end());
+  return pids;
+}
+
+pid_t Sleeper() {
+  const pid_t pid = ::fork();
+  if (pid == 0) {
+    ::pause();
+    ::_exit(0);
+  }
+  return pid;
+}
+
+TEST(ChildReaper, TheScanOfProcFindsEveryChildAndNoGrandchild) {
+  int ends[2];
+  ASSERT_EQ(::pipe(ends), 0);
+  const pid_t first = Sleeper();
+  const pid_t second = ::fork();
+  if (second == 0) {
+    const pid_t grandchild = Sleeper();
+    [[maybe_unused]] const ssize_t sent = ::write(ends[1], &grandchild, sizeof grandchild);
+    ::pause();
+    ::_exit(0);
+  }
+  pid_t grandchild = 0;
+  ASSERT_EQ(::read(ends[0], &grandchild, sizeof grandchild), ssize_t{sizeof grandchild});
+  EXPECT_EQ(Sorted(ScanForChildren()), Sorted({first, second}));
+  // Again, with the processes met before known to be no descendants.
+  EXPECT_EQ(Sorted(ScanForChildren()), Sorted({first, second}));
+  const pid_t third = Sleeper();
+  EXPECT_EQ(Sorted(ScanForChildren()), Sorted({first, second, third}));
+  for (const pid_t pid : {first, second, third, grandchild}) ::kill(pid, SIGKILL);
+  for (const pid_t pid : {first, second, third}) ::waitpid(pid, nullptr, 0);
+  ::close(ends[0]);
+  ::close(ends[1]);
 }
 
 }  // namespace

@@ -12,6 +12,7 @@
 #include <sys/types.h>
 
 #include <functional>
+#include <vector>
 
 namespace fiverow::match {
 
@@ -28,5 +29,9 @@ void ForgetLiveChild(pid_t pid);
 // Kills and reaps every child of the referee that is not a live engine, and
 // then the children those leave to the referee, until none is left.
 void KillStrays();
+
+// The referee's children as KillStrays finds them where the kernel does not
+// list a process's children: by the parent of every process in /proc.
+std::vector<pid_t> ScanForChildren();
 
 }  // namespace fiverow::match
