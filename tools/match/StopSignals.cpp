@@ -16,12 +16,21 @@ namespace {
 
 std::atomic<int> gStopRequested{0};
 int gStopPipe[2] = {-1, -1};
+// The thread that caught the signals, which writes the referee's output.
+pid_t gMainThread = 0;
 
-void OnStopSignal(int) {
-  const int saved = errno;
-  gStopRequested.store(1);
+void WakeWaiters() {
   // Never read: the pipe stays readable and wakes every waiter.
   [[maybe_unused]] const ssize_t written = ::write(gStopPipe[1], "s", 1);
+}
+
+void OnStopSignal(int signal) {
+  const int saved = errno;
+  gStopRequested.store(1);
+  WakeWaiters();
+  // A signal taken by another thread is passed on, so that a write of the
+  // main thread blocked on a full pipe or a stopped terminal ends too.
+  if (::gettid() != gMainThread) ::tgkill(::getpid(), gMainThread, signal);
   errno = saved;
 }
 
@@ -41,6 +50,7 @@ void CatchStopSignals() {
     throw RefereeError(SystemErrorText("cannot create a pipe", errno));
   }
   KeepWriteFailuresAsErrors();
+  gMainThread = ::gettid();
   // Engines must be waited for one by one: never reaped behind the referee's back.
   ::signal(SIGCHLD, SIG_DFL);
 
@@ -54,5 +64,7 @@ void CatchStopSignals() {
 bool StopRequested() { return gStopRequested.load() != 0; }
 
 int StopNotificationFd() { return gStopPipe[0]; }
+
+void InterruptWaits() { WakeWaiters(); }
 
 }  // namespace fiverow::match

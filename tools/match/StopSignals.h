@@ -19,4 +19,9 @@ bool StopRequested();
 // thread can wait for it beside its other handles.
 int StopNotificationFd();
 
+// Makes the handle readable without a signal, for the referee's own reasons
+// to end every wait for an engine (a failed write, a decided match):
+// StopRequested() stays false.
+void InterruptWaits();
+
 }  // namespace fiverow::match

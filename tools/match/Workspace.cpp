@@ -74,6 +74,13 @@ Workspace::~Workspace() {
   }
 }
 
+void Workspace::ClearFolders() const {
+  for (const Player player : kPlayers) {
+    const char name[2] = {PlayerLetter(player), '\0'};
+    if (tools::RemoveEntry(rootFd_.get(), name) == 0) ::mkdirat(rootFd_.get(), name, 0700);
+  }
+}
+
 Workspace::Ready Workspace::PrepareMove(Player player, const Position& position, Side side) const {
   Ready ready;
   const auto fail = [&ready](const std::string& what, int error) {

@@ -1,8 +1,8 @@
-// The engines' working folders: one temporary folder per match with a
-// sub-folder per engine. The referee works in them only through handles,
-// never follows a link there and never opens anything but a regular file.
-// Before each move it makes the engine's folder ready again, whatever the
-// engine did to it.
+// The engines' working folders: one temporary folder with a sub-folder per
+// engine, for the games played one after another in it. The referee works
+// in them only through handles, never follows a link there and never opens
+// anything but a regular file. Before each move it makes the engine's folder
+// ready again, whatever the engine did to it.
 #pragma once
 
 #include <iosfwd>
@@ -26,6 +26,10 @@ class Workspace {
 
   // The temporary folder, for people to read.
   const std::string& root() const { return root_; }
+
+  // Makes both engines' folders anew and empty, so that a game starts
+  // afresh. What cannot be removed is left for PrepareMove to repair.
+  void ClearFolders() const;
 
   // Makes `player`'s folder ready for its move: a real directory of the
   // referee's, repaired or made anew, holding a new Plocha.dat with the
