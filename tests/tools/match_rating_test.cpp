@@ -84,37 +84,55 @@ TEST(RatingSprt, ComputesBoundsAndTheLikelihoodRatio) {
   const SprtParameters p = ParseSprtParameters("elo0=0,elo1=10,alpha=0.05,beta=0.05");
   // Bounds ln(0.05 / 0.95) = -ln 19 = -2.9444 and ln(0.95 / 0.05) = 2.9444.
   // s0 = 0.5, s1 = 1 / (1 + 10^(-10/400)) = 0.514387; the small tally has
-  // 5 pairs, mean 0.6, variance 0.065:
-  // llr = 5 * 0.014387 * (1.2 - 1.014387) / (2 * 0.065) = 0.10271.
+  // 5 pairs, mean 0.6, variance 0.065, and with the imagined pair
+  // (0.1^2 + 1/8) the test's variance is (5 * 0.065 + 0.135) / 6 = 0.076667:
+  // llr = 5 * 0.014387 * (1.2 - 1.014387) / (2 * 0.076667) = 0.087080.
   const SprtState state = EvaluateSprt(p, SmallTally());
   EXPECT_NEAR(state.lower, -2.944439, 1e-6);
   EXPECT_NEAR(state.upper, 2.944439, 1e-6);
-  EXPECT_NEAR(state.llr, 0.102709, 1e-6);
+  EXPECT_NEAR(state.llr, 0.087080, 1e-6);
   EXPECT_EQ(state.decision, SprtDecision::Continue);
-  EXPECT_EQ(SprtLine(p, state), "SPRT: llr 0.10 (-2.94, 2.94) [0, 10]");
+  EXPECT_EQ(SprtLine(p, state), "SPRT: llr 0.09 (-2.94, 2.94) [0, 10]");
 }
 
-TEST(RatingSprt, AcceptsEitherHypothesisButNotWithoutSpread) {
+TEST(RatingSprt, AcceptsEitherHypothesis) {
   const SprtParameters p = ParseSprtParameters("elo0=0,elo1=10,alpha=0.05,beta=0.05");
-  // 40 pairs each of 1.5 and 1 point: mean 0.625, variance 0.015625,
-  // llr = 80 * 0.014387 * (1.25 - 1.014387) / 0.03125 = 8.68.
+  // 40 pairs each of 1.5 and 1 point: mean 0.625, variance 0.015625, with
+  // the imagined pair (80 * 0.015625 + 0.125^2 + 1/8) / 81 = 0.0171682;
+  // llr = 80 * 0.014387 * (1.25 - 1.014387) / 0.0343364 = 7.898.
   RatingTally better;
   AddPairs(better, 40, W, D);
   AddPairs(better, 40, D, D);
   const SprtState h1 = EvaluateSprt(p, better);
-  EXPECT_NEAR(h1.llr, 8.6779, 1e-3);
+  EXPECT_NEAR(h1.llr, 7.8979, 1e-3);
   EXPECT_EQ(h1.decision, SprtDecision::AcceptH1);
-  EXPECT_EQ(SprtLine(p, h1), "SPRT: llr 8.68 (-2.94, 2.94) [0, 10], H1 accepted");
-  // 1 and 0.5 points instead: mean 0.375, llr = -9.74.
+  EXPECT_EQ(SprtLine(p, h1), "SPRT: llr 7.90 (-2.94, 2.94) [0, 10], H1 accepted");
+  // 1 and 0.5 points instead: mean 0.375, llr = -8.86.
   RatingTally worse;
   AddPairs(worse, 40, D, D);
   AddPairs(worse, 40, D, L);
   EXPECT_EQ(EvaluateSprt(p, worse).decision, SprtDecision::AcceptH0);
-  RatingTally same;
-  AddPairs(same, 50, W, W);
-  const SprtState flat = EvaluateSprt(p, same);
-  EXPECT_EQ(flat.llr, 0.0);
-  EXPECT_EQ(flat.decision, SprtDecision::Continue);
+}
+
+TEST(RatingSprt, EqualResultsDecideAfterEnoughOfThem) {
+  const SprtParameters p = ParseSprtParameters("elo0=0,elo1=10,alpha=0.05,beta=0.05");
+  // Every game won: mean 1, no variance of its own; n pairs give the
+  // variance 0.375 / (n + 1) and llr = n (n + 1) 0.014387 * 0.985613 / 0.75
+  // = 0.018907 n (n + 1): 2.496 after 11 pairs, 2.949 after 12.
+  RatingTally won;
+  AddPairs(won, 11, W, W);
+  EXPECT_EQ(EvaluateSprt(p, won).decision, SprtDecision::Continue);
+  AddPairs(won, 1, W, W);
+  EXPECT_NEAR(EvaluateSprt(p, won).llr, 2.9495, 1e-4);
+  EXPECT_EQ(EvaluateSprt(p, won).decision, SprtDecision::AcceptH1);
+  // Identical engines, every pair split 1-1: mean 1/2, variance
+  // 0.125 / (n + 1), llr = -0.000828 n (n + 1): -2.931 after 59, -3.030
+  // after 60.
+  RatingTally even;
+  AddPairs(even, 59, W, L);
+  EXPECT_EQ(EvaluateSprt(p, even).decision, SprtDecision::Continue);
+  AddPairs(even, 1, L, W);
+  EXPECT_EQ(EvaluateSprt(p, even).decision, SprtDecision::AcceptH0);
 }
 
 }  // namespace

@@ -181,21 +181,28 @@ SprtParameters ParseSprtParameters(std::string_view text) {
   return parameters;
 }
 
+double SprtVariance(const ScoreSample& sample) {
+  // The imagined sample's squared distance from the mean, averaged over the
+  // scores per game a sample can have: a pair's 0, 1/4, 1/2, 3/4 and 1 give
+  // (m - 1/2)^2 + 1/8, a game's 0, 1/2 and 1 give (m - 1/2)^2 + 1/6.
+  const double off = sample.mean - 0.5;
+  const double imagined = off * off + (sample.paired ? 1.0 / 8 : 1.0 / 6);
+  return (sample.count * sample.variance + imagined) / (sample.count + 1);
+}
+
 SprtState EvaluateSprt(const SprtParameters& parameters, const RatingTally& tally) {
   SprtState state;
   state.lower = std::log(parameters.beta / (1 - parameters.alpha));
   state.upper = std::log((1 - parameters.beta) / parameters.alpha);
   // The generalized SPRT: the samples (pairs, else games) are taken as normal
-  // with the sample variance v. One sample x adds
+  // with variance v. One sample x adds
   //   ln N(x; s1, v) - ln N(x; s0, v) = (s1 - s0) (2 x - s0 - s1) / (2 v),
   // so n samples of mean m add n (s1 - s0) (2 m - s0 - s1) / (2 v).
-  // While the samples are all equal (v = 0, as after the first one) the ratio
-  // has no finite value: it stays 0 and the test goes on.
   const ScoreSample sample = SampleOf(tally);
-  if (sample.count == 0 || sample.variance == 0) return state;
+  if (sample.count == 0) return state;
   const double s0 = ScoreFromElo(parameters.elo0);
   const double s1 = ScoreFromElo(parameters.elo1);
-  state.llr = sample.count * (s1 - s0) * (2 * sample.mean - s0 - s1) / (2 * sample.variance);
+  state.llr = sample.count * (s1 - s0) * (2 * sample.mean - s0 - s1) / (2 * SprtVariance(sample));
   if (state.llr >= state.upper)
     state.decision = SprtDecision::AcceptH1;
   else if (state.llr <= state.lower)
