@@ -240,5 +240,34 @@ EOF
 
 for signal in INT TERM HUP QUIT USR1 USR2 ALRM VTALRM PROF XCPU KILL; do stopped_by "$signal"; done
 
+# Ctrl-C while two games are played at once, each engine with a child that
+# left its session: every engine and child dies, every folder goes.
+stopped_in_parallel() {
+  new_case stopped_in_parallel <<'EOF'
+setsid -f sh -c 'exec sleep 300'
+echo $$ >"$SURVIVORS.engine.$$"
+exec sleep 300
+EOF
+  local start=$SECONDS
+  referee_pid=$(
+    cd "$case_dir" || exit
+    env --default-signal=INT FIVEROW_HOSTILE="$marker" TMPDIR="$case_dir/tmp" \
+      SURVIVORS="$case_dir/survivors" "$match" --games 4 --concurrency 2 --time-limit 100 \
+      "sh $case_dir/engine.sh" "sh $case_dir/engine.sh" >stdout 2>stderr </dev/null &
+    echo $!
+  )
+  until (($(ls "$case_dir" | grep -c '^survivors.engine') == 2)) || ((SECONDS - start > 30)); do
+    sleep 0.05
+  done
+  kill -INT "$referee_pid"
+  while kill -0 "$referee_pid" 2>/dev/null && ((SECONDS - start < 30)); do sleep 0.05; done
+  grep -q 'fiverow-match: stopped' "$case_dir/stderr" || fail "not stopped: $(cat "$case_dir/stderr")"
+  ! grep -q '^game' "$case_dir/stdout" || fail "a stopped game was reported"
+  rm -f "$case_dir"/survivors.engine.*
+  check_clean
+  finish_case stopped_in_parallel
+}
+stopped_in_parallel
+
 echo "hostile engines: $passed passed, $failed failed"
 ((failed == 0))

@@ -4,6 +4,7 @@
 
 #include <chrono>
 #include <filesystem>
+#include <regex>
 #include <sstream>
 #include <thread>
 
@@ -197,6 +198,49 @@ TEST(MatchSeries, SwapsSidesOnEachRandomOpeningAndSumsUp) {
   EXPECT_GE(wins, 2);
 }
 
+// The output with the times taken out: they differ from run to run.
+std::string WithoutTimes(const std::string& text) {
+  return std::regex_replace(text, std::regex("[0-9.]+ ms"), "ms");
+}
+
+TEST(MatchSeries, GamesPlayedAtOnceReportAsIfPlayedOneAfterAnother) {
+  const TempFolder tmp;
+  const std::vector<std::string> match = {"--games", "7", "--seed", "11", "--show", "end"};
+  std::vector<std::string> sequential = match;
+  sequential.insert(sequential.end(), {"--record", "one"});
+  std::vector<std::string> parallel = match;
+  parallel.insert(parallel.end(), {"--record", "three", "--concurrency", "3"});
+  const ToolResult one = Match(tmp, sequential);
+  const ToolResult three = Match(tmp, parallel);
+  ASSERT_EQ(one.status, 0) << one.err;
+  ASSERT_EQ(three.status, 0) << three.err;
+  EXPECT_TRUE(Contains(one.out, "Elo difference: 0.0 +/- 0.0 (95%), LOS 50.0%")) << one.out;
+  EXPECT_EQ(WithoutTimes(three.out), WithoutTimes(one.out));
+  for (const char* record : {"/game-001.txt", "/game-004.txt", "/game-007.txt"}) {
+    EXPECT_EQ(ReadWholeFile(tmp / "three" + record), ReadWholeFile(tmp / "one" + record));
+  }
+  EXPECT_EQ(WorkFolders(tmp), 0);
+}
+
+TEST(MatchSeries, TheSprtStopsAtTheDecidingPairAgainstAWeakEngine) {
+  const TempFolder tmp;
+  const ToolResult result =
+      Match(tmp, {"--games", "200", "--concurrency", "2", "--sprt",
+                  "elo0=0,elo1=10,alpha=0.05,beta=0.05", kEngine, Mode("first")});
+  EXPECT_EQ(result.status, 0) << result.err;
+  // Every game won: H1 is accepted after 12 pairs (see the rating tests).
+  EXPECT_TRUE(Contains(result.out, "\nSPRT: llr 2.50 (-2.94, 2.94) [0, 10]\n")) << result.out;
+  EXPECT_TRUE(Contains(result.out, "game 24 of 200 (x B, o A): A wins")) << result.out;
+  EXPECT_TRUE(Contains(result.out, "SPRT: llr 2.95 (-2.94, 2.94) [0, 10], H1 accepted\n"))
+      << result.out;
+  EXPECT_FALSE(Contains(result.out, "game 25")) << result.out;
+  EXPECT_TRUE(Contains(result.out,
+                       "\nElo difference: inf +/- inf (95%), LOS 100.0%\n"
+                       "SPRT: H1 accepted after 24 of at most 200 games\n"))
+      << result.out;
+  EXPECT_EQ(WorkFolders(tmp), 0);
+}
+
 TEST(MatchRecords, ReplayShowsTheGameAgain) {
   const TempFolder tmp;
   const ToolResult played = Match(tmp, {"--show", "end", "--seed", "3", "--record", "records"});
@@ -266,6 +310,8 @@ TEST(MatchUsage, BadUsageExitsWithTwoAndAHint) {
   const TempFolder tmp;
   for (const std::vector<std::string>& args : {std::vector<std::string>{"--show", "sometimes"},
                                                {"--games", "0"},
+                                               {"--concurrency", "0"},
+                                               {"--sprt", "elo0=0,elo1=5,alpha=0.05,beta=0.05"},
                                                {"--bogus"},
                                                {"--opening", "1,1 1,1"},
                                                {"engine 'unclosed"}}) {

@@ -1,5 +1,5 @@
 // What people read, pinned in files under tests/snapshots/: the referee's
-// board view, result lines and summary table, the explainer's output for the
+// board view, result lines and match summary, the explainer's output for the
 // example position (heat map, best cells, the --cell table) and both --help
 // texts. After an intended change, rewrite them with
 //   FIVEROW_UPDATE_SNAPSHOTS=1 ctest --preset dev -R Snapshots
@@ -56,6 +56,7 @@ TEST(Snapshots, RefereeResultLinesAndSummary) {
   };
   std::string text;
   PerPlayer<EngineStats> stats;
+  RatingTally tally;
   int number = 0;
   for (const Game& game : games) {
     const GameSetup setup{{}, game.x};
@@ -66,6 +67,7 @@ TEST(Snapshots, RefereeResultLinesAndSummary) {
     result.moves.resize(game.moves);
     text += ResultLine(++number, 4, engines, setup, result);
     CountGame(stats, setup, result);
+    tally.Add(OutcomeOfA(setup, result));
   }
   stats[Player::A].moveSeconds = {0.004, 0.0031, 5.2};
   stats[Player::B].moveSeconds = {0.25, 0.5};
@@ -73,7 +75,7 @@ TEST(Snapshots, RefereeResultLinesAndSummary) {
   single.winner = Side::O;
   single.reason = "B (o) made six in a row with 0,5";
   text += ResultLine(1, 1, engines, GameSetup{}, single);
-  ExpectSnapshot("referee-results.txt", text + "\n" + SummaryTable(engines, stats));
+  ExpectSnapshot("referee-results.txt", text + "\n" + MatchSummary(engines, stats, tally));
 }
 
 TEST(Snapshots, ExplainerOnTheExamplePosition) {

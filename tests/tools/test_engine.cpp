@@ -1,4 +1,7 @@
 // Misbehaving engines for the referee's tests, one per mode:
+//   first             plays the first empty cell: legal, and weak
+//   blunder N ENGINE  runs ENGINE, but on one position in N (by a hash of
+//                     the position) plays the first empty cell instead
 //   occupied          plays the first occupied cell (10,10 on an empty board)
 //   garbage           writes "hello" as its move
 //   sleep PIDFILE     starts a child, writes both pids, and sleeps for 30 s
@@ -6,6 +9,7 @@
 //   straggler PIDFILE plays the first empty cell but leaves a child running
 #include <unistd.h>
 
+#include <cstdint>
 #include <cstdio>
 #include <fstream>
 #include <iostream>
@@ -51,7 +55,17 @@ void LeaveChild(const char* pidFile) {
 
 int main(int argc, char** argv) {
   const std::string mode = argc > 1 ? argv[1] : "";
-  if (mode == "occupied") {
+  if (mode == "first") {
+    WriteMove(FirstCell(false));
+  } else if (mode == "blunder" && argc > 3) {
+    std::uint32_t hash = 2166136261u;
+    for (const char c : PositionText()) hash = (hash ^ static_cast<unsigned char>(c)) * 16777619u;
+    if (hash % std::stoul(argv[2]) != 0) {
+      ::execv(argv[3], argv + 3);
+      return 3;
+    }
+    WriteMove(FirstCell(false));
+  } else if (mode == "occupied") {
     WriteMove(FirstCell(true));
   } else if (mode == "garbage") {
     WriteMove("hello");

@@ -3,10 +3,11 @@
 #include <fcntl.h>
 #include <unistd.h>
 
-#include <cerrno>
-#include <cstdio>
+#include <algorithm>
 #include <cstdlib>
+#include <deque>
 #include <iostream>
+#include <sstream>
 
 #include "common/CellText.h"
 #include "common/EscapedText.h"
@@ -15,7 +16,8 @@
 #include "match/BoardView.h"
 #include "match/ChildReaper.h"
 #include "match/EngineCommand.h"
-#include "match/EngineProcess.h"
+#include "match/GamePool.h"
+#include "match/GameView.h"
 #include "match/Record.h"
 #include "match/RecordFolder.h"
 #include "match/RefereeError.h"
@@ -48,116 +50,88 @@ std::string SearchPath() {
   return fallback;
 }
 
-// A failed write to standard output ends the match; the folders are removed
-// on the way out.
-void CheckOutput(std::ostream& out) {
-  if (out.flush()) return;
-  const int error = errno;
-  if (StopRequested()) throw Interrupted();  // the write was interrupted by it
-  throw RefereeError(error != 0 ? SystemErrorText("cannot write to standard output", error)
-                                : "cannot write to standard output");
-}
-
-std::string Milliseconds(double seconds) {
-  char text[32];
-  std::snprintf(text, sizeof text, "%.1f ms", seconds * 1000.0);
-  return text;
-}
-
-// An engine's output, line by line, escaped.
-std::string Indented(const std::string& text, bool cut) {
-  std::string shown;
-  for (std::size_t at = 0; at < text.size();) {
-    const std::size_t end = std::min(text.find('\n', at), text.size());
-    std::string_view line(text.data() + at, end - at);
-    if (line.ends_with('\r')) line.remove_suffix(1);
-    shown += "    | " + tools::EscapeText(line) + "\n";
-    at = end + 1;
+PerPlayer<Engine> ResolveEngines(const MatchOptions& options) {
+  PerPlayer<Engine> engines;
+  const std::string here = CurrentFolder();
+  const std::string searchPath = SearchPath();
+  for (const Player player : kPlayers) {
+    Engine& engine = engines[player];
+    const auto given = static_cast<std::size_t>(player);
+    engine.label = std::string(1, PlayerLetter(player));
+    engine.command =
+        given < options.engineCommands.size() ? options.engineCommands[given] : DefaultEngine();
+    std::string error;
+    auto words = SplitCommandLine(engine.command, error);
+    if (!words) throw UsageError(error);
+    words = ResolveCommand(std::move(*words), here, searchPath, error);
+    if (!words) throw RefereeError(error);
+    engine.argv = std::move(*words);
   }
-  if (cut)
-    shown +=
-        "    (cut: only the first " + std::to_string(kOutputLimit / 1024) + " KiB are shown)\n";
-  return shown;
+  return engines;
 }
 
-// Shows moves as they are played and keeps the progress line up to date.
-class MatchView final : public GameObserver {
+// How far the games played at once may run ahead of the first one not yet
+// reported, per worker: enough to keep every worker busy through a long
+// game, few enough that the output held back stays small.
+constexpr int kGamesAheadPerWorker = 8;
+
+// Takes the games in game order: counts them, writes their records, runs the
+// SPRT after each pair, keeps the progress line and prints the summary.
+class MatchReport {
  public:
-  MatchView(const MatchOptions& options, const PerPlayer<Engine>& engines,
-            PerPlayer<EngineStats>& stats, std::ostream& out, std::ostream& err)
-      : show_(options.ShowOrDefault()),
-        games_(options.games),
-        engines_(engines),
-        stats_(stats),
-        out_(out),
-        err_(err),
-        colour_(tools::ColourWanted(STDOUT_FILENO)),
-        progress_(options.games > 1 && ::isatty(STDERR_FILENO) == 1) {}
+  MatchReport(const MatchOptions& options, const PerPlayer<Engine>& engines, std::ostream& out,
+              std::ostream& err)
+      : options_(options), engines_(engines), out_(out), progress_(options.games, stats_, err) {
+    if (options.recordFolder) records_.emplace(*options.recordFolder, options.games);
+  }
 
-  void StartGame(int game, const Position& start) {
-    game_ = game;
-    moves_ = 0;
-    if (show_ == Show::Each && start.StoneCount() > 0) {
-      out_ << "game " << game_ << ", opening:\n" << RenderBoard(start, std::nullopt, colour_);
+  ProgressLine& progress() { return progress_; }
+  // Once the SPRT has accepted a hypothesis: no further game counts.
+  bool Decided() const { return sprt_ && sprt_->decision != SprtDecision::Continue; }
+
+  void Add(const PlayedGame& played) {
+    CountGame(stats_, played.setup, played.result);
+    for (const Player player : kPlayers) {
+      std::vector<double>& all = stats_[player].moveSeconds;
+      all.insert(all.end(), played.moveSeconds[player].begin(), played.moveSeconds[player].end());
+    }
+    tally_.Add(OutcomeOfA(played.setup, played.result));
+    if (records_) {
+      records_->Write(played.game,
+                      {engines_[PlayerOf(played.setup, Side::X)].command,
+                       engines_[PlayerOf(played.setup, Side::O)].command, played.setup.opening,
+                       played.result.winner, played.result.reason, played.result.moves});
+    }
+    if (options_.sprt && played.game % 2 == 0) {
+      sprt_ = EvaluateSprt(*options_.sprt, tally_);
+      out_ << SprtLine(*options_.sprt, *sprt_) << "\n";
       CheckOutput(out_);
     }
-    Progress();
   }
 
-  void OnMove(const Position& position, Move move, Side side, Player player,
-              double seconds) override {
-    ++moves_;
-    last_ = position;
-    lastMove_ = move;
-    if (show_ == Show::Each) {
-      out_ << "move " << moves_ << ": " << StoneChar(side) << " (" << engines_[player].label << ") "
-           << tools::CellText(move) << " in " << Milliseconds(seconds) << "\n"
-           << RenderBoard(position, move, colour_);
-      CheckOutput(out_);
+  void Summary() {
+    if (options_.games > 1) out_ << "\n" << MatchSummary(engines_, stats_, tally_);
+    if (options_.sprt) {
+      const std::string played = std::to_string(tally_.Games());
+      if (Decided()) {
+        out_ << "SPRT: " << (sprt_->decision == SprtDecision::AcceptH1 ? "H1" : "H0")
+             << " accepted after " << played << " of at most " << options_.games << " games\n";
+      } else {
+        out_ << "SPRT: no decision after " << played << " games\n";
+      }
     }
-    Progress();
-  }
-
-  void OnEngineRun(Player player, double seconds) override {
-    stats_[player].moveSeconds.push_back(seconds);
-  }
-
-  void EndGame(const Position& start, const GameSetup& setup, const GameResult& result) {
-    ClearProgress();
-    if (show_ == Show::End) {
-      out_ << RenderBoard(moves_ > 0 ? last_ : start,
-                          moves_ > 0 ? std::optional(lastMove_) : std::nullopt, colour_);
-    }
-    out_ << ResultLine(game_, games_, engines_, setup, result);
-    if (!result.engineOutput.empty() || result.engineOutputCut)
-      out_ << Indented(result.engineOutput, result.engineOutputCut);
     CheckOutput(out_);
   }
 
-  void ClearProgress() {
-    if (progress_) err_ << "\r\033[K" << std::flush;
-  }
-
  private:
-  void Progress() {
-    if (!progress_) return;
-    err_ << "\r\033[Kgame " << game_ << " of " << games_ << ", move " << moves_ << "  (A "
-         << stats_[Player::A].wins << ", B " << stats_[Player::B].wins << ", draws "
-         << stats_[Player::A].draws << ")" << std::flush;
-  }
-
-  Show show_;
-  int games_;
+  const MatchOptions& options_;
   const PerPlayer<Engine>& engines_;
-  PerPlayer<EngineStats>& stats_;
   std::ostream& out_;
-  std::ostream& err_;
-  bool colour_;
-  bool progress_;
-  int game_ = 0;
-  int moves_ = 0;
-  Position last_;
-  Move lastMove_{};
+  PerPlayer<EngineStats> stats_;
+  RatingTally tally_;
+  std::optional<SprtState> sprt_;
+  ProgressLine progress_;
+  std::optional<RecordFolder> records_;
 };
 
 // At most this much of a record is read: a game record is a few KiB.
@@ -166,31 +140,21 @@ constexpr std::size_t kRecordLimit = 1024 * 1024;
 }  // namespace
 
 int RunMatch(const MatchOptions& options, std::ostream& out, std::ostream& err) {
-  PerPlayer<Engine> engines;
   try {
-    const std::string here = CurrentFolder();
-    const std::string searchPath = SearchPath();
-    for (const Player player : kPlayers) {
-      Engine& engine = engines[player];
-      const auto given = static_cast<std::size_t>(player);
-      engine.label = std::string(1, PlayerLetter(player));
-      engine.command =
-          given < options.engineCommands.size() ? options.engineCommands[given] : DefaultEngine();
-      std::string error;
-      auto words = SplitCommandLine(engine.command, error);
-      if (!words) throw UsageError(error);
-      words = ResolveCommand(std::move(*words), here, searchPath, error);
-      if (!words) throw RefereeError(error);
-      engine.argv = std::move(*words);
-    }
-    std::optional<RecordFolder> records;
-    if (options.recordFolder) records.emplace(*options.recordFolder, options.games);
+    const PerPlayer<Engine> engines = ResolveEngines(options);
+    MatchReport report(options, engines, out, err);
 
     CatchStopSignals();
     AdoptOrphans();
-    const Workspace workspace(options.keep, err);
-    if (options.keep)
-      err << "fiverow-match: the engines' folders are " << workspace.root() << "/A and /B\n";
+    // Each game played at once has folders of its own, made afresh for
+    // every game.
+    const int workers = std::min(options.concurrency, options.games);
+    std::deque<Workspace> workspaces;
+    for (int slot = 0; slot < workers; ++slot) {
+      const Workspace& workspace = workspaces.emplace_back(options.keep, err);
+      if (options.keep)
+        err << "fiverow-match: the engines' folders are " << workspace.root() << "/A and /B\n";
+    }
 
     out << "A: " << tools::ShownText(engines[Player::A].command)
         << "\nB: " << tools::ShownText(engines[Player::B].command) << "\n";
@@ -198,29 +162,63 @@ int RunMatch(const MatchOptions& options, std::ostream& out, std::ostream& err) 
       out << "random openings, seed " << options.seed.value_or(1) << "\n";
     CheckOutput(out);
 
-    PerPlayer<EngineStats> stats;
-    MatchView view(options, engines, stats, out, err);
+    const Show show = options.ShowOrDefault();
+    const bool colour = tools::ColourWanted(STDOUT_FILENO);
+    const auto play = [&](int game, const GameSetup& setup, const Workspace& workspace,
+                          std::ostream& shown, ProgressLine* live) {
+      workspace.ClearFolders();
+      GameView view(show, colour, options.games, engines, shown, live);
+      view.Start(game, StartPosition(setup.opening));
+      PlayedGame played;
+      played.game = game;
+      played.setup = setup;
+      played.result = PlayGame(setup, engines, workspace, options.timeLimit, view);
+      view.End(setup, played.result);
+      played.moveSeconds = std::move(view.moveSeconds());
+      return played;
+    };
+    // Called in game order: each opening is played twice, A playing x first.
     OpeningSource openings(options.seed.value_or(1));
     Opening opening = options.opening.value_or(Opening{});
-    for (int game = 1; game <= options.games; ++game) {
-      if (StopRequested()) throw Interrupted();
-      GameSetup setup;
+    const auto setupOf = [&](int game) {
       if (options.RandomOpenings() && game % 2 == 1) opening = openings.Next();
-      setup.opening = opening;
-      setup.xPlayer = game % 2 == 1 ? Player::A : Player::B;
-      const Position start = StartPosition(setup.opening);
-      view.StartGame(game, start);
-      const GameResult result = PlayGame(setup, engines, workspace, options.timeLimit, view);
-      CountGame(stats, setup, result);
-      view.EndGame(start, setup, result);
-      if (records) {
-        records->Write(game, {engines[PlayerOf(setup, Side::X)].command,
-                              engines[PlayerOf(setup, Side::O)].command, setup.opening,
-                              result.winner, result.reason, result.moves});
+      return GameSetup{opening, game % 2 == 1 ? Player::A : Player::B};
+    };
+
+    if (workers == 1) {
+      // One game at a time, shown live.
+      for (int game = 1; game <= options.games && !report.Decided(); ++game) {
+        if (StopRequested()) throw Interrupted();
+        report.Add(play(game, setupOf(game), workspaces.front(), out, &report.progress()));
       }
+    } else {
+      GamePool pool(workers, [&](int game, const GameSetup& setup, int slot) {
+        std::ostringstream shown;
+        PlayedGame played =
+            play(game, setup, workspaces[static_cast<std::size_t>(slot)], shown, nullptr);
+        played.shown = std::move(shown).str();
+        return played;
+      });
+      int added = 0;
+      for (int game = 1; game <= options.games && !report.Decided(); ++game) {
+        while (added < options.games && added < game + kGamesAheadPerWorker * workers) {
+          ++added;
+          pool.Add(added, setupOf(added));
+        }
+        report.progress().ShowGames(game - 1, pool.Running());
+        PlayedGame played = pool.Take(game);
+        if (StopRequested()) throw Interrupted();
+        if (played.failure) std::rethrow_exception(played.failure);
+        report.progress().Clear();
+        out << played.shown;
+        CheckOutput(out);
+        report.Add(played);
+      }
+      // Games beyond the one that decided the SPRT end unreported.
+      pool.Stop();
+      report.progress().Clear();
     }
-    if (options.games > 1) out << "\n" << SummaryTable(engines, stats);
-    CheckOutput(out);
+    report.Summary();
     return 0;
   } catch (const Interrupted&) {
     err << "\nfiverow-match: stopped\n";

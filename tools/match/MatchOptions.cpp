@@ -34,13 +34,24 @@ Options:
                         after the records already there
   --replay FILE         show a recorded game again, then exit
   --keep                keep the engines' working folders
+  --concurrency N       play N games at once, each with its own folders and
+                        engine processes (default 1); the results still
+                        print in game order
+  --sprt elo0=E0,elo1=E1,alpha=A,beta=B
+                        stop the match as soon as a sequential probability
+                        ratio test accepts H0 (A is E0 Elo stronger than B)
+                        or H1 (E1 stronger), at error rates alpha and beta;
+                        --games N is then the most games played
   -h, --help            show this help
 
 A move is x,y (column,row, 0..19) on an empty cell. Wrong text, an occupied
 cell, running over the time limit, a non-zero exit status, a Tah.dat that is
 not a regular file or a folder the referee cannot repair loses the game.
 Five or more in a row wins; a full board is a draw. Engine A plays x (the
-first player) in odd-numbered games, B in even-numbered ones.
+first player) in odd-numbered games, B in even-numbered ones. Each game
+starts with empty folders. For several games the summary adds the Elo
+difference of A over B with its 95% margin and the likelihood that A is the
+stronger, from the pairs of games played on the same opening.
 
 Exit status: 0 when every game was played to a result, 2 for a usage error,
 1 when the referee itself failed (a folder or an engine could not be made or
@@ -88,6 +99,7 @@ Show ParseShow(const std::string& text) {
 MatchOptions ParseMatchOptions(const std::vector<std::string>& args) {
   MatchOptions options;
   bool gamesGiven = false;
+  bool concurrencyGiven = false;
   tools::Arguments arguments(args);
   while (arguments.Next()) {
     const std::string& arg = arguments.Name();
@@ -117,6 +129,11 @@ MatchOptions ParseMatchOptions(const std::vector<std::string>& args) {
     } else if (arg == "--keep") {
       noValue();
       options.keep = true;
+    } else if (arg == "--concurrency") {
+      options.concurrency = ParseWhole<int>(arg, value(), 1, 256);
+      concurrencyGiven = true;
+    } else if (arg == "--sprt") {
+      options.sprt = ParseSprtParameters(value());
     } else if (arguments.IsOption()) {
       throw UsageError("unknown option " + arg);
     } else {
@@ -125,10 +142,15 @@ MatchOptions ParseMatchOptions(const std::vector<std::string>& args) {
       options.engineCommands.push_back(arg);
     }
   }
-  if (options.replayFile && (!options.engineCommands.empty() || gamesGiven || options.seed ||
-                             options.opening || options.recordFolder || options.keep)) {
+  // What the options allow together. Several games at once need engines that
+  // play unattended, each in its own processes: the checks of that belong here.
+  if (options.replayFile &&
+      (!options.engineCommands.empty() || gamesGiven || options.seed || options.opening ||
+       options.recordFolder || options.keep || concurrencyGiven || options.sprt)) {
     throw UsageError("--replay takes no engines and no options but --show");
   }
+  if (options.sprt && options.games < 2)
+    throw UsageError("--sprt needs --games N, the most games to play (at least 2)");
   return options;
 }
 

@@ -8,6 +8,7 @@
 
 #include "common/Arguments.h"
 #include "match/Opening.h"
+#include "match/Rating.h"
 
 namespace fiverow::match {
 
@@ -24,6 +25,8 @@ struct MatchOptions {
   std::optional<std::string> recordFolder;
   std::optional<std::string> replayFile;
   bool keep = false;
+  int concurrency = 1;                 // games played at once
+  std::optional<SprtParameters> sprt;  // stop the match once the test decides
 
   // Random openings are used for a match of several games, or when a seed is
   // given, unless an opening is given.

@@ -54,6 +54,16 @@ std::string SummaryTable(const PerPlayer<Engine>& engines, const PerPlayer<Engin
   return table;
 }
 
+GameOutcome OutcomeOfA(const GameSetup& setup, const GameResult& result) {
+  if (!result.winner) return GameOutcome::Draw;
+  return PlayerOf(setup, *result.winner) == Player::A ? GameOutcome::Win : GameOutcome::Loss;
+}
+
+std::string MatchSummary(const PerPlayer<Engine>& engines, const PerPlayer<EngineStats>& stats,
+                         const RatingTally& tally) {
+  return SummaryTable(engines, stats) + TallyLine(tally) + "\n" + EloLine(tally) + "\n";
+}
+
 std::string MovesText(std::size_t count) {
   return std::to_string(count) + (count == 1 ? " move" : " moves");
 }

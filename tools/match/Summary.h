@@ -1,10 +1,11 @@
-// The per-engine tally of a match, its summary table and the line that
-// reports each game.
+// The per-engine tally of a match, its summary and the line that reports
+// each game.
 #pragma once
 
 #include <string>
 #include <vector>
 
+#include "match/Rating.h"
 #include "match/Referee.h"
 
 namespace fiverow::match {
@@ -27,6 +28,15 @@ void CountGame(PerPlayer<EngineStats>& stats, const GameSetup& setup, const Game
 double Median(std::vector<double> values);
 
 std::string SummaryTable(const PerPlayer<Engine>& engines, const PerPlayer<EngineStats>& stats);
+
+// A's result in a game, for the rating tally.
+GameOutcome OutcomeOfA(const GameSetup& setup, const GameResult& result);
+
+// The summary of a match of several games: the table, then A's results
+// against B by games and by pairs of games, and the Elo difference of A over
+// B with its 95% margin and the likelihood of superiority (Rating.h).
+std::string MatchSummary(const PerPlayer<Engine>& engines, const PerPlayer<EngineStats>& stats,
+                         const RatingTally& tally);
 
 // "1 move", "12 moves".
 std::string MovesText(std::size_t count);
