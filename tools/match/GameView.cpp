@@ -1,10 +1,10 @@
 #include "match/GameView.h"
 
+#include <unistd.h>
 #include <cerrno>
 #include <cstdio>
 #include <ostream>
 #include <string>
-#include <unistd.h>
 
 #include "common/CellText.h"
 #include "common/EscapedText.h"
