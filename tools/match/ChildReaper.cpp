@@ -13,9 +13,12 @@
 #include <algorithm>
 #include <atomic>
 #include <cerrno>
+#include <condition_variable>
+#include <cstdint>
 #include <cstdlib>
 #include <mutex>
 #include <optional>
+#include <set>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -28,6 +31,10 @@ namespace {
 
 std::mutex gMutex;
 std::vector<pid_t> gLive;  // guarded by gMutex
+// The starts under way, by ticket, and the next ticket; guarded by gMutex.
+std::set<std::uint64_t> gStarting;
+std::uint64_t gNextTicket = 0;
+std::condition_variable gStarted;  // a start has ended
 // Whether the kernel lists a task's children in /proc (CONFIG_PROC_CHILDREN).
 std::atomic<bool> gChildrenListed{true};
 
@@ -207,9 +214,25 @@ std::vector<pid_t> Children() {
 void AdoptOrphans() { ::prctl(PR_SET_CHILD_SUBREAPER, 1); }
 
 pid_t StartLiveChild(const std::function<pid_t()>& start) {
-  const std::lock_guard lock(gMutex);
-  const pid_t pid = start();
+  std::unique_lock lock(gMutex);
+  const std::uint64_t ticket = gNextTicket++;
+  gStarting.insert(ticket);
+  lock.unlock();
+  // Not under the lock: a start lasts until the child's exec, and starts in
+  // other threads need not wait for it.
+  pid_t pid = -1;
+  try {
+    pid = start();
+  } catch (...) {
+    lock.lock();
+    gStarting.erase(ticket);
+    gStarted.notify_all();
+    throw;
+  }
+  lock.lock();
   if (pid > 0) gLive.push_back(pid);
+  gStarting.erase(ticket);
+  gStarted.notify_all();
   return pid;
 }
 
@@ -219,9 +242,7 @@ void ForgetLiveChild(pid_t pid) {
 }
 
 void KillStrays() {
-  // Held throughout, so that no pid reaped here is reused by a new engine
-  // and then taken for a stray.
-  const std::lock_guard lock(gMutex);
+  std::unique_lock lock(gMutex);
   while (true) {
     siginfo_t info{};
     // No child at all (the common case) costs one call.
@@ -232,6 +253,16 @@ void KillStrays() {
     std::vector<pid_t> strays = Children();
     std::erase_if(strays, IsLive);
     if (strays.empty()) return;
+    // A child that another thread is starting is not registered yet (and may
+    // have the number of a stray reaped here): once the starts under way are
+    // done, look again.
+    if (!gStarting.empty()) {
+      const std::uint64_t next = gNextTicket;
+      gStarted.wait(lock, [next] { return gStarting.empty() || *gStarting.begin() >= next; });
+      continue;
+    }
+    // Until reaped, under the lock, a stray keeps its number from any new
+    // engine.
     for (const pid_t pid : strays) ::kill(pid, SIGKILL);
     for (const pid_t pid : strays) {
       while (::waitid(P_PID, static_cast<id_t>(pid), &info, WEXITED) != 0 && errno == EINTR) {
