@@ -1,4 +1,4 @@
-// The signals that end the referee. Each one only asks it to stop: the
+// The signals that end the referee. Each one only asks it to stop: every
 // running engine and everything it started are killed, the engines' folders
 // removed, and the referee ends with status 1, as for Ctrl-C.
 #pragma once
