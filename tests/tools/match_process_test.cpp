@@ -10,6 +10,7 @@
 #include "ToolRun.h"
 #include "common/UniqueFd.h"
 #include "match/EngineProcess.h"
+#include "match/LineSplitter.h"
 #include "match/RefereeError.h"
 
 namespace fiverow::match {
@@ -82,6 +83,23 @@ TEST(EngineProcess, AProgramThatCannotStartIsTheRefereesFailure) {
   const TempFolder folder;
   EXPECT_THROW(RunEngineProcess({folder / "no-such-engine"}, AT_FDCWD, 1.0), RefereeError);
   EXPECT_THROW(RunEngineProcess({"/bin/true"}, -1, 1.0), RefereeError);  // no folder
+}
+
+TEST(EngineLines, EndAtAnyLineEndWhereverReadsSplitThemAndStayBounded) {
+  LineSplitter lines(8);
+  std::vector<TextLine> taken;
+  for (const char* block : {"OK\r", "\n10,", "10\nMESSAGE a\rDEBUG", "\r\r\n", "123456789abc\n"}) {
+    lines.Add(block);
+    while (lines.HasLine()) taken.push_back(lines.Take());
+  }
+  ASSERT_EQ(taken.size(), 5u);
+  EXPECT_EQ(taken[0].text, "OK");
+  EXPECT_EQ(taken[1].text, "10,10");
+  EXPECT_EQ(taken[2].text, "MESSAGE ");
+  EXPECT_TRUE(taken[2].cut);
+  EXPECT_EQ(taken[3].text, "DEBUG");
+  EXPECT_EQ(taken[4].text, "12345678");
+  EXPECT_TRUE(taken[4].cut);
 }
 
 }  // namespace
