@@ -14,8 +14,8 @@
 #include "common/Terminal.h"
 #include "match/BoardView.h"
 #include "match/ChildReaper.h"
-#include "match/EngineCommand.h"
 #include "match/EngineProcess.h"
+#include "match/EngineSpec.h"
 #include "match/Record.h"
 #include "match/RecordFolder.h"
 #include "match/RefereeError.h"
@@ -27,26 +27,6 @@
 namespace fiverow::match {
 
 namespace {
-
-std::string DefaultEngine() {
-  const std::string self = OwnExecutablePath();
-  const std::size_t slash = self.rfind('/');
-  return (slash == std::string::npos ? std::string(".") : self.substr(0, slash)) + "/fiverow";
-}
-
-// Empty when it cannot be told (it was removed, say).
-std::string CurrentFolder() {
-  char buffer[4096];
-  return ::getcwd(buffer, sizeof buffer) != nullptr ? buffer : "";
-}
-
-// What the system searches for a program: PATH, or its default.
-std::string SearchPath() {
-  if (const char* path = std::getenv("PATH")) return path;
-  char fallback[256] = "/bin:/usr/bin";
-  ::confstr(_CS_PATH, fallback, sizeof fallback);
-  return fallback;
-}
 
 // A failed write to standard output ends the match; the folders are removed
 // on the way out.
@@ -62,6 +42,20 @@ std::string Milliseconds(double seconds) {
   char text[32];
   std::snprintf(text, sizeof text, "%.1f ms", seconds * 1000.0);
   return text;
+}
+
+// "A: COMMAND", with the protocol of a pipe engine unless the command says it.
+std::string EngineLine(const std::string& name, const Engine& engine) {
+  std::string line = name + ": " + tools::ShownText(engine.command);
+  if (engine.protocol == Protocol::Pipe && !engine.command.starts_with("pipe:"))
+    line += " (pipe protocol)";
+  return line + "\n";
+}
+
+// An engine's line, as it is shown: "  x (A) MESSAGE text".
+std::string NoteLine(const EngineNote& note, const std::string& label) {
+  return "  " + std::string(1, StoneChar(note.side)) + (label.empty() ? "" : " (" + label + ")") +
+         " " + std::string(NoteKeyword(note.kind)) + " " + tools::EscapeText(note.text) + "\n";
 }
 
 // An engine's output, line by line, escaped.
@@ -92,7 +86,7 @@ class MatchView final : public GameObserver {
         out_(out),
         err_(err),
         colour_(tools::ColourWanted(STDOUT_FILENO)),
-        progress_(options.games > 1 && ::isatty(STDERR_FILENO) == 1) {}
+        progress_(options.games > 1 && ::isatty(STDERR_FILENO) == 1 && !options.HasHuman()) {}
 
   void StartGame(int game, const Position& start) {
     game_ = game;
@@ -120,6 +114,12 @@ class MatchView final : public GameObserver {
 
   void OnEngineRun(Player player, double seconds) override {
     stats_[player].moveSeconds.push_back(seconds);
+  }
+
+  void OnEngineNote(Player player, const EngineNote& note) override {
+    if (show_ != Show::Each) return;
+    out_ << NoteLine(note, engines_[player].label);
+    CheckOutput(out_);
   }
 
   void EndGame(const Position& start, const GameSetup& setup, const GameResult& result) {
@@ -168,20 +168,14 @@ constexpr std::size_t kRecordLimit = 1024 * 1024;
 int RunMatch(const MatchOptions& options, std::ostream& out, std::ostream& err) {
   PerPlayer<Engine> engines;
   try {
-    const std::string here = CurrentFolder();
-    const std::string searchPath = SearchPath();
+    const CommandPlace place = ThisCommandPlace();
     for (const Player player : kPlayers) {
-      Engine& engine = engines[player];
       const auto given = static_cast<std::size_t>(player);
-      engine.label = std::string(1, PlayerLetter(player));
-      engine.command =
-          given < options.engineCommands.size() ? options.engineCommands[given] : DefaultEngine();
-      std::string error;
-      auto words = SplitCommandLine(engine.command, error);
-      if (!words) throw UsageError(error);
-      words = ResolveCommand(std::move(*words), here, searchPath, error);
-      if (!words) throw RefereeError(error);
-      engine.argv = std::move(*words);
+      engines[player] =
+          ChooseEngine(std::string(1, PlayerLetter(player)),
+                       given < options.engineCommands.size() ? options.engineCommands[given]
+                                                             : DefaultEngineCommand(place),
+                       place);
     }
     std::optional<RecordFolder> records;
     if (options.recordFolder) records.emplace(*options.recordFolder, options.games);
@@ -192,8 +186,7 @@ int RunMatch(const MatchOptions& options, std::ostream& out, std::ostream& err) 
     if (options.keep)
       err << "fiverow-match: the engines' folders are " << workspace.root() << "/A and /B\n";
 
-    out << "A: " << tools::ShownText(engines[Player::A].command)
-        << "\nB: " << tools::ShownText(engines[Player::B].command) << "\n";
+    out << EngineLine("A", engines[Player::A]) << EngineLine("B", engines[Player::B]);
     if (options.RandomOpenings())
       out << "random openings, seed " << options.seed.value_or(1) << "\n";
     CheckOutput(out);
@@ -210,14 +203,10 @@ int RunMatch(const MatchOptions& options, std::ostream& out, std::ostream& err) 
       setup.xPlayer = game % 2 == 1 ? Player::A : Player::B;
       const Position start = StartPosition(setup.opening);
       view.StartGame(game, start);
-      const GameResult result = PlayGame(setup, engines, workspace, options.timeLimit, view);
+      const GameResult result = PlayGame(setup, engines, workspace, options.Limits(), view);
       CountGame(stats, setup, result);
       view.EndGame(start, setup, result);
-      if (records) {
-        records->Write(game, {engines[PlayerOf(setup, Side::X)].command,
-                              engines[PlayerOf(setup, Side::O)].command, setup.opening,
-                              result.winner, result.reason, result.moves});
-      }
+      if (records) records->Write(game, RecordOf(setup, engines, result, options.rule));
     }
     if (options.games > 1) out << "\n" << SummaryTable(engines, stats);
     CheckOutput(out);
@@ -251,14 +240,20 @@ int ReplayGame(const std::string& file, Show show, std::ostream& out, std::ostre
     return 1;
   }
   const bool colour = tools::ColourWanted(STDOUT_FILENO);
-  out << "x: " << tools::ShownText(record->xCommand)
-      << "\no: " << tools::ShownText(record->oCommand)
-      << "\nopening: " << OpeningText(record->opening) << "\n";
+  out << EngineLine("x", {"", record->xCommand, {}, record->protocols[Side::X]})
+      << EngineLine("o", {"", record->oCommand, {}, record->protocols[Side::O]});
+  if (record->rule == Rule::Standard) out << "rule: standard\n";
+  out << "opening: " << OpeningText(record->opening) << "\n";
   Position position = StartPosition(record->opening);
   if (show == Show::Each && position.StoneCount() > 0)
     out << RenderBoard(position, std::nullopt, colour);
   std::optional<Move> last;
-  for (std::size_t i = 0; i < record->moves.size(); ++i) {
+  std::size_t note = 0;
+  for (std::size_t i = 0; i <= record->moves.size(); ++i) {
+    for (; note < record->notes.size() && record->notes[note].beforeMove <= i; ++note) {
+      if (show == Show::Each) out << NoteLine(record->notes[note], "");
+    }
+    if (i == record->moves.size()) break;
     const Side side = SideToMove(position);
     last = record->moves[i];
     position.Place(*last, side);
