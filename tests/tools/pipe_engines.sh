@@ -13,6 +13,7 @@ work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 marker=fiverow-pipe-$$-$RANDOM
 passed=0 failed=0
+. "$(dirname "$0")/engine_cases.sh"
 
 # The protocol, served: OK to START, the first free cell of rows 0 to 3 for
 # each move asked for, an exit at END. Cases redefine start, move or end.
@@ -42,20 +43,6 @@ serve() {
 }
 SERVE
 
-fail() {
-  case_failed=1
-  printf '    %s\n' "$@"
-}
-
-# Processes whose environment carries the marker, i.e. everything the
-# referee started, not yet reaped.
-leftovers() {
-  grep -las -- "FIVEROW_PIPE=$marker" /proc/[0-9]*/environ | cut -d/ -f3 |
-    while read -r pid; do
-      [[ $(cut -d' ' -f3 "/proc/$pid/stat" 2>/dev/null) == Z ]] || echo "$pid"
-    done
-}
-
 # pipe_case NAME REGEX [REFEREE_ARGS...] <<SCRIPT: the game's result line must
 # match REGEX; the case's folder is $dir.
 pipe_case() {
@@ -75,19 +62,9 @@ pipe_case() {
   grep -Eq "^game 1 \(x A, o B\): $expected" "$dir/stdout" ||
     fail "the game does not end with: $expected" "$(grep '^game' "$dir/stdout")"
   local left
-  left=$(leftovers)
+  left=$(leftovers "FIVEROW_PIPE=$marker")
   [[ -z $left ]] || fail "processes left:" "$(ps -o pid,stat,cmd -p "${left//$'\n'/,}" 2>&1)"
   [[ -z $(ls -A "$dir/tmp") ]] || fail "folders left: $(ls -A "$dir/tmp")"
-}
-
-finish_case() {
-  if [[ -n $case_failed ]]; then
-    printf 'FAIL  %s\n' "$1"
-    failed=$((failed + 1))
-  else
-    printf 'ok    %s\n' "$1"
-    passed=$((passed + 1))
-  fi
 }
 
 # ---- cases -----------------------------------------------------------------
@@ -164,7 +141,7 @@ finish_case match_time
 pipe_case max_memory \
   'B wins: A \(x\) exited with status 2: out of memory \(its limit is 64 MB\) after 0 moves' \
   --max-memory 64 <<'EOF'
-move() { held=$(head -c 300000000 /dev/zero | tr '\0' x); }
+move() { printf -v held '%*s' 100000000 ''; }
 EOF
 grep -q 'cannot allocate' "$dir/stdout" || fail "its error output is not shown"
 finish_case max_memory
