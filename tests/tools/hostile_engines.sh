@@ -18,20 +18,7 @@ chmod 755 "$work"
 trap 'rm -rf "$work"' EXIT
 marker_base=fiverow-hostile-$$-$RANDOM
 passed=0 failed=0
-
-fail() {
-  case_failed=1
-  printf '    %s\n' "$@"
-}
-
-# Processes whose environment carries the case's marker, i.e. everything the
-# referee started.
-leftovers() {
-  grep -las -- "FIVEROW_HOSTILE=$marker" /proc/[0-9]*/environ | cut -d/ -f3 |
-    while read -r pid; do
-      [[ $(cut -d' ' -f3 "/proc/$pid/stat" 2>/dev/null) == Z ]] || echo "$pid"
-    done
-}
+. "$(dirname "$0")/engine_cases.sh"
 
 # check_clean: nothing outside the engine's folder changed, nothing is left.
 check_clean() {
@@ -39,7 +26,7 @@ check_clean() {
   cmp -s "$case_dir/decoys/Plocha.dat" <(printf 'decoy board\n') ||
     fail "the decoy folder changed"
   local left
-  left=$(leftovers)
+  left=$(leftovers "FIVEROW_HOSTILE=$marker")
   [[ -z $left ]] || fail "processes left:" "$(ps -o pid,cmd -p "${left//$'\n'/,}" 2>&1)"
   [[ -z $(ls -A "$case_dir/tmp") ]] || fail "folders left: $(ls -A "$case_dir/tmp")"
   [[ ! -s $case_dir/survivors ]] || fail "outlived their move: $(cat "$case_dir/survivors")"
@@ -65,16 +52,6 @@ referee() {
     DECOY="$case_dir/decoy" DECOYS="$case_dir/decoys" FIVEROW="$fiverow" \
     SURVIVORS="$case_dir/survivors" \
     timeout -s KILL 120 "$match" "$@" >stdout 2>stderr </dev/null)
-}
-
-finish_case() {
-  if [[ -n $case_failed ]]; then
-    printf 'FAIL  %s\n' "$1"
-    failed=$((failed + 1))
-  else
-    printf 'ok    %s\n' "$1"
-    passed=$((passed + 1))
-  fi
 }
 
 # hostile NAME [nobody] [CHECK] <<TEXT: TEXT is the engine's script, a line
@@ -226,7 +203,9 @@ EOF
   kill "-$signal" "$referee_pid"
   while kill -0 "$referee_pid" 2>/dev/null && ((SECONDS - start < 30)); do sleep 0.05; done
   if [[ $signal == KILL ]]; then
-    while [[ -n $(leftovers) ]] && ((SECONDS - start < 30)); do sleep 0.05; done
+    while [[ -n $(leftovers "FIVEROW_HOSTILE=$marker") ]] && ((SECONDS - start < 30)); do
+      sleep 0.05
+    done
     [[ -n $(ls -A "$case_dir/tmp") ]] || fail "no folder was left to remove"
     rm -rf "${case_dir:?}/tmp/"*
   else

@@ -351,5 +351,44 @@ TEST(MatchUsage, KeepLeavesTheEnginesFoldersWithTheLastFiles) {
   }
 }
 
+// The moves of a record, from its "moves:" line on.
+std::string RecordedMoves(const std::string& path) {
+  const std::string text = ReadWholeFile(path);
+  return text.substr(text.find("\nmoves:"));
+}
+
+TEST(MatchPlayers, FiverowPlaysTheSameGamesByEitherProtocol) {
+  // The two games of an opening give each engine either colour.
+  const TempFolder tmp;
+  const std::vector<std::string> games = {"--games", "2", "--seed", "4", "--record"};
+  std::vector<std::string> file = games;
+  file.insert(file.end(), {"file", "fiverow", "fiverow"});
+  std::vector<std::string> mixed = games;
+  mixed.insert(mixed.end(), {"mixed", "fiverow", "pbrain-fiverow"});
+  ASSERT_EQ(Match(tmp, file).status, 0);
+  const ToolResult result = Match(tmp, mixed);
+  ASSERT_EQ(result.status, 0) << result.err;
+  EXPECT_TRUE(Contains(result.out, "B: pbrain-fiverow (pipe protocol)\n")) << result.out;
+  for (const std::string game : {"/game-001.txt", "/game-002.txt"}) {
+    EXPECT_EQ(RecordedMoves(tmp / ("mixed" + game)), RecordedMoves(tmp / ("file" + game))) << game;
+  }
+}
+
+TEST(MatchPlayers, APersonTypesMovesIsRefusedBadOnesAndMayResign) {
+  const TempFolder tmp;
+  const ToolResult result =
+      RunTool({"/bin/sh", "-c",
+               "printf '10,10\\nhello\\n 9 , 9\\nquit\\n' | exec \"$0\" fiverow human", kMatch},
+              tmp.path(), {{"TMPDIR", tmp.path()}, {"NO_COLOR", "1"}});
+  EXPECT_EQ(result.status, 0) << result.err;
+  const std::string prompt = "B (o) to move, type x,y (column,row) or quit: ";
+  EXPECT_TRUE(Contains(result.out, prompt + "10,10\nrefused: 10,10 is occupied\n" + prompt +
+                                       "hello\nrefused: \"hello\" is not x,y"))
+      << result.out;
+  // fiverow's reply to 9,9 is marked on the board the person sees next.
+  EXPECT_TRUE(Contains(result.out, "  9 .  .  .  .  .  .  .  .  .  o [x] .")) << result.out;
+  EXPECT_TRUE(Contains(result.out, "A wins: B (o) resigned after 3 moves")) << result.out;
+}
+
 }  // namespace
 }  // namespace fiverow::testing

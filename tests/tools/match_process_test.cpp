@@ -13,6 +13,7 @@
 #include "common/UniqueFd.h"
 #include "match/ChildReaper.h"
 #include "match/EngineProcess.h"
+#include "match/LineSplitter.h"
 #include "match/RefereeError.h"
 
 namespace fiverow::match {
@@ -123,6 +124,23 @@ TEST(ChildReaper, TheScanOfProcFindsEveryChildAndNoGrandchild) {
   for (const pid_t pid : {first, second, third}) ::waitpid(pid, nullptr, 0);
   ::close(ends[0]);
   ::close(ends[1]);
+}
+
+TEST(EngineLines, EndAtAnyLineEndWhereverReadsSplitThemAndStayBounded) {
+  LineSplitter lines(8);
+  std::vector<TextLine> taken;
+  for (const char* block : {"OK\r", "\n10,", "10\nMESSAGE a\rDEBUG", "\r\r\n", "123456789abc\n"}) {
+    lines.Add(block);
+    while (lines.HasLine()) taken.push_back(lines.Take());
+  }
+  ASSERT_EQ(taken.size(), 5u);
+  EXPECT_EQ(taken[0].text, "OK");
+  EXPECT_EQ(taken[1].text, "10,10");
+  EXPECT_EQ(taken[2].text, "MESSAGE ");
+  EXPECT_TRUE(taken[2].cut);
+  EXPECT_EQ(taken[3].text, "DEBUG");
+  EXPECT_EQ(taken[4].text, "12345678");
+  EXPECT_TRUE(taken[4].cut);
 }
 
 }  // namespace

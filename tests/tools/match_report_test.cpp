@@ -32,6 +32,22 @@ TEST(GameRecords, ReadBackWhatWasWritten) {
   EXPECT_EQ(back->reason, record.reason);
   EXPECT_EQ(back->moves, record.moves);
 
+  // The protocols, the rule and the engines' lines, in their places.
+  GameRecord full = record;
+  full.protocols[Side::O] = Protocol::Pipe;
+  full.rule = Rule::Standard;
+  full.notes = {{0, Side::O, NoteKind::Message, "hello\nthere"}, {3, Side::X, NoteKind::Debug, ""}};
+  const std::string fullText = FormatRecord(full);
+  EXPECT_NE(fullText.find("o MESSAGE hello\\nthere\n1,2\n"), std::string::npos) << fullText;
+  const auto fullBack = ParseRecord(fullText, error);
+  ASSERT_TRUE(fullBack) << error;
+  EXPECT_EQ(fullBack->protocols[Side::O], Protocol::Pipe);
+  EXPECT_EQ(fullBack->rule, Rule::Standard);
+  ASSERT_EQ(fullBack->notes.size(), 2u);
+  EXPECT_EQ(fullBack->notes[0].text, "hello\nthere");
+  EXPECT_EQ(fullBack->notes[1].beforeMove, 3u);
+  EXPECT_EQ(fullBack->notes[1].kind, NoteKind::Debug);
+
   // Any command reads back exactly, whatever its bytes.
   GameRecord odd = record;
   odd.opening.clear();
@@ -91,6 +107,16 @@ TEST(GameRecords, RejectMalformedOnes) {
   EXPECT_NE(error.find("contradicts"), std::string::npos) << error;
   five.winner.reset();
   EXPECT_FALSE(ParseRecord(FormatRecord(five), error));
+
+  // By the standard rule an overline does not end the game.
+  GameRecord six = SampleRecord();
+  six.opening = {{0, 0}, {0, 1}, {1, 0}, {1, 1}, {2, 0}, {2, 1}, {4, 0}, {4, 1}, {5, 0}, {15, 15}};
+  six.moves = {{3, 0}, {9, 9}, {12, 12}};
+  six.winner = Side::X;
+  six.rule = Rule::Standard;
+  EXPECT_TRUE(ParseRecord(FormatRecord(six), error)) << error;
+  six.rule = Rule::Freestyle;
+  EXPECT_FALSE(ParseRecord(FormatRecord(six), error));
 }
 
 TEST(MatchSummary, ChargesEachEndingToTheRightEngine) {
@@ -128,9 +154,15 @@ TEST(MatchSummary, MedianOfMoveTimes) {
 }
 
 TEST(MatchOptionsParsing, ReadsEveryOption) {
-  const MatchOptions options =
-      ParseMatchOptions({"--time-limit", "0.25", "--games=6", "--seed", "9", "--show", "end",
-                         "--record", "r", "--keep", "--opening", "9,9 10,10", "a", "b c"});
+  const MatchOptions options = ParseMatchOptions(
+      {"--time-limit", "0.25", "--games=6", "--seed",    "9",         "--show",       "end",
+       "--record",     "r",    "--keep",    "--opening", "9,9 10,10", "--match-time", "30",
+       "--max-memory", "64",   "--rule",    "standard",  "a",         "b c"});
+  const GameLimits limits = options.Limits();
+  EXPECT_TRUE(limits.moveLimitGiven);
+  EXPECT_EQ(limits.matchSeconds, 30.0);
+  EXPECT_EQ(limits.memoryBytes, 64u << 20);
+  EXPECT_EQ(limits.rule, Rule::Standard);
   EXPECT_DOUBLE_EQ(options.timeLimit, 0.25);
   EXPECT_EQ(options.games, 6);
   EXPECT_EQ(options.seed, 9u);
@@ -152,14 +184,20 @@ TEST(MatchOptionsParsing, DefaultsSuitOneGameOrAMatch) {
   EXPECT_EQ(many.ShowOrDefault(), Show::None);
   EXPECT_TRUE(many.RandomOpenings());
   EXPECT_TRUE(ParseMatchOptions({"--seed", "3"}).RandomOpenings());
+  // A person is untimed unless asked, and sees the end of each game.
+  const MatchOptions person = ParseMatchOptions({"human"});
+  EXPECT_FALSE(person.Limits().moveLimitGiven);
+  EXPECT_EQ(person.ShowOrDefault(), Show::End);
 }
 
 TEST(MatchOptionsParsing, RejectsBadUsage) {
   const std::vector<std::vector<std::string>> bad = {
-      {"--games", "0"},        {"--games", "x"}, {"--time-limit", "0"}, {"--time-limit", "-1"},
-      {"--time-limit", "nan"}, {"--time-limit"}, {"--show", "some"},    {"--opening", "9,9 9,9"},
-      {"--frobnicate"},        {"a", "b", "c"},  {"--keep=yes"},        {"--replay", "f", "engine"},
-      {"--seed", "-3"},
+      {"--games", "0"},       {"--games", "x"},         {"--time-limit", "0"},
+      {"--time-limit", "-1"}, {"--time-limit", "nan"},  {"--time-limit"},
+      {"--show", "some"},     {"--opening", "9,9 9,9"}, {"--frobnicate"},
+      {"a", "b", "c"},        {"--keep=yes"},           {"--replay", "f", "engine"},
+      {"--seed", "-3"},       {"--rule", "renju"},      {"--max-memory", "0"},
+      {"--match-time", "x"},
   };
   for (const auto& args : bad) {
     EXPECT_THROW(ParseMatchOptions(args), UsageError) << args.front();

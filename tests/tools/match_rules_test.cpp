@@ -11,6 +11,7 @@
 #include "files/PositionReader.h"
 #include "files/TurnFile.h"
 #include "match/EngineCommand.h"
+#include "match/EngineSpec.h"
 #include "match/Opening.h"
 #include "match/Position.h"
 #include "match/Referee.h"
@@ -39,6 +40,16 @@ TEST(FiveInARow, SixAlsoWinsButFourOrABrokenLineDoNot) {
   EXPECT_FALSE(WithStones({{0, 9}, {1, 9}, {2, 9}, {3, 9}}, {}).CompletesFive({3, 9}));
   EXPECT_FALSE(WithStones({{0, 9}, {1, 9}, {3, 9}, {4, 9}, {5, 9}}, {}).CompletesFive({3, 9}));
   EXPECT_FALSE(WithStones({{0, 9}, {1, 9}, {3, 9}, {4, 9}}, {{2, 9}}).CompletesFive({2, 9}));
+}
+
+TEST(FiveInARow, TheStandardRuleWinsWithExactlyFiveOnSomeAxis) {
+  const Position six = WithStones({{0, 9}, {1, 9}, {2, 9}, {3, 9}, {4, 9}, {5, 9}}, {});
+  EXPECT_TRUE(six.Wins({5, 9}, Rule::Freestyle));
+  EXPECT_FALSE(six.Wins({5, 9}, Rule::Standard));
+  // An overline on one axis and exactly five on another wins.
+  const Position both = WithStones(
+      {{0, 9}, {1, 9}, {2, 9}, {3, 9}, {4, 9}, {5, 9}, {5, 5}, {5, 6}, {5, 7}, {5, 8}}, {});
+  EXPECT_TRUE(both.Wins({5, 9}, Rule::Standard));
 }
 
 TEST(FiveInARow, DoesNotWrapAroundTheBoardEdge) {
@@ -170,6 +181,22 @@ TEST(EngineCommands, ResolveLikeAShellAndIndependentlyOfTheFolder) {
   EXPECT_NE(error.find("Permission denied"), std::string::npos) << error;
   EXPECT_EQ(ResolveCommand({"engine.py"}, here.path(), bin.path(), error), std::nullopt);
   EXPECT_NE(error.find("not found on PATH"), std::string::npos) << error;
+}
+
+TEST(EngineCommands, TellTheProtocolByPrefixOrProgramName) {
+  const fiverow::testing::TempFolder bin;
+  for (const char* name : {"pbrain-x", "fiverow"}) {
+    fiverow::testing::WriteWholeFile(bin / name, "");
+    ::chmod((bin / name).c_str(), 0755);
+  }
+  const CommandPlace place{bin.path(), "", bin.path()};
+  EXPECT_EQ(ChooseEngine("A", "human", place).protocol, Protocol::Human);
+  EXPECT_EQ(ChooseEngine("A", "./pbrain-x --fast", place).protocol, Protocol::Pipe);
+  EXPECT_EQ(ChooseEngine("A", "file:./pbrain-x", place).protocol, Protocol::File);
+  const Engine piped = ChooseEngine("A", "pipe:fiverow", place);
+  EXPECT_EQ(piped.protocol, Protocol::Pipe);
+  EXPECT_EQ(piped.argv, std::vector<std::string>{bin / "fiverow"});  // beside the tool, not on PATH
+  EXPECT_EQ(piped.command, "pipe:fiverow");
 }
 
 }  // namespace

@@ -4,11 +4,14 @@
 #include <poll.h>
 #include <signal.h>
 #include <sys/prctl.h>
+#include <sys/resource.h>
 #include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <cstdint>
 
 #include "match/ChildReaper.h"
 #include "match/RefereeError.h"
@@ -25,11 +28,18 @@ int OpenProcessHandle(pid_t pid) { return static_cast<int>(::syscall(SYS_pidfd_o
 
 void KillByHandle(int pidFd) { ::syscall(SYS_pidfd_send_signal, pidFd, SIGKILL, nullptr, 0); }
 
+// waitid with the resource usage, which only the system call itself reports.
+int WaitByHandle(int pidFd, siginfo_t& info, int options, rusage& usage) {
+  return static_cast<int>(::syscall(SYS_waitid, P_PIDFD, pidFd, &info, options | WEXITED, &usage));
+}
+
 struct ChildSetup {
   char* const* argv;
   int folderFd;
   int inputFd;
   int outputFd;
+  int errorFd;
+  const rlimit* memory;  // none for no limit
   pid_t parent;
   const sigset_t* mask;
   int* startError;  // set by the child when it cannot start the program
@@ -55,11 +65,14 @@ struct ChildSetup {
   if (::getppid() != setup.parent) ::_exit(127);  // the referee is already gone
   ::prctl(PR_SET_CHILD_SUBREAPER, 1);
   if (::fchdir(setup.folderFd) == 0 && ::dup2(setup.inputFd, STDIN_FILENO) >= 0 &&
-      ::dup2(setup.outputFd, STDOUT_FILENO) >= 0 && ::dup2(setup.outputFd, STDERR_FILENO) >= 0) {
+      ::dup2(setup.outputFd, STDOUT_FILENO) >= 0 && ::dup2(setup.errorFd, STDERR_FILENO) >= 0) {
     // Nothing of the referee's but the three standard handles reaches it.
     ::close_range(3, ~0u, 0);
     ::sigprocmask(SIG_SETMASK, setup.mask, nullptr);
-    ::execve(setup.argv[0], setup.argv, environ);
+    // Last before the exec: the limit also holds for the referee's memory,
+    // which the child still borrows.
+    if (setup.memory == nullptr || ::setrlimit(RLIMIT_AS, setup.memory) == 0)
+      ::execve(setup.argv[0], setup.argv, environ);
   }
   *setup.startError = errno;
   ::_exit(127);
@@ -85,18 +98,48 @@ timespec TimeLeft(ChildProcess::Clock::time_point deadline) {
           static_cast<long>(left.count() % 1000000000)};
 }
 
+// Reads one block from a non-blocking `fd` into `kept`, up to `limit` bytes
+// in all; the rest is dropped, marking `cut`. Closes `fd` at its end.
+// Whether it read anything.
+bool ReadBounded(tools::UniqueFd& fd, std::string& kept, std::size_t limit, bool& cut) {
+  char buffer[16384];
+  ssize_t got;
+  do {
+    got = ::read(fd.get(), buffer, sizeof buffer);
+  } while (got < 0 && errno == EINTR);
+  if (got < 0 && errno == EAGAIN) return false;
+  if (got <= 0) {
+    fd.Reset();
+    return false;
+  }
+  const std::size_t room = limit - std::min(limit, kept.size());
+  const std::size_t taken = std::min(static_cast<std::size_t>(got), room);
+  kept.append(buffer, taken);
+  if (taken < static_cast<std::size_t>(got)) cut = true;
+  return true;
+}
+
 }  // namespace
 
 ChildProcess::ChildProcess(const std::vector<std::string>& argv, int folderFd,
-                           std::size_t outputLimit)
-    : outputLimit_(outputLimit) {
+                           const ChildOptions& options)
+    : outputLimit_(options.outputLimit), lines_(options.lineLimit) {
   std::vector<char*> args;
   for (const std::string& word : argv) args.push_back(const_cast<char*>(word.c_str()));
   args.push_back(nullptr);
 
-  const tools::UniqueFd input(::open("/dev/null", O_RDONLY | O_CLOEXEC));
-  if (!input) throw RefereeError(SystemErrorText("cannot open /dev/null", errno));
+  Pipe input;
+  Pipe lines;
+  if (options.talking) {
+    input = MakePipe();
+    lines = MakePipe();
+  } else {
+    input.read.Reset(::open("/dev/null", O_RDONLY | O_CLOEXEC));
+    if (!input.read) throw RefereeError(SystemErrorText("cannot open /dev/null", errno));
+  }
   Pipe output = MakePipe();
+  rlimit memory{};
+  if (options.memoryLimit) memory.rlim_cur = memory.rlim_max = *options.memoryLimit;
 
   // vfork, not fork: the child borrows the referee's memory until its exec,
   // which keeps a start as cheap as posix_spawn's (copying the referee for
@@ -108,8 +151,12 @@ ChildProcess::ChildProcess(const std::vector<std::string>& argv, int folderFd,
   sigfillset(&all);
   ::pthread_sigmask(SIG_SETMASK, &all, &previous);
   int startError = 0;
-  const ChildSetup setup{args.data(), folderFd,  input.get(), output.write.get(),
-                         ::getpid(),  &previous, &startError};
+  const ChildSetup setup{
+      args.data(),        folderFd,
+      input.read.get(),   options.talking ? lines.write.get() : output.write.get(),
+      output.write.get(), options.memoryLimit ? &memory : nullptr,
+      ::getpid(),         &previous,
+      &startError};
   int forkError = 0;
   pid_ = StartLiveChild([&setup, &forkError] {
     const pid_t pid = ::vfork();
@@ -119,6 +166,8 @@ ChildProcess::ChildProcess(const std::vector<std::string>& argv, int folderFd,
   });
   ::pthread_sigmask(SIG_SETMASK, &previous, nullptr);
   if (pid_ < 0) throw RefereeError(SystemErrorText("cannot start an engine", forkError));
+  input.read.Reset();
+  lines.write.Reset();
   output.write.Reset();
 
   pidFd_.Reset(OpenProcessHandle(pid_));
@@ -131,8 +180,12 @@ ChildProcess::ChildProcess(const std::vector<std::string>& argv, int folderFd,
     finished_ = true;
     throw RefereeError(SystemErrorText("cannot watch an engine", error));
   }
+  inputFd_ = std::move(input.write);
+  linesFd_ = std::move(lines.read);
   outputFd_ = std::move(output.read);
-  ::fcntl(outputFd_.get(), F_SETFL, O_NONBLOCK);
+  for (const int fd : {inputFd_.get(), linesFd_.get(), outputFd_.get()}) {
+    if (fd >= 0) ::fcntl(fd, F_SETFL, O_NONBLOCK);
+  }
 
   if (startError != 0) {
     Finish();
@@ -144,22 +197,72 @@ ChildProcess::ChildProcess(const std::vector<std::string>& argv, int folderFd,
 ChildProcess::~ChildProcess() { Finish(); }
 
 ChildProcess::Wait ChildProcess::WaitForExit(Clock::time_point deadline) {
-  while (!exit_) {
-    pollfd watched[3] = {
-        {pidFd_.get(), POLLIN, 0}, {StopNotificationFd(), POLLIN, 0}, {outputFd_.get(), POLLIN, 0}};
-    const nfds_t count = outputFd_ ? 3 : 2;
+  return Await(Want::Exit, deadline);
+}
+
+ChildProcess::Wait ChildProcess::ReadLine(Clock::time_point deadline, TextLine& line) {
+  const Wait wait = Await(Want::Line, deadline);
+  if (wait == Wait::Ready) line = lines_.Take();
+  return wait;
+}
+
+ChildProcess::Wait ChildProcess::Send(std::string_view bytes, Clock::time_point deadline) {
+  while (!bytes.empty()) {
+    if (exit_) return Wait::Exited;
+    const ssize_t written = ::write(inputFd_.get(), bytes.data(), bytes.size());
+    if (written > 0) {
+      bytes.remove_prefix(static_cast<std::size_t>(written));
+    } else if (written < 0 && errno == EAGAIN) {
+      if (const Wait wait = Await(Want::Room, deadline); wait != Wait::Ready) return wait;
+    } else if (written < 0 && errno != EINTR) {
+      return Wait::InputClosed;  // EPIPE: nothing reads it any more
+    }
+  }
+  return Wait::Ready;
+}
+
+ChildProcess::Wait ChildProcess::Await(Want want, Clock::time_point deadline) {
+  while (true) {
+    const bool late = Clock::now() >= deadline;
+    if (want == Want::Line && lines_.HasLine() && !late) return Wait::Ready;
+    if (exit_) {
+      // The lines it wrote before it ended still count.
+      while (want == Want::Line && !lines_.HasLine() && TakeLines(true)) {
+      }
+      return want == Want::Line && lines_.HasLine() && !late ? Wait::Ready : Wait::Exited;
+    }
+    if (late) return Wait::DeadlinePassed;
+
+    pollfd watched[5] = {{pidFd_.get(), POLLIN, 0},
+                         {StopNotificationFd(), POLLIN, 0},
+                         {outputFd_.get(), POLLIN, 0},
+                         {lines_.Full() && want != Want::Exit ? -1 : linesFd_.get(), POLLIN, 0},
+                         {want == Want::Room ? inputFd_.get() : -1, POLLOUT, 0}};
     const timespec left = TimeLeft(deadline);
-    const int ready = ::ppoll(watched, count, &left, nullptr);
-    if (ready < 0) {
+    if (::ppoll(watched, 5, &left, nullptr) < 0) {
       if (errno == EINTR) continue;
       throw RefereeError(SystemErrorText("cannot wait for an engine", errno));
     }
     if (watched[1].revents != 0) return Wait::StopRequested;
-    if (count == 3 && watched[2].revents != 0) TakeOutput();
+    if (watched[2].revents != 0) TakeOutput();
+    if (watched[3].revents != 0) TakeLines(want != Want::Exit);
+    if (watched[4].revents != 0) return Wait::Ready;  // room, or an error the write will tell
     if (watched[0].revents != 0) Reap(false);
-    if (!exit_ && (ready == 0 || Clock::now() >= deadline)) return Wait::DeadlinePassed;
   }
-  return Wait::Exited;
+}
+
+void ChildProcess::Pause() {
+  // Only while the leader is unreaped, which keeps the group's number from
+  // being reused.
+  if (exit_ || finished_ || paused_) return;
+  ::kill(-pid_, SIGSTOP);
+  paused_ = true;
+}
+
+void ChildProcess::Resume() {
+  if (exit_ || finished_ || !paused_) return;
+  ::kill(-pid_, SIGCONT);
+  paused_ = false;
 }
 
 void ChildProcess::Reap(bool block) {
@@ -167,13 +270,13 @@ void ChildProcess::Reap(bool block) {
   // being reused.
   ::kill(-pid_, SIGKILL);
   siginfo_t info{};
+  rusage usage{};
   int result;
   do {
-    result =
-        ::waitid(P_PIDFD, static_cast<id_t>(pidFd_.get()), &info, WEXITED | (block ? 0 : WNOHANG));
+    result = WaitByHandle(pidFd_.get(), info, block ? 0 : WNOHANG, usage);
   } while (result != 0 && errno == EINTR);
   if (result != 0 || info.si_pid == 0) return;
-  exit_ = Exit{info.si_code != CLD_EXITED, info.si_status};
+  exit_ = Exit{info.si_code != CLD_EXITED, info.si_status, usage.ru_maxrss};
 }
 
 void ChildProcess::Finish() {
@@ -185,23 +288,23 @@ void ChildProcess::Finish() {
   }
   ForgetLiveChild(pid_);
   KillStrays();
-  TakeOutput();
+  // Whatever is left; a writer that is not the referee's child cannot hold it up.
+  while (TakeOutput()) {
+  }
+  linesFd_.Reset();
+  inputFd_.Reset();
 }
 
-void ChildProcess::TakeOutput() {
-  char buffer[16384];
-  while (outputFd_) {
-    const ssize_t got = ::read(outputFd_.get(), buffer, sizeof buffer);
-    if (got < 0 && errno == EINTR) continue;
-    if (got < 0 && errno == EAGAIN) return;
-    if (got <= 0) {
-      outputFd_.Reset();
-      return;
-    }
-    const std::size_t kept = std::min(static_cast<std::size_t>(got), outputLimit_ - output_.size());
-    output_.append(buffer, kept);
-    if (kept < static_cast<std::size_t>(got)) outputCut_ = true;
-  }
+bool ChildProcess::TakeOutput() {
+  return outputFd_ && ReadBounded(outputFd_, output_, outputLimit_, outputCut_);
+}
+
+bool ChildProcess::TakeLines(bool keep) {
+  std::string block;
+  bool ignored = false;
+  if (!linesFd_ || !ReadBounded(linesFd_, block, keep ? SIZE_MAX : 0, ignored)) return false;
+  lines_.Add(block);
+  return true;
 }
 
 }  // namespace fiverow::match

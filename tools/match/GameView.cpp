@@ -10,6 +10,7 @@
 #include "common/EscapedText.h"
 #include "match/BoardView.h"
 #include "match/EngineProcess.h"
+#include "match/Record.h"
 #include "match/RefereeError.h"
 #include "match/StopSignals.h"
 
@@ -41,6 +42,11 @@ std::string Indented(const std::string& text, bool cut) {
 
 }  // namespace
 
+std::string NoteLine(const EngineNote& note, const std::string& label) {
+  return "  " + std::string(1, StoneChar(note.side)) + (label.empty() ? "" : " (" + label + ")") +
+         " " + std::string(NoteKeyword(note.kind)) + " " + tools::EscapeText(note.text) + "\n";
+}
+
 void CheckOutput(std::ostream& out) {
   if (out.flush()) return;
   const int error = errno;
@@ -49,8 +55,9 @@ void CheckOutput(std::ostream& out) {
                                 : "cannot write to standard output");
 }
 
-ProgressLine::ProgressLine(int games, const PerPlayer<EngineStats>& score, std::ostream& err)
-    : games_(games), score_(score), err_(err), shown_(games > 1 && ::isatty(STDERR_FILENO) == 1) {}
+ProgressLine::ProgressLine(bool shown, int games, const PerPlayer<EngineStats>& score,
+                           std::ostream& err)
+    : games_(games), score_(score), err_(err), shown_(shown) {}
 
 void ProgressLine::ShowMove(int game, int moves) {
   Show("game " + std::to_string(game) + " of " + std::to_string(games_) + ", move " +
@@ -107,6 +114,12 @@ void GameView::OnMove(const Position& position, Move move, Side side, Player pla
 
 void GameView::OnEngineRun(Player player, double seconds) {
   moveSeconds_[player].push_back(seconds);
+}
+
+void GameView::OnEngineNote(Player player, const EngineNote& note) {
+  if (show_ != Show::Each) return;
+  out_ << NoteLine(note, engines_[player].label);
+  CheckOutput(out_);
 }
 
 void GameView::End(const GameSetup& setup, const GameResult& result) {

@@ -12,11 +12,11 @@
 
 namespace fiverow::match {
 
-// The line on standard error, when it is a terminal, that tells how far a
-// match of several games has come. Used by one thread.
+// The line on standard error that tells how far a match of several games
+// has come, when it is `shown` (on a terminal). Used by one thread.
 class ProgressLine {
  public:
-  ProgressLine(int games, const PerPlayer<EngineStats>& score, std::ostream& err);
+  ProgressLine(bool shown, int games, const PerPlayer<EngineStats>& score, std::ostream& err);
   // One game at a time: the game being played and its moves so far.
   void ShowMove(int game, int moves);
   // Several at once: the games reported and those being played.
@@ -33,7 +33,8 @@ class ProgressLine {
 };
 
 // Shows one game on a stream as --show asks (the opening, each move, the
-// final board), then its result line, and keeps its engines' run times.
+// final board, the engines' MESSAGE and DEBUG lines with each move), then its
+// result line, and keeps its engines' run times.
 // With a progress line, the game is shown live on the terminal.
 class GameView final : public GameObserver {
  public:
@@ -44,6 +45,7 @@ class GameView final : public GameObserver {
   void OnMove(const Position& position, Move move, Side side, Player player,
               double seconds) override;
   void OnEngineRun(Player player, double seconds) override;
+  void OnEngineNote(Player player, const EngineNote& note) override;
   void End(const GameSetup& setup, const GameResult& result);
 
   PerPlayer<std::vector<double>>& moveSeconds() { return moveSeconds_; }
@@ -61,6 +63,10 @@ class GameView final : public GameObserver {
   std::optional<Move> lastMove_;
   PerPlayer<std::vector<double>> moveSeconds_;
 };
+
+// An engine's MESSAGE or DEBUG line as it is shown: "  x (A) MESSAGE text",
+// without the label when it is empty.
+std::string NoteLine(const EngineNote& note, const std::string& label);
 
 // A failed write to standard output ends the match (RefereeError, or
 // Interrupted when a stop signal broke the write).

@@ -15,7 +15,7 @@
 #include "common/Terminal.h"
 #include "match/BoardView.h"
 #include "match/ChildReaper.h"
-#include "match/EngineCommand.h"
+#include "match/EngineSpec.h"
 #include "match/GamePool.h"
 #include "match/GameView.h"
 #include "match/Record.h"
@@ -30,44 +30,26 @@ namespace fiverow::match {
 
 namespace {
 
-std::string DefaultEngine() {
-  const std::string self = OwnExecutablePath();
-  const std::size_t slash = self.rfind('/');
-  return (slash == std::string::npos ? std::string(".") : self.substr(0, slash)) + "/fiverow";
-}
-
-// Empty when it cannot be told (it was removed, say).
-std::string CurrentFolder() {
-  char buffer[4096];
-  return ::getcwd(buffer, sizeof buffer) != nullptr ? buffer : "";
-}
-
-// What the system searches for a program: PATH, or its default.
-std::string SearchPath() {
-  if (const char* path = std::getenv("PATH")) return path;
-  char fallback[256] = "/bin:/usr/bin";
-  ::confstr(_CS_PATH, fallback, sizeof fallback);
-  return fallback;
-}
-
-PerPlayer<Engine> ResolveEngines(const MatchOptions& options) {
+PerPlayer<Engine> ChooseEngines(const MatchOptions& options) {
   PerPlayer<Engine> engines;
-  const std::string here = CurrentFolder();
-  const std::string searchPath = SearchPath();
+  const CommandPlace place = ThisCommandPlace();
   for (const Player player : kPlayers) {
-    Engine& engine = engines[player];
     const auto given = static_cast<std::size_t>(player);
-    engine.label = std::string(1, PlayerLetter(player));
-    engine.command =
-        given < options.engineCommands.size() ? options.engineCommands[given] : DefaultEngine();
-    std::string error;
-    auto words = SplitCommandLine(engine.command, error);
-    if (!words) throw UsageError(error);
-    words = ResolveCommand(std::move(*words), here, searchPath, error);
-    if (!words) throw RefereeError(error);
-    engine.argv = std::move(*words);
+    engines[player] =
+        ChooseEngine(std::string(1, PlayerLetter(player)),
+                     given < options.engineCommands.size() ? options.engineCommands[given]
+                                                           : DefaultEngineCommand(place),
+                     place);
   }
   return engines;
+}
+
+// "A: COMMAND", with the protocol of a pipe engine unless the command says it.
+std::string EngineLine(const std::string& name, const Engine& engine) {
+  std::string line = name + ": " + tools::ShownText(engine.command);
+  if (engine.protocol == Protocol::Pipe && !engine.command.starts_with("pipe:"))
+    line += " (pipe protocol)";
+  return line + "\n";
 }
 
 // How far the games played at once may run ahead of the first one not yet
@@ -81,7 +63,12 @@ class MatchReport {
  public:
   MatchReport(const MatchOptions& options, const PerPlayer<Engine>& engines, std::ostream& out,
               std::ostream& err)
-      : options_(options), engines_(engines), out_(out), progress_(options.games, stats_, err) {
+      : options_(options),
+        engines_(engines),
+        out_(out),
+        // A person's game keeps the terminal to itself.
+        progress_(options.games > 1 && ::isatty(STDERR_FILENO) == 1 && !options.HasHuman(),
+                  options.games, stats_, err) {
     if (options.recordFolder) records_.emplace(*options.recordFolder, options.games);
   }
 
@@ -96,12 +83,8 @@ class MatchReport {
       all.insert(all.end(), played.moveSeconds[player].begin(), played.moveSeconds[player].end());
     }
     tally_.Add(OutcomeOfA(played.setup, played.result));
-    if (records_) {
-      records_->Write(played.game,
-                      {engines_[PlayerOf(played.setup, Side::X)].command,
-                       engines_[PlayerOf(played.setup, Side::O)].command, played.setup.opening,
-                       played.result.winner, played.result.reason, played.result.moves});
-    }
+    if (records_)
+      records_->Write(played.game, RecordOf(played.setup, engines_, played.result, options_.rule));
     if (options_.sprt && played.game % 2 == 0) {
       sprt_ = EvaluateSprt(*options_.sprt, tally_);
       out_ << SprtLine(*options_.sprt, *sprt_) << "\n";
@@ -141,7 +124,7 @@ constexpr std::size_t kRecordLimit = 1024 * 1024;
 
 int RunMatch(const MatchOptions& options, std::ostream& out, std::ostream& err) {
   try {
-    const PerPlayer<Engine> engines = ResolveEngines(options);
+    const PerPlayer<Engine> engines = ChooseEngines(options);
     MatchReport report(options, engines, out, err);
 
     CatchStopSignals();
@@ -156,8 +139,7 @@ int RunMatch(const MatchOptions& options, std::ostream& out, std::ostream& err) 
         err << "fiverow-match: the engines' folders are " << workspace.root() << "/A and /B\n";
     }
 
-    out << "A: " << tools::ShownText(engines[Player::A].command)
-        << "\nB: " << tools::ShownText(engines[Player::B].command) << "\n";
+    out << EngineLine("A", engines[Player::A]) << EngineLine("B", engines[Player::B]);
     if (options.RandomOpenings())
       out << "random openings, seed " << options.seed.value_or(1) << "\n";
     CheckOutput(out);
@@ -172,7 +154,7 @@ int RunMatch(const MatchOptions& options, std::ostream& out, std::ostream& err) 
       PlayedGame played;
       played.game = game;
       played.setup = setup;
-      played.result = PlayGame(setup, engines, workspace, options.timeLimit, view);
+      played.result = PlayGame(setup, engines, workspace, options.Limits(), view);
       view.End(setup, played.result);
       played.moveSeconds = std::move(view.moveSeconds());
       return played;
@@ -249,14 +231,20 @@ int ReplayGame(const std::string& file, Show show, std::ostream& out, std::ostre
     return 1;
   }
   const bool colour = tools::ColourWanted(STDOUT_FILENO);
-  out << "x: " << tools::ShownText(record->xCommand)
-      << "\no: " << tools::ShownText(record->oCommand)
-      << "\nopening: " << OpeningText(record->opening) << "\n";
+  out << EngineLine("x", {"", record->xCommand, {}, record->protocols[Side::X]})
+      << EngineLine("o", {"", record->oCommand, {}, record->protocols[Side::O]});
+  if (record->rule == Rule::Standard) out << "rule: standard\n";
+  out << "opening: " << OpeningText(record->opening) << "\n";
   Position position = StartPosition(record->opening);
   if (show == Show::Each && position.StoneCount() > 0)
     out << RenderBoard(position, std::nullopt, colour);
   std::optional<Move> last;
-  for (std::size_t i = 0; i < record->moves.size(); ++i) {
+  std::size_t note = 0;
+  for (std::size_t i = 0; i <= record->moves.size(); ++i) {
+    for (; note < record->notes.size() && record->notes[note].beforeMove <= i; ++note) {
+      if (show == Show::Each) out << NoteLine(record->notes[note], "");
+    }
+    if (i == record->moves.size()) break;
     const Side side = SideToMove(position);
     last = record->moves[i];
     position.Place(*last, side);

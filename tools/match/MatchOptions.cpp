@@ -1,25 +1,36 @@
 #include "match/MatchOptions.h"
 
-#include "common/Arguments.h"
-
+#include <algorithm>
 #include <charconv>
 #include <cmath>
+
+#include "common/Arguments.h"
+#include "match/EngineSpec.h"
 
 namespace fiverow::match {
 
 const char* const kMatchHelp = R"(Usage: fiverow-match [options] [ENGINE_A [ENGINE_B]]
 
-Plays five-in-a-row games between two engines that speak the Plocha.dat /
-Tah.dat file protocol, one engine run per move. Each engine is a command line
+Plays five-in-a-row games between two engines. Each engine is a command line
 (quote it if it has arguments); both default to the fiverow built beside this
-program. Each engine runs in a temporary folder of its own, so its program is
-looked up on PATH unless it holds a slash, and words with a slash that name
-an existing file are made absolute; other words pass unchanged (write
+program. An engine speaks the Plocha.dat / Tah.dat file protocol, one run per
+move, unless its program's name begins with "pbrain-": such an engine speaks
+the pipe protocol, one process per game. "file:COMMAND" and "pipe:COMMAND"
+choose the protocol; "human" is a person at this terminal, who types x,y.
+The programs "fiverow" and "pbrain-fiverow" are the ones beside this program.
+Each engine runs in a temporary folder of its own, so its program is looked
+up on PATH unless it holds a slash, and words with a slash that name an
+existing file are made absolute; other words pass unchanged (write
 "sh ./engine.sh", not "sh engine.sh").
 
 Options:
   --time-limit SECONDS  time per move; an engine that runs over is killed and
-                        loses (default 5)
+                        loses (default 5; a person has none unless given)
+  --match-time SECONDS  time per engine per game; running out loses
+  --max-memory MB       address space per engine; running out is a crash
+  --rule freestyle|standard
+                        five or more in a row wins (freestyle, the default),
+                        or exactly five: an overline does not win (standard)
   --games N             play N games (default 1)
   --seed S              seed of the random openings (default 1)
   --opening "x,y ..."   place these stones alternately, x first, before the
@@ -45,11 +56,11 @@ Options:
   -h, --help            show this help
 
 A move is x,y (column,row, 0..19) on an empty cell. Wrong text, an occupied
-cell, running over the time limit, a non-zero exit status, a Tah.dat that is
-not a regular file or a folder the referee cannot repair loses the game.
-Five or more in a row wins; a full board is a draw. Engine A plays x (the
-first player) in odd-numbered games, B in even-numbered ones. Each game
-starts with empty folders. For several games the summary adds the Elo
+cell, running out of time, a non-zero exit status, a Tah.dat that is not a
+regular file or a folder the referee cannot repair loses the game; so does a
+pipe engine's UNKNOWN, ERROR or exit. A full board is a draw. Engine A plays
+x (the first player) in odd-numbered games, B in even-numbered ones. Each
+game starts with empty folders. For several games the summary adds the Elo
 difference of A over B with its 95% margin and the likelihood that A is the
 stronger, from the pairs of games played on the same opening.
 
@@ -72,7 +83,7 @@ Number ParseWhole(const std::string& option, const std::string& text, Number low
   return value;
 }
 
-double ParseSeconds(const std::string& text) {
+double ParseSeconds(const std::string& option, const std::string& text) {
   std::size_t used = 0;
   double value = 0;
   try {
@@ -81,10 +92,24 @@ double ParseSeconds(const std::string& text) {
     used = 0;
   }
   if (used == 0 || used != text.size() || !std::isfinite(value) || value <= 0 || value > 86400) {
-    throw UsageError("--time-limit needs a number of seconds above 0 (at most 86400), not \"" +
-                     text + "\"");
+    throw UsageError(option + " needs a number of seconds above 0 (at most 86400), not \"" + text +
+                     "\"");
   }
   return value;
+}
+
+Rule ParseRule(const std::string& text) {
+  if (text == "freestyle") return Rule::Freestyle;
+  if (text == "standard") return Rule::Standard;
+  throw UsageError("--rule takes freestyle or standard, not \"" + text + "\"");
+}
+
+// A person at the terminal plays one game at a time: an option that plays
+// games side by side must be refused here with a human engine, its count of
+// games at once passed as `gamesAtOnce`.
+void CheckOneGameAtATimeForAPerson(const MatchOptions& options, int gamesAtOnce) {
+  if (gamesAtOnce > 1 && options.HasHuman())
+    throw UsageError("a human plays one game at a time: no --concurrency with human");
 }
 
 Show ParseShow(const std::string& text) {
@@ -110,7 +135,14 @@ MatchOptions ParseMatchOptions(const std::vector<std::string>& args) {
       noValue();
       options.help = true;
     } else if (arg == "--time-limit") {
-      options.timeLimit = ParseSeconds(value());
+      options.timeLimit = ParseSeconds(arg, value());
+      options.timeLimitGiven = true;
+    } else if (arg == "--match-time") {
+      options.matchTime = ParseSeconds(arg, value());
+    } else if (arg == "--max-memory") {
+      options.maxMemoryMB = ParseWhole<std::uint64_t>(arg, value(), 1, 1 << 20);
+    } else if (arg == "--rule") {
+      options.rule = ParseRule(value());
     } else if (arg == "--games") {
       options.games = ParseWhole<int>(arg, value(), 1, 1000000);
       gamesGiven = true;
@@ -142,16 +174,32 @@ MatchOptions ParseMatchOptions(const std::vector<std::string>& args) {
       options.engineCommands.push_back(arg);
     }
   }
-  // What the options allow together. Several games at once need engines that
-  // play unattended, each in its own processes: the checks of that belong here.
+  // What the options allow together.
   if (options.replayFile &&
       (!options.engineCommands.empty() || gamesGiven || options.seed || options.opening ||
-       options.recordFolder || options.keep || concurrencyGiven || options.sprt)) {
+       options.recordFolder || options.keep || options.matchTime || options.maxMemoryMB ||
+       concurrencyGiven || options.sprt)) {
     throw UsageError("--replay takes no engines and no options but --show");
   }
   if (options.sprt && options.games < 2)
     throw UsageError("--sprt needs --games N, the most games to play (at least 2)");
+  CheckOneGameAtATimeForAPerson(options, options.concurrency);
   return options;
+}
+
+bool MatchOptions::HasHuman() const {
+  return std::any_of(engineCommands.begin(), engineCommands.end(),
+                     [](const std::string& given) { return NamesHuman(given); });
+}
+
+GameLimits MatchOptions::Limits() const {
+  GameLimits limits;
+  limits.moveSeconds = timeLimit;
+  limits.moveLimitGiven = timeLimitGiven;
+  limits.matchSeconds = matchTime;
+  if (maxMemoryMB) limits.memoryBytes = *maxMemoryMB << 20;
+  limits.rule = rule;
+  return limits;
 }
 
 }  // namespace fiverow::match

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "common/Arguments.h"
+#include "match/GameLimits.h"
 #include "match/Opening.h"
 #include "match/Rating.h"
 
@@ -18,6 +19,10 @@ struct MatchOptions {
   bool help = false;
   std::vector<std::string> engineCommands;  // 0 to 2, as given
   double timeLimit = 5.0;                   // seconds per move
+  bool timeLimitGiven = false;
+  std::optional<double> matchTime;  // seconds per engine per game
+  std::optional<std::uint64_t> maxMemoryMB;
+  Rule rule = Rule::Freestyle;
   int games = 1;
   std::optional<std::uint64_t> seed;
   std::optional<Opening> opening;
@@ -31,10 +36,15 @@ struct MatchOptions {
   // Random openings are used for a match of several games, or when a seed is
   // given, unless an opening is given.
   bool RandomOpenings() const { return !opening && (games > 1 || seed.has_value()); }
+  // A person sees the board before each of its moves; the match then shows
+  // the end of each game.
   Show ShowOrDefault() const {
     if (show) return *show;
+    if (HasHuman()) return Show::End;
     return games > 1 ? Show::None : Show::Each;
   }
+  bool HasHuman() const;
+  GameLimits Limits() const;
 };
 
 using UsageError = tools::UsageError;

@@ -1,5 +1,7 @@
 #include "match/Position.h"
 
+#include <algorithm>
+
 namespace fiverow::match {
 
 void Position::Place(Move cell, Side side) {
@@ -8,12 +10,13 @@ void Position::Place(Move cell, Side side) {
   slot = StoneChar(side);
 }
 
-int Position::LongestLineThrough(Move cell) const {
+std::array<int, 4> Position::LinesThrough(Move cell) const {
+  std::array<int, 4> lengths{};
   const char stone = At(cell);
-  if (stone == '-') return 0;
+  if (stone == '-') return lengths;
   static constexpr std::array<Move, 4> kAxes{{{1, 0}, {0, 1}, {1, 1}, {1, -1}}};
-  int longest = 0;
-  for (const Move axis : kAxes) {
+  for (std::size_t i = 0; i < kAxes.size(); ++i) {
+    const Move axis = kAxes[i];
     int length = 1;
     for (const int sign : {1, -1}) {
       Move probe{cell.x + sign * axis.x, cell.y + sign * axis.y};
@@ -22,9 +25,20 @@ int Position::LongestLineThrough(Move cell) const {
         probe = {probe.x + sign * axis.x, probe.y + sign * axis.y};
       }
     }
-    if (length > longest) longest = length;
+    lengths[i] = length;
   }
-  return longest;
+  return lengths;
+}
+
+int Position::LongestLineThrough(Move cell) const {
+  const std::array<int, 4> lengths = LinesThrough(cell);
+  return *std::max_element(lengths.begin(), lengths.end());
+}
+
+bool Position::Wins(Move cell, Rule rule) const {
+  if (rule == Rule::Freestyle) return CompletesFive(cell);
+  const std::array<int, 4> lengths = LinesThrough(cell);
+  return std::find(lengths.begin(), lengths.end(), kWinLength) != lengths.end();
 }
 
 std::string Position::PositionFileText() const {

@@ -24,6 +24,10 @@ static_assert(OwnCodeOf(TurnMarkerFor(Side::O)) == CellCodeOf('o'));
 
 inline constexpr int kWinLength = 5;
 
+// What a line must be to win: five or more in a row (freestyle), or exactly
+// five, where a longer line (an overline) does not win (standard).
+enum class Rule : std::uint8_t { Freestyle, Standard };
+
 class Position {
  public:
   Position() { cells_.fill('-'); }
@@ -39,9 +43,13 @@ class Position {
   int StoneCount() const { return stones_; }
   bool IsFull() const { return stones_ == kPlayCells; }
 
-  // The length of the longest unbroken line of the stone on `cell` through it.
+  // The lengths of the unbroken lines of the stone on `cell` through it, on
+  // each of the four axes, and the longest of them.
+  std::array<int, 4> LinesThrough(Move cell) const;
   int LongestLineThrough(Move cell) const;
   bool CompletesFive(Move cell) const { return LongestLineThrough(cell) >= kWinLength; }
+  // Whether the stone on `cell` wins by `rule`.
+  bool Wins(Move cell, Rule rule) const;
 
   // Plocha.dat: 20 lines of 20 characters, "x", "o" or "-", each ended by LF.
   std::string PositionFileText() const;

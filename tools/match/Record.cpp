@@ -7,7 +7,8 @@ namespace fiverow::match {
 
 namespace {
 constexpr std::string_view kFirstTitle = "fiverow-match game record";
-constexpr std::string_view kTitle = "fiverow-match game record 2";
+constexpr std::string_view kSecondTitle = "fiverow-match game record 2";
+constexpr std::string_view kTitle = "fiverow-match game record 3";
 
 // Takes the next line off `text`, without its line end.
 std::optional<std::string_view> NextLine(std::string_view& text) {
@@ -29,7 +30,52 @@ std::optional<std::string_view> ValueOf(std::string_view line, std::string_view 
   if (!line.empty() && line.front() == ' ') line.remove_prefix(1);
   return line;
 }
+constexpr NoteKind kNoteKinds[] = {NoteKind::Message, NoteKind::Debug};
+
+// "x MESSAGE text": an engine's line, or nothing if `line` is not one.
+std::optional<EngineNote> ParseNote(std::string_view line, std::string& error) {
+  if (line.size() < 2 || (line[0] != 'x' && line[0] != 'o') || line[1] != ' ') return std::nullopt;
+  const Side side = line[0] == 'x' ? Side::X : Side::O;
+  line.remove_prefix(2);
+  for (const NoteKind kind : kNoteKinds) {
+    const std::string_view keyword = NoteKeyword(kind);
+    if (!line.starts_with(keyword)) continue;
+    std::string_view text = line.substr(keyword.size());
+    if (!text.empty() && text.front() != ' ') continue;
+    if (!text.empty()) text.remove_prefix(1);
+    const auto bytes = tools::UnescapeText(text);
+    if (!bytes) {
+      error = "a malformed escape in an engine's line";
+      return std::nullopt;
+    }
+    return EngineNote{0, side, kind, *bytes};
+  }
+  return std::nullopt;
+}
+
 }  // namespace
+
+std::string_view RuleName(Rule rule) { return rule == Rule::Standard ? "standard" : "freestyle"; }
+
+std::string_view NoteKeyword(NoteKind kind) {
+  return kind == NoteKind::Debug ? "DEBUG" : "MESSAGE";
+}
+
+GameRecord RecordOf(const GameSetup& setup, const PerPlayer<Engine>& engines,
+                    const GameResult& result, Rule rule) {
+  GameRecord record;
+  record.xCommand = engines[PlayerOf(setup, Side::X)].command;
+  record.oCommand = engines[PlayerOf(setup, Side::O)].command;
+  record.opening = setup.opening;
+  record.winner = result.winner;
+  record.reason = result.reason;
+  record.moves = result.moves;
+  for (const Side side : {Side::X, Side::O})
+    record.protocols[side] = engines[PlayerOf(setup, side)].protocol;
+  record.rule = rule;
+  record.notes = result.notes;
+  return record;
+}
 
 std::string ResultText(const std::optional<Side>& winner) {
   if (!winner) return "draw";
@@ -40,11 +86,26 @@ std::string FormatRecord(const GameRecord& record) {
   std::string text(kTitle);
   text += "\nx: " + tools::EscapeText(record.xCommand);
   text += "\no: " + tools::EscapeText(record.oCommand);
+  text += "\nx protocol: " + std::string(ProtocolName(record.protocols[Side::X]));
+  text += "\no protocol: " + std::string(ProtocolName(record.protocols[Side::O]));
+  text += "\nrule: " + std::string(RuleName(record.rule));
   text += "\nopening: " + OpeningText(record.opening);
   text += "\nresult: " + ResultText(record.winner);
   text += "\nreason: " + tools::EscapeText(record.reason);
   text += "\nmoves:\n";
-  for (const Move move : record.moves) text += tools::CellText(move) + "\n";
+  std::size_t note = 0;
+  for (std::size_t move = 0; move <= record.moves.size(); ++move) {
+    for (; note < record.notes.size() && record.notes[note].beforeMove <= move; ++note) {
+      const EngineNote& line = record.notes[note];
+      text += StoneChar(line.side);
+      text += ' ';
+      text += NoteKeyword(line.kind);
+      text += ' ';
+      text += tools::EscapeText(line.text);
+      text += '\n';
+    }
+    if (move < record.moves.size()) text += tools::CellText(record.moves[move]) + "\n";
+  }
   return text;
 }
 
@@ -55,62 +116,89 @@ std::optional<GameRecord> ParseRecord(std::string_view text, std::string& error)
     return std::nullopt;
   };
   const auto title = NextLine(text);
-  if (title != kTitle && title != kFirstTitle) return fail("not a fiverow-match game record");
-  const bool escaped = title == kTitle;
+  if (title != kTitle && title != kSecondTitle && title != kFirstTitle)
+    return fail("not a fiverow-match game record");
+  const bool escaped = title != kFirstTitle;
+  const bool full = title == kTitle;  // with protocols, the rule and the engines' lines
 
-  std::string_view values[6];
-  std::string unescaped[6];
-  constexpr std::string_view kKeys[6] = {"x", "o", "opening", "result", "reason", "moves"};
-  for (std::size_t i = 0; i < 6; ++i) {
+  // The header, by key; "" for a key the record's format lacks.
+  enum Key { kX, kO, kXProtocol, kOProtocol, kRule, kOpening, kResult, kReason, kMoves, kKeys };
+  constexpr std::string_view kNames[kKeys] = {
+      "x", "o", "x protocol", "o protocol", "rule", "opening", "result", "reason", "moves"};
+  std::string_view values[kKeys];
+  for (int key = 0; key < kKeys; ++key) {
+    if (!full && (key == kXProtocol || key == kOProtocol || key == kRule)) continue;
     const auto line = NextLine(text);
-    const auto value = line ? ValueOf(*line, kKeys[i]) : std::nullopt;
+    const auto value = line ? ValueOf(*line, kNames[key]) : std::nullopt;
     if (!value)
-      return fail("the record has no \"" + std::string(kKeys[i]) + ":\" line where expected");
-    values[i] = *value;
+      return fail("the record has no \"" + std::string(kNames[key]) + ":\" line where expected");
+    values[key] = *value;
   }
-  for (const std::size_t i : {0u, 1u, 4u}) {
-    if (!escaped) continue;
-    const auto bytes = tools::UnescapeText(values[i]);
-    if (!bytes) return fail("a malformed escape in the \"" + std::string(kKeys[i]) + ":\" line");
-    unescaped[i] = *bytes;
+  std::string unescaped[kKeys];
+  for (const int key : {kX, kO, kReason}) {
+    const auto bytes = escaped ? tools::UnescapeText(values[key]) : std::string(values[key]);
+    if (!bytes) return fail("a malformed escape in the \"" + std::string(kNames[key]) + ":\" line");
+    unescaped[key] = *bytes;
   }
-  record.xCommand = escaped ? unescaped[0] : std::string(values[0]);
-  record.oCommand = escaped ? unescaped[1] : std::string(values[1]);
+  record.xCommand = unescaped[kX];
+  record.oCommand = unescaped[kO];
+  record.reason = unescaped[kReason];
+  if (full) {
+    for (const auto& [key, side] :
+         {std::pair{kXProtocol, Side::X}, std::pair{kOProtocol, Side::O}}) {
+      const auto protocol = ProtocolNamed(values[key]);
+      if (!protocol) return fail("unknown protocol \"" + tools::ShownText(values[key]) + "\"");
+      record.protocols[side] = *protocol;
+    }
+    if (values[kRule] == RuleName(Rule::Standard)) {
+      record.rule = Rule::Standard;
+    } else if (values[kRule] != RuleName(Rule::Freestyle)) {
+      return fail("unknown rule \"" + tools::ShownText(values[kRule]) + "\"");
+    }
+  }
   std::string openingError;
-  const auto opening = ParseOpening(values[2], openingError);
+  const auto opening = ParseOpening(values[kOpening], openingError);
   if (!opening) return fail(openingError);
   record.opening = *opening;
-  if (values[3] == "x wins") {
+  if (values[kResult] == "x wins") {
     record.winner = Side::X;
-  } else if (values[3] == "o wins") {
+  } else if (values[kResult] == "o wins") {
     record.winner = Side::O;
-  } else if (values[3] != "draw") {
-    return fail("unknown result \"" + std::string(values[3]) + "\"");
+  } else if (values[kResult] != "draw") {
+    return fail("unknown result \"" + std::string(values[kResult]) + "\"");
   }
-  record.reason = escaped ? unescaped[4] : std::string(values[4]);
 
   Position position = StartPosition(record.opening);
-  std::optional<Side> fiveBy;
+  std::optional<Side> wonBy;
   while (const auto line = NextLine(text)) {
     if (line->empty()) continue;
+    if (full) {
+      std::string noteError;
+      if (auto note = ParseNote(*line, noteError)) {
+        note->beforeMove = record.moves.size();
+        record.notes.push_back(std::move(*note));
+        continue;
+      }
+      if (!noteError.empty()) return fail(noteError);
+    }
     const auto move = tools::ParseCell(*line);
     if (!move) return fail("bad move \"" + tools::ShownText(*line) + "\"");
-    if (fiveBy) return fail("the move " + std::string(*line) + " comes after five in a row");
+    if (wonBy) return fail("the move " + std::string(*line) + " comes after five in a row");
     if (!position.IsEmpty(*move))
       return fail("the move " + std::string(*line) + " is on an occupied cell");
     const Side side = SideToMove(position);
     position.Place(*move, side);
     record.moves.push_back(*move);
-    if (position.CompletesFive(*move)) fiveBy = side;
+    if (position.Wins(*move, record.rule)) wonBy = side;
   }
-  // Five wins; a full board is a draw; any other end is the loss of the side
-  // to move.
-  const std::optional<Side> winner = fiveBy ? fiveBy
+  // A win ends the game; a full board is a draw; any other end is the loss
+  // of the side to move.
+  const std::optional<Side> winner = wonBy ? wonBy
                                      : position.IsFull()
                                          ? std::nullopt
                                          : std::optional(Opponent(SideToMove(position)));
   if (record.winner != winner) {
-    return fail("the result \"" + std::string(values[3]) +
+    return fail("the result \"" + std::string(values[kResult]) +
                 "\" contradicts the moves, which give \"" + ResultText(winner) + "\"");
   }
   return record;

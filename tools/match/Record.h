@@ -1,19 +1,25 @@
 // Game records: a plain-text file per game that --replay shows again.
 //
-//   fiverow-match game record 2
+//   fiverow-match game record 3
 //   x: <command of the engine playing x>
 //   o: <command of the engine playing o>
+//   x protocol: file        (or "pipe", "human")
+//   o protocol: pipe
+//   rule: freestyle         (or "standard")
 //   opening: 9,9 10,10
 //   result: x wins          (or "o wins", "draw")
 //   reason: A made five in a row with 12,7
 //   moves:
+//   o MESSAGE depth 4       (a line a pipe engine sent before its next move)
 //   9,8
 //   ...
 //
-// The commands and the reason are written escaped (EscapeText: a backslash
-// as "\\", a line end as "\n", other control bytes as "\xHH"), so that any
-// command fits on its line and reads back exactly. Records of the first
-// format, titled "fiverow-match game record", hold them unescaped.
+// The commands, the reason and the engines' lines are written escaped
+// (EscapeText: a backslash as "\\", a line end as "\n", other control
+// bytes as "\xHH"), so that each fits on its line and reads back exactly.
+// Records of format 2 have no protocol, rule or engine lines (file engines,
+// freestyle); those of the first format, titled "fiverow-match game record",
+// also hold the commands and the reason unescaped.
 #pragma once
 
 #include <optional>
@@ -21,8 +27,10 @@
 #include <string_view>
 #include <vector>
 
+#include "match/EngineSpec.h"
 #include "match/Opening.h"
 #include "match/Position.h"
+#include "match/Referee.h"
 
 namespace fiverow::match {
 
@@ -33,16 +41,26 @@ struct GameRecord {
   std::optional<Side> winner;
   std::string reason;
   std::vector<Move> moves;
+  PerSide<Protocol> protocols{};
+  Rule rule = Rule::Freestyle;
+  std::vector<EngineNote> notes{};
 };
+
+// The record of a game played.
+GameRecord RecordOf(const GameSetup& setup, const PerPlayer<Engine>& engines,
+                    const GameResult& result, Rule rule);
 
 std::string FormatRecord(const GameRecord& record);
 
 // Reads a record back; fails with a message on anything malformed: a move on
-// an occupied cell, a move after five in a row, or a result the moves
-// contradict (the game ends at five, at a full board, or with the loss of
-// the side to move).
+// an occupied cell, a move after a win by the record's rule, or a result the
+// moves contradict (the game ends at a win, at a full board, or with the loss
+// of the side to move).
 std::optional<GameRecord> ParseRecord(std::string_view text, std::string& error);
 
 std::string ResultText(const std::optional<Side>& winner);
+std::string_view RuleName(Rule rule);
+// "MESSAGE", "DEBUG".
+std::string_view NoteKeyword(NoteKind kind);
 
 }  // namespace fiverow::match

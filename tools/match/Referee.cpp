@@ -1,10 +1,12 @@
 #include "match/Referee.h"
 
-#include <cstdio>
+#include <algorithm>
+#include <limits>
+#include <memory>
 
 #include "common/CellText.h"
 #include "common/EscapedText.h"
-#include "match/EngineProcess.h"
+#include "match/Contestant.h"
 #include "match/Workspace.h"
 
 namespace fiverow::match {
@@ -15,12 +17,6 @@ namespace {
 std::string_view WithoutLineEnd(std::string_view text) {
   if (!text.empty() && text.back() == '\n') text.remove_suffix(1);
   if (!text.empty() && text.back() == '\r') text.remove_suffix(1);
-  return text;
-}
-
-std::string Seconds(double seconds) {
-  char text[32];
-  std::snprintf(text, sizeof text, "%.3g s", seconds);
   return text;
 }
 
@@ -47,64 +43,149 @@ MoveVerdict JudgeMoveText(const MoveFile& file, const Position& position) {
   return verdict;
 }
 
-GameResult PlayGame(const GameSetup& setup, const PerPlayer<Engine>& engines,
-                    const Workspace& workspace, double limitSeconds, GameObserver& observer) {
-  Position position = StartPosition(setup.opening);
+namespace {
+
+// One game: its players, their clocks, and what they said.
+class Game {
+ public:
+  Game(const GameSetup& setup, const PerPlayer<Engine>& engines, const Workspace& workspace,
+       const GameLimits& limits, GameObserver& observer)
+      : setup_(setup), engines_(engines), limits_(limits), observer_(observer) {
+    for (const Side side : {Side::X, Side::O}) {
+      const Player player = PlayerOf(setup, side);
+      players_[side] = MakeContestant(
+          engines[player], player, workspace, limits,
+          [this, side](NoteKind kind, std::string_view text) { Note(side, kind, text); });
+      timeLeft_[side] = limits.matchSeconds;
+    }
+  }
+
+  GameResult Play();
+  // Tells both players the game is over, then gives them a second together
+  // to end.
+  void End();
+
+ private:
+  GameResult Lose(Side loser, Ending ending, const std::string& reason);
+  GameResult Crash(Side loser, const Answer& answer);
+  // The time limit of one move: infinity for none. A person is timed only by
+  // a limit that was asked for.
+  double TurnLimit(Side side) const;
+  void Note(Side side, NoteKind kind, std::string_view text);
+
+  const GameSetup& setup_;
+  const PerPlayer<Engine>& engines_;
+  const GameLimits& limits_;
+  GameObserver& observer_;
+  PerSide<std::unique_ptr<Contestant>> players_;
+  PerSide<std::optional<double>> timeLeft_;
+  PerSide<std::size_t> noteBytes_{};
+  GameResult result_;
+};
+
+GameResult Game::Play() {
+  Position position = StartPosition(setup_.opening);
+  std::vector<Move> stones = setup_.opening;
+  std::optional<Move> last;
+  PerSide<bool> started{};
   Side side = SideToMove(position);
-
-  GameResult result;
-  const auto lose = [&](Side loser, Ending ending, std::string reason) {
-    result.winner = Opponent(loser);
-    result.ending = ending;
-    result.reason = engines[PlayerOf(setup, loser)].label + " (" + StoneChar(loser) + ") " + reason;
-    return result;
-  };
-
   while (!position.IsFull()) {
-    const Player player = PlayerOf(setup, side);
-    const Workspace::Ready ready = workspace.PrepareMove(player, position, side);
-    if (!ready.folder) {
-      return lose(side, Ending::Folder, "left its folder beyond repair: " + ready.problem);
+    Contestant& mover = *players_[side];
+    if (!started[side]) {
+      started[side] = true;
+      if (const std::optional<Answer> failure = mover.StartGame()) return Crash(side, *failure);
     }
-    const RunOutcome run = RunEngineProcess(engines[player].argv, ready.folder.get(), limitSeconds);
-    observer.OnEngineRun(player, run.seconds);
-    const auto crash = [&](Ending ending, std::string reason) {
-      result.engineOutput = run.output;
-      result.engineOutputCut = run.outputCut;
-      return lose(side, ending, std::move(reason));
-    };
+    const double turnLimit = TurnLimit(side);
+    const std::optional<double> clock = timeLeft_[side];
+    const double limit = clock ? std::min(turnLimit, *clock) : turnLimit;
+    mover.Resume();
+    const Answer answer = mover.Play({position, stones, side, last, limit, clock});
+    mover.Pause();
+    const Player player = PlayerOf(setup_, side);
+    observer_.OnEngineRun(player, answer.seconds);
+    if (clock) timeLeft_[side] = std::max(0.0, *clock - answer.seconds);
 
-    switch (run.end) {
-      case RunOutcome::End::TimedOut:
-        return lose(side, Ending::TimeOut, "ran over the time limit of " + Seconds(limitSeconds));
-      case RunOutcome::End::Signalled:
-        return crash(Ending::Signal, "was killed by signal " + std::to_string(run.code));
-      case RunOutcome::End::Exited:
-        if (run.code != 0) {
-          return crash(Ending::ExitStatus, "exited with status " + std::to_string(run.code));
-        }
-        break;
+    if (!answer.move && answer.fault == Ending::TimeOut) {
+      return Lose(side, Ending::TimeOut,
+                  clock && *clock < turnLimit
+                      ? "ran out of its match time of " + SecondsText(*limits_.matchSeconds)
+                      : "ran over the time limit of " + SecondsText(limit));
     }
+    if (!answer.move) return Crash(side, answer);
+    const Move move = *answer.move;
+    if (!position.IsEmpty(move))
+      return Lose(side, Ending::Occupied, "played " + tools::CellText(move) + ", an occupied cell");
 
-    const MoveVerdict verdict = JudgeMoveText(ReadMoveFile(ready.folder.get()), position);
-    if (!verdict.move) return lose(side, verdict.fault, verdict.reason);
-
-    position.Place(*verdict.move, side);
-    result.moves.push_back(*verdict.move);
-    observer.OnMove(position, *verdict.move, side, player, run.seconds);
-    if (position.CompletesFive(*verdict.move)) {
-      result.winner = side;
-      result.ending = Ending::Five;
-      const int length = position.LongestLineThrough(*verdict.move);
-      result.reason = engines[player].label + " (" + StoneChar(side) + ") made " +
-                      (length == kWinLength ? std::string("five") : std::to_string(length)) +
-                      " in a row with " + tools::CellText(*verdict.move);
-      return result;
+    position.Place(move, side);
+    stones.push_back(move);
+    result_.moves.push_back(move);
+    observer_.OnMove(position, move, side, player, answer.seconds);
+    if (position.Wins(move, limits_.rule)) {
+      const int length = position.LongestLineThrough(move);
+      const bool five = length == kWinLength || limits_.rule == Rule::Standard;
+      result_.winner = side;
+      result_.ending = Ending::Five;
+      result_.reason = engines_[player].label + " (" + StoneChar(side) + ") made " +
+                       (five ? std::string("five") : std::to_string(length)) + " in a row with " +
+                       tools::CellText(move);
+      return result_;
     }
+    last = move;
     side = Opponent(side);
   }
-  result.ending = Ending::BoardFull;
-  result.reason = "the board is full";
+  result_.ending = Ending::BoardFull;
+  result_.reason = "the board is full";
+  return result_;
+}
+
+void Game::End() {
+  for (auto& player : players_) player->EndGame();
+  const Clock::time_point deadline = DeadlineAfter(Clock::now(), kEndSeconds);
+  for (auto& player : players_) player->AwaitEnd(deadline);
+}
+
+GameResult Game::Lose(Side loser, Ending ending, const std::string& reason) {
+  result_.winner = Opponent(loser);
+  result_.ending = ending;
+  result_.reason =
+      engines_[PlayerOf(setup_, loser)].label + " (" + StoneChar(loser) + ") " + reason;
+  return result_;
+}
+
+GameResult Game::Crash(Side loser, const Answer& answer) {
+  result_.engineOutput = answer.output;
+  result_.engineOutputCut = answer.outputCut;
+  return Lose(loser, answer.fault, answer.reason);
+}
+
+double Game::TurnLimit(Side side) const {
+  const bool person = engines_[PlayerOf(setup_, side)].protocol == Protocol::Human;
+  return person && !limits_.moveLimitGiven ? std::numeric_limits<double>::infinity()
+                                           : limits_.moveSeconds;
+}
+
+void Game::Note(Side side, NoteKind kind, std::string_view text) {
+  // Kept up to a bound per engine, so that the record stays small; the first
+  // line over it says so.
+  std::size_t& kept = noteBytes_[side];
+  if (kept > kNoteBytes) return;
+  EngineNote note{result_.moves.size(), side, kind, std::string(text)};
+  kept += text.size() + 1;
+  if (kept > kNoteBytes) {
+    note.kind = NoteKind::Message;
+    note.text = "(more lines were sent, not kept)";
+  }
+  observer_.OnEngineNote(PlayerOf(setup_, side), note);
+  result_.notes.push_back(std::move(note));
+}
+
+}  // namespace
+
+GameResult PlayGame(const GameSetup& setup, const PerPlayer<Engine>& engines,
+                    const Workspace& workspace, const GameLimits& limits, GameObserver& observer) {
+  Game game(setup, engines, workspace, limits, observer);
+  const GameResult result = game.Play();
+  game.End();
   return result;
 }
 

@@ -32,6 +32,12 @@ std::string Problem(const std::string& what, int error) {
   return what + ": " + std::strerror(error);
 }
 
+Workspace::Ready NotReady(const std::string& what, int error) {
+  Workspace::Ready ready;
+  ready.problem = Problem(what, error);
+  return ready;
+}
+
 }  // namespace
 
 Workspace::Workspace(bool keep, std::ostream& err) : keep_(keep), err_(err) {
@@ -81,13 +87,8 @@ void Workspace::ClearFolders() const {
   }
 }
 
-Workspace::Ready Workspace::PrepareMove(Player player, const Position& position, Side side) const {
+Workspace::Ready Workspace::PrepareFolder(Player player) const {
   Ready ready;
-  const auto fail = [&ready](const std::string& what, int error) {
-    ready.folder.Reset();
-    ready.problem = Problem(what, error);
-    return std::move(ready);
-  };
   // The engine can reach the top folder as "..": it must stay searchable.
   struct stat top {};
   if (::fstat(rootFd_.get(), &top) == 0 && (top.st_mode & S_IRWXU) != S_IRWXU)
@@ -98,18 +99,26 @@ Workspace::Ready Workspace::PrepareMove(Player player, const Position& position,
   ready.folder = tools::OpenOwnDirectory(rootFd_.get(), name, error);
   if (!ready.folder) {
     if ((error = tools::RemoveEntry(rootFd_.get(), name)) != 0)
-      return fail("cannot remove what is in the place of its folder", error);
-    if (::mkdirat(rootFd_.get(), name, 0700) != 0) return fail("cannot create its folder", errno);
+      return NotReady("cannot remove what is in the place of its folder", error);
+    if (::mkdirat(rootFd_.get(), name, 0700) != 0)
+      return NotReady("cannot create its folder", errno);
     ready.folder = tools::OpenOwnDirectory(rootFd_.get(), name, error);
-    if (!ready.folder) return fail("cannot open its folder", error);
+    if (!ready.folder) return NotReady("cannot open its folder", error);
   }
+  return ready;
+}
+
+Workspace::Ready Workspace::PrepareMove(Player player, const Position& position, Side side) const {
+  Ready ready = PrepareFolder(player);
+  if (!ready.folder) return ready;
+  int error = 0;
   if ((error = tools::WriteFreshFile(ready.folder.get(), kPositionFileName,
                                      position.PositionFileText())) != 0) {
-    return fail(std::string("cannot write ") + kPositionFileName, error);
+    return NotReady(std::string("cannot write ") + kPositionFileName, error);
   }
   if ((error = tools::WriteFreshFile(ready.folder.get(), kTurnFileName,
                                      std::string(1, TurnMarkerFor(side)) + "\n")) != 0) {
-    return fail(std::string("cannot write ") + kTurnFileName, error);
+    return NotReady(std::string("cannot write ") + kTurnFileName, error);
   }
   return ready;
 }

@@ -28,17 +28,19 @@ class Workspace {
   const std::string& root() const { return root_; }
 
   // Makes both engines' folders anew and empty, so that a game starts
-  // afresh. What cannot be removed is left for PrepareMove to repair.
+  // afresh. What cannot be removed is left for PrepareFolder to repair.
   void ClearFolders() const;
 
-  // Makes `player`'s folder ready for its move: a real directory of the
-  // referee's, repaired or made anew, holding a new Plocha.dat with the
-  // position and a new Tah.dat with the marker that makes it play `side`.
-  // Returns the folder, or no folder and why it cannot be made ready.
+  // Makes `player`'s folder ready: a real directory of the referee's,
+  // repaired or made anew. Returns the folder, or no folder and why it
+  // cannot be made ready.
   struct Ready {
     tools::UniqueFd folder;
     std::string problem;
   };
+  Ready PrepareFolder(Player player) const;
+  // The same for a move by the file protocol, holding a new Plocha.dat with
+  // the position and a new Tah.dat with the marker that makes it play `side`.
   Ready PrepareMove(Player player, const Position& position, Side side) const;
 
  private:
