@@ -214,7 +214,7 @@ TEST(MatchSeries, GamesPlayedAtOnceReportAsIfPlayedOneAfterAnother) {
   const ToolResult three = Match(tmp, parallel);
   ASSERT_EQ(one.status, 0) << one.err;
   ASSERT_EQ(three.status, 0) << three.err;
-  EXPECT_TRUE(Contains(one.out, "Elo difference: 0.0 +/- 0.0 (95%), LOS 50.0%")) << one.out;
+  EXPECT_TRUE(Contains(one.out, "Elo difference: 0.0 +/- 147.2 (95%), LOS 50.0%")) << one.out;
   EXPECT_EQ(WithoutTimes(three.out), WithoutTimes(one.out));
   for (const char* record : {"/game-001.txt", "/game-004.txt", "/game-007.txt"}) {
     EXPECT_EQ(ReadWholeFile(tmp / "three" + record), ReadWholeFile(tmp / "one" + record));

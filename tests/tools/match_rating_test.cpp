@@ -35,15 +35,18 @@ TEST(Rating, CountsPairsAndEstimatesEloFromThemAlone) {
   const ScoreSample sample = SampleOf(tally);
   EXPECT_EQ(sample.count, 5);
   EXPECT_NEAR(sample.variance, 0.065, 1e-12);
-  // Elo 400 log10(1.5) = 70.44; error sqrt(.065 / 5) = 0.11402, interval
-  // 0.6 -/+ 1.96 * 0.11402 = 0.37653 .. 0.82347 = -87.61 .. 267.54 Elo,
-  // margin 177.57; LOS Phi(0.1 / 0.11402) = Phi(0.87706) = 0.8098.
+  // With the imagined sample ((0.6 - 0.5)^2 + 1/8 = 0.135) the variance is
+  // (5 * .065 + .135) / 6 = 0.076667. Elo 400 log10(1.5) = 70.44; error
+  // sqrt(.076667 / 5) = 0.12383, interval 0.6 -/+ 1.96 * 0.12383 =
+  // 0.35730 .. 0.84270 = -101.99 .. 291.58 Elo, margin 196.79;
+  // LOS Phi(0.1 / 0.12383) = Phi(0.80757) = 0.7903.
+  EXPECT_NEAR(EstimatedVariance(sample), 0.0766667, 1e-6);
   const auto estimate = EstimateElo(tally);
   ASSERT_TRUE(estimate);
   EXPECT_NEAR(estimate->elo, 70.4365, 1e-3);
-  EXPECT_NEAR(estimate->margin, 177.5733, 1e-3);
-  EXPECT_NEAR(estimate->los, 0.80977, 1e-4);
-  EXPECT_EQ(EloLine(tally), "Elo difference: 70.4 +/- 177.6 (95%), LOS 81.0%");
+  EXPECT_NEAR(estimate->margin, 196.7866, 1e-3);
+  EXPECT_NEAR(estimate->los, 0.79033, 1e-4);
+  EXPECT_EQ(EloLine(tally), "Elo difference: 70.4 +/- 196.8 (95%), LOS 79.0%");
 }
 
 TEST(Rating, OneSidedOrNoResultsGiveInfinitiesNotNaN) {
@@ -57,12 +60,16 @@ TEST(Rating, OneSidedOrNoResultsGiveInfinitiesNotNaN) {
   ASSERT_TRUE(estimate);
   EXPECT_EQ(estimate->elo, INFINITY);
   EXPECT_EQ(estimate->margin, INFINITY);
-  EXPECT_EQ(estimate->los, 1.0);
-  EXPECT_EQ(EloLine(won), "Elo difference: inf +/- inf (95%), LOS 100.0%");
-  // Equal pairs that are not all wins: an exact score, no margin.
+  // One pair of wins is no certainty: the imagined sample's variance
+  // (0.5^2 + 1/8) / 2 = 0.1875 gives LOS Phi(0.5 / 0.43301) = 0.8759.
+  EXPECT_NEAR(estimate->los, 0.87589, 1e-4);
+  EXPECT_EQ(EloLine(won), "Elo difference: inf +/- inf (95%), LOS 87.6%");
+  // Equal pairs that are not all wins do not claim an exact difference: the
+  // variance is the imagined sample's 1/8 over 4, error sqrt(1/32 / 3) =
+  // 0.10206, interval 0.5 -/+ 0.20004 = -/+ 147.23 Elo.
   RatingTally even;
   AddPairs(even, 3, W, L);
-  EXPECT_EQ(EloLine(even), "Elo difference: 0.0 +/- 0.0 (95%), LOS 50.0%");
+  EXPECT_EQ(EloLine(even), "Elo difference: 0.0 +/- 147.2 (95%), LOS 50.0%");
 }
 
 TEST(RatingSprt, ReadsItsParametersAndRefusesMistakes) {

@@ -107,7 +107,7 @@ std::optional<EloEstimate> EstimateElo(const RatingTally& tally) {
   if (sample.count == 0) return std::nullopt;
   // The standard error of the mean score; the interval is found in scores,
   // where the normal approximation holds, and then converted to Elo.
-  const double error = std::sqrt(sample.variance / sample.count);
+  const double error = std::sqrt(EstimatedVariance(sample) / sample.count);
   EloEstimate estimate;
   estimate.elo = EloFromScore(sample.mean);
   estimate.lower = EloFromScore(std::max(0.0, sample.mean - kZ95 * error));
@@ -115,12 +115,8 @@ std::optional<EloEstimate> EstimateElo(const RatingTally& tally) {
   estimate.margin = std::isfinite(estimate.lower) && std::isfinite(estimate.upper)
                         ? (estimate.upper - estimate.lower) / 2
                         : kInfinity;
-  // Phi((s - 0.5) / error); without spread the normal curve is a step.
-  const double lead = sample.mean - 0.5;
-  if (error > 0)
-    estimate.los = 0.5 * std::erfc(-lead / (error * std::sqrt(2.0)));
-  else
-    estimate.los = lead > 0 ? 1.0 : lead < 0 ? 0.0 : 0.5;
+  // Phi((s - 0.5) / error).
+  estimate.los = 0.5 * std::erfc(-(sample.mean - 0.5) / (error * std::sqrt(2.0)));
   return estimate;
 }
 
@@ -181,7 +177,7 @@ SprtParameters ParseSprtParameters(std::string_view text) {
   return parameters;
 }
 
-double SprtVariance(const ScoreSample& sample) {
+double EstimatedVariance(const ScoreSample& sample) {
   // The imagined sample's squared distance from the mean, averaged over the
   // scores per game a sample can have: a pair's 0, 1/4, 1/2, 3/4 and 1 give
   // (m - 1/2)^2 + 1/8, a game's 0, 1/2 and 1 give (m - 1/2)^2 + 1/6.
@@ -202,7 +198,8 @@ SprtState EvaluateSprt(const SprtParameters& parameters, const RatingTally& tall
   if (sample.count == 0) return state;
   const double s0 = ScoreFromElo(parameters.elo0);
   const double s1 = ScoreFromElo(parameters.elo1);
-  state.llr = sample.count * (s1 - s0) * (2 * sample.mean - s0 - s1) / (2 * SprtVariance(sample));
+  state.llr =
+      sample.count * (s1 - s0) * (2 * sample.mean - s0 - s1) / (2 * EstimatedVariance(sample));
   if (state.llr >= state.upper)
     state.decision = SprtDecision::AcceptH1;
   else if (state.llr <= state.lower)

@@ -84,14 +84,15 @@ struct SprtParameters {
 // Reads "elo0=E0,elo1=E1,alpha=A,beta=B" in any order; throws UsageError.
 SprtParameters ParseSprtParameters(std::string_view text);
 
-// The samples' variance as the SPRT takes it: with one more, imagined,
-// sample spread evenly over the scores a sample can have (a pair's five,
-// else a game's three). The real samples soon outweigh it; while they barely
-// vary it stands for the spread not seen yet, so that equal results, which
-// have no variance of their own, still decide the test, after a number of
-// them: 24 games all won accept elo1 = 10 over elo0 = 0 (alpha = beta =
-// 0.05), and 120 games of pairs split 1-1 accept elo0.
-double SprtVariance(const ScoreSample& sample);
+// The samples' variance as the Elo margin, the LOS and the SPRT take it: with
+// one more, imagined, sample spread evenly over the scores a sample can have
+// (a pair's five, else a game's three). The real samples soon outweigh it;
+// while they barely vary it stands for the spread not seen yet, so that equal
+// results, which have no variance of their own, neither claim an exact Elo
+// difference nor keep the test from deciding: 24 games all won accept
+// elo1 = 10 over elo0 = 0 (alpha = beta = 0.05), and 120 games of pairs split
+// 1-1 accept elo0.
+double EstimatedVariance(const ScoreSample& sample);
 
 enum class SprtDecision { Continue, AcceptH0, AcceptH1 };
 
