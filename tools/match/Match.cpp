@@ -15,7 +15,7 @@
 #include "common/Terminal.h"
 #include "match/BoardView.h"
 #include "match/ChildReaper.h"
-#include "match/EngineSpec.h"
+#include "match/EngineChoice.h"
 #include "match/GamePool.h"
 #include "match/GameView.h"
 #include "match/Record.h"

@@ -5,7 +5,7 @@
 #include <cmath>
 
 #include "common/Arguments.h"
-#include "match/EngineSpec.h"
+#include "match/EngineChoice.h"
 
 namespace fiverow::match {
 

@@ -27,7 +27,7 @@
 #include <string_view>
 #include <vector>
 
-#include "match/EngineSpec.h"
+#include "match/EngineChoice.h"
 #include "match/Opening.h"
 #include "match/Position.h"
 #include "match/Referee.h"

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "match/EngineSpec.h"
+#include "match/EngineChoice.h"
 #include "match/GameLimits.h"
 #include "match/Opening.h"
 #include "match/Position.h"

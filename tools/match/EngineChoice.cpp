@@ -1,4 +1,4 @@
-#include "match/EngineSpec.h"
+#include "match/EngineChoice.h"
 
 #include <unistd.h>
 
