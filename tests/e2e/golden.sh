@@ -19,6 +19,7 @@ engine[-1]=$engine_path
 module=${engine_path##*/}
 if [[ $module == *.exe ]]; then platform=windows; else platform=linux; fi
 here=$(cd "$(dirname "$0")" && pwd)
+. "$here/../support/shell_cases.sh"
 
 work_root=$(mktemp -d)
 chmod 755 "$work_root"
@@ -90,11 +91,6 @@ run_engine() { # run_engine [ARGS...]: runs in the case directory
   status=$?
 }
 
-fail() {
-  case_failed=1
-  printf '    %s\n' "$@"
-}
-
 expect_status() { [[ $status == "$1" ]] || fail "exit status $status, expected $1"; }
 
 # expect_bytes FILE EXPECTED: the file holds exactly EXPECTED (printf format).
@@ -146,13 +142,7 @@ run_case() { # run_case NAME [linux|windows]
   case_failed=
   new_case "$name"
   "case_$name"
-  if [[ -n $case_failed ]]; then
-    printf 'FAIL  %s\n' "$name"
-    failed=$((failed + 1))
-  else
-    printf 'ok    %s\n' "$name"
-    passed=$((passed + 1))
-  fi
+  finish_case "$name"
 }
 
 # ---- cases: successful runs ------------------------------------------------

@@ -18,7 +18,7 @@ chmod 755 "$work"
 trap 'rm -rf "$work"' EXIT
 marker_base=fiverow-hostile-$$-$RANDOM
 passed=0 failed=0
-. "$(dirname "$0")/engine_cases.sh"
+. "$(dirname "$0")/../support/shell_cases.sh"
 
 # check_clean: nothing outside the engine's folder changed, nothing is left.
 check_clean() {

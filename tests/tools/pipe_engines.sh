@@ -13,7 +13,7 @@ work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 marker=fiverow-pipe-$$-$RANDOM
 passed=0 failed=0
-. "$(dirname "$0")/engine_cases.sh"
+. "$(dirname "$0")/../support/shell_cases.sh"
 
 # The protocol, served: OK to START, the first free cell of rows 0 to 3 for
 # each move asked for, an exit at END. Cases redefine start, move or end.

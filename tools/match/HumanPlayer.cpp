@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <iostream>
 
+#include "common/Blanks.h"
 #include "common/CellText.h"
 #include "common/EscapedText.h"
 #include "common/Terminal.h"
@@ -58,12 +59,6 @@ void Show(const std::string& text) {
   if (!std::cout) throw RefereeError("cannot write to standard output");
 }
 
-std::string Trimmed(const std::string& text) {
-  const std::size_t first = text.find_first_not_of(" \t");
-  if (first == std::string::npos) return "";
-  return text.substr(first, text.find_last_not_of(" \t") - first + 1);
-}
-
 // x,y with blanks allowed around the numbers.
 std::optional<Move> ParseTypedCell(const std::string& text) {
   std::string compact;
@@ -95,7 +90,7 @@ Answer HumanPlayer::Play(const MoveRequest& request) {
       return answer;
     }
     if (echo) Show(tools::ShownText(line) + "\n");
-    const std::string typed = Trimmed(line);
+    const std::string typed(tools::TrimmedBlanks(line));
     const std::optional<Move> cell = cut ? std::nullopt : ParseTypedCell(typed);
     std::string refusal;
     if (input == Input::End || typed == "quit") {

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cctype>
 
+#include "common/Blanks.h"
 #include "common/CellText.h"
 #include "common/EscapedText.h"
 #include "match/RefereeError.h"
@@ -12,22 +13,16 @@ namespace fiverow::match {
 
 namespace {
 
-std::string_view Trimmed(std::string_view text) {
-  while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
-  while (!text.empty() && (text.back() == ' ' || text.back() == '\t')) text.remove_suffix(1);
-  return text;
-}
-
 // Whether `line` begins with the word `keyword`, in any case; `rest` is what follows it.
 bool StartsWithWord(std::string_view line, std::string_view keyword, std::string_view& rest) {
-  line = Trimmed(line);
+  line = tools::TrimmedBlanks(line);
   if (line.size() < keyword.size()) return false;
   for (std::size_t i = 0; i < keyword.size(); ++i) {
     if (std::toupper(static_cast<unsigned char>(line[i])) != keyword[i]) return false;
   }
   if (line.size() > keyword.size() && line[keyword.size()] != ' ' && line[keyword.size()] != '\t')
     return false;
-  rest = Trimmed(line.substr(keyword.size()));
+  rest = tools::TrimmedBlanks(line.substr(keyword.size()));
   return true;
 }
 
@@ -43,7 +38,7 @@ struct ReplyCell {
 };
 ReplyCell ParseReplyCell(std::string_view text) {
   const auto number = [](std::string_view digits, int& value) {
-    digits = Trimmed(digits);
+    digits = tools::TrimmedBlanks(digits);
     if (digits.empty() || digits.size() > 4) return false;
     value = 0;
     for (const char c : digits) {

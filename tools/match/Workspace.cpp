@@ -28,13 +28,9 @@ std::string RandomFolderName() {
   return name;
 }
 
-std::string Problem(const std::string& what, int error) {
-  return what + ": " + std::strerror(error);
-}
-
 Workspace::Ready NotReady(const std::string& what, int error) {
   Workspace::Ready ready;
-  ready.problem = Problem(what, error);
+  ready.problem = SystemErrorText(what, error);
   return ready;
 }
 
@@ -134,7 +130,7 @@ MoveFile ReadMoveFile(int folder) {
   } else if (read.notRegular) {
     file.problem = name + " is not a regular file";
   } else if (read.error != 0) {
-    file.problem = Problem(name + " cannot be read", read.error);
+    file.problem = SystemErrorText(name + " cannot be read", read.error);
   } else if (read.links > 1) {
     file.problem = name + " is a hard link to another file";
   } else {

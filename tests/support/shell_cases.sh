@@ -1,4 +1,4 @@
-# What the shell suites of engines against the built referee share (sourced):
+# What the shell suites share (sourced):
 # a case fails by `fail MESSAGE...` and is counted by `finish_case NAME`, in
 # $passed and $failed.
 
