@@ -18,6 +18,7 @@ need() { # need COMMAND-OR-FILE PACKAGE
 need cmake cmake
 need ninja ninja-build
 need g++ g++
+need /usr/include/CLI/CLI.hpp libcli11-dev
 need /usr/include/gtest/gtest.h libgtest-dev
 need chattr e2fsprogs  # the end-to-end tests
 need setpriv util-linux

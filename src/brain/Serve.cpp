@@ -7,7 +7,7 @@ namespace fiverow::brain {
 void Serve(const ReadBytes& read, const WriteBytes& write) {
   LineReader reader(read);
   Session session;
-  while (const std::optional<InputLine> line = reader.Next()) {
+  while (const std::optional<protocol::TextLine> line = reader.Next()) {
     Session::Step step = session.Handle(line->text, line->cut);
     if (step.end) return;
     if (step.reply.empty()) continue;

@@ -1,9 +1,14 @@
 #include "brain/Session.h"
 
+#include <algorithm>
+
 #include "engine/Driver.h"
+#include "protocol/Numbers.h"
 #include "runtime/Failure.h"
 
 namespace fiverow::brain {
+
+using protocol::CommandKind;
 
 namespace {
 
@@ -25,6 +30,22 @@ std::string Printable(std::string_view word) {
 
 }  // namespace
 
+const std::array<Session::Handling, protocol::kCommands.size()> Session::kHandlings{{
+    {CommandKind::Start, false, false, &Session::Start},
+    {CommandKind::RectStart, false, false, &Session::Start},
+    {CommandKind::Restart, true, false, &Session::Restart},
+    {CommandKind::Begin, true, false, &Session::Begin},
+    {CommandKind::Turn, true, false, &Session::Turn},
+    {CommandKind::Play, true, false, &Session::Play},
+    {CommandKind::Takeback, true, false, &Session::Takeback},
+    {CommandKind::Board, true, false, &Session::Board},
+    {CommandKind::Done, false, false, &Session::DoneWithoutBoard},
+    {CommandKind::Info, false, true, &Session::Ignore},
+    {CommandKind::End, false, true, &Session::End},
+    {CommandKind::About, false, false, &Session::About},
+    {CommandKind::Swap2Board, false, false, &Session::Swap2Board},
+}};
+
 Session::Session() : state_(std::make_unique<RunState>()) {}
 Session::~Session() = default;
 
@@ -33,61 +54,77 @@ Session::Step Session::Handle(std::string_view line, bool cut) {
 }
 
 Session::Step Session::HandleCommand(std::string_view line, bool cut) {
-  const Command command = ParseCommand(line);
-  switch (command.kind) {
-    case CommandKind::Blank:
-    case CommandKind::Info: return {};
-    case CommandKind::End: return {.end = true, .reply = {}};
-    default: break;
-  }
+  const Command command = protocol::ParseCommand(line);
+  if (command.kind == CommandKind::Blank) return {};
+  const auto handling = std::find_if(kHandlings.begin(), kHandlings.end(),
+                                     [&](const Handling& h) { return h.kind == command.kind; });
+  const bool known = handling != kHandlings.end();
+  if (known && handling->anyLine) return (this->*handling->handle)(command);
   if (cut) return {.reply = Error("line too long")};
-  if (command.kind == CommandKind::Unknown) {
-    return {.reply = "UNKNOWN command not recognised: " + Printable(command.word)};
-  }
+  if (!known) return {.reply = "UNKNOWN command not recognised: " + Printable(command.word)};
   if (!command.usage.empty()) {
     return {.reply = Error("malformed command, expected " + std::string(command.usage))};
   }
-  const auto [a, b] = command.numbers;
-  switch (command.kind) {
-    case CommandKind::About: return {.reply = std::string(kAbout)};
-    case CommandKind::Swap2Board:
-      return {.reply = RefuseBlock("SWAP2BOARD refused: fiverow has no opening book")};
-    case CommandKind::Start:
-    case CommandKind::RectStart:
-      board_.Clear();
-      started_ = a == kPlaySize && (command.kind == CommandKind::Start || b == kPlaySize);
-      return {.reply = started_ ? "OK" : Error("fiverow plays only on a 20x20 board")};
-    case CommandKind::Done: return {.reply = Error("DONE without BOARD")};
-    default: break;
-  }
-  if (!started_) {
+  if (handling->needsGame && !started_) {
     return {.reply = command.kind == CommandKind::Board ? RefuseBlock(kNoGame) : Error(kNoGame)};
   }
-  switch (command.kind) {
-    case CommandKind::Restart: board_.Clear(); return {.reply = "OK"};
-    case CommandKind::Begin: return {.reply = MoveReply()};
-    case CommandKind::Turn: {
-      std::string error = PlaceStone(command, kOpponentCode);
-      return {.reply = error.empty() ? MoveReply() : error};
-    }
-    case CommandKind::Play: {
-      std::string error = PlaceStone(command, kBrainCode);
-      return {.reply = error.empty() ? CellText(a, b) : error};
-    }
-    case CommandKind::Takeback:
-      if (!BrainBoard::OnBoard(a, b)) return {.reply = Error("coordinates outside 0..19")};
-      if (!board_.Remove(a, b)) return {.reply = Error("cell " + CellText(a, b) + " is empty")};
-      return {.reply = "OK"};
-    case CommandKind::Board:
-      pending_.Clear();
-      block_ = Block::Reading;
-      return {};
-    default: return {.reply = Error("command not handled")};
-  }
+  return (this->*handling->handle)(command);
+}
+
+Session::Step Session::Start(const Command& command) {
+  const auto [width, height] = command.numbers;
+  board_.Clear();
+  started_ = width == kPlaySize && (command.kind == CommandKind::Start || height == kPlaySize);
+  return {.reply = started_ ? "OK" : Error("fiverow plays only on a 20x20 board")};
+}
+
+Session::Step Session::Restart(const Command&) {
+  board_.Clear();
+  return {.reply = "OK"};
+}
+
+Session::Step Session::Begin(const Command&) { return {.reply = MoveReply()}; }
+
+Session::Step Session::Turn(const Command& command) {
+  std::string error = PlaceStone(command, kOpponentCode);
+  return {.reply = error.empty() ? MoveReply() : error};
+}
+
+Session::Step Session::Play(const Command& command) {
+  std::string error = PlaceStone(command, kBrainCode);
+  const auto [x, y] = command.numbers;
+  return {.reply = error.empty() ? CellText(x, y) : error};
+}
+
+Session::Step Session::Takeback(const Command& command) {
+  const auto [x, y] = command.numbers;
+  if (!BrainBoard::OnBoard(x, y)) return {.reply = Error("coordinates outside 0..19")};
+  if (!board_.Remove(x, y)) return {.reply = Error("cell " + CellText(x, y) + " is empty")};
+  return {.reply = "OK"};
+}
+
+Session::Step Session::Board(const Command&) {
+  pending_.Clear();
+  block_ = Block::Reading;
+  return {};
+}
+
+Session::Step Session::DoneWithoutBoard(const Command&) {
+  return {.reply = Error("DONE without BOARD")};
+}
+
+Session::Step Session::Ignore(const Command&) { return {}; }
+
+Session::Step Session::End(const Command&) { return {.end = true, .reply = {}}; }
+
+Session::Step Session::About(const Command&) { return {.reply = std::string(kAbout)}; }
+
+Session::Step Session::Swap2Board(const Command&) {
+  return {.reply = RefuseBlock("SWAP2BOARD refused: fiverow has no opening book")};
 }
 
 Session::Step Session::HandleBlockLine(std::string_view line, bool cut) {
-  const Command command = ParseCommand(line);
+  const Command command = protocol::ParseCommand(line);
   if (command.kind == CommandKind::Blank) return {};
   if (command.kind == CommandKind::End) return {.end = true, .reply = {}};
   if (command.kind == CommandKind::Done && command.usage.empty()) {
@@ -99,7 +136,7 @@ Session::Step Session::HandleBlockLine(std::string_view line, bool cut) {
   }
   if (block_ == Block::Skipping) return {};
   Int32 stone[3] = {};
-  if (cut || !ParseNumbers(TrimSpaces(line), stone, 3)) {
+  if (cut || !protocol::ParseNumberList(line, stone)) {
     return {.reply = RefuseBlock("malformed BOARD line, expected X,Y,F")};
   }
   const auto [x, y, field] = stone;

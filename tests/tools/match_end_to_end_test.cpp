@@ -8,7 +8,7 @@
 #include <thread>
 
 #include "ToolRun.h"
-#include "common/CellText.h"
+#include "protocol/Numbers.h"
 
 namespace fiverow::testing {
 namespace {
@@ -153,7 +153,7 @@ TEST(MatchGames, AFullBoardIsADraw) {
   xs.pop_back();
   os.pop_back();
   for (std::size_t i = 0; i < xs.size(); ++i) {
-    opening += tools::CellText(xs[i]) + " " + tools::CellText(os[i]) + " ";
+    opening += protocol::CellText(xs[i]) + " " + protocol::CellText(os[i]) + " ";
   }
   const TempFolder tmp;
   const ToolResult result = Match(tmp, {"--show", "none", "--opening", opening});

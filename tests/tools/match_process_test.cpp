@@ -11,10 +11,10 @@
 
 #include "ToolRun.h"
 #include "common/UniqueFd.h"
-#include "match/ChildReaper.h"
-#include "match/EngineProcess.h"
-#include "match/LineSplitter.h"
-#include "match/RefereeError.h"
+#include "process/ChildReaper.h"
+#include "process/RefereeError.h"
+#include "process/RunToExit.h"
+#include "protocol/LineSplitter.h"
 
 namespace fiverow::match {
 namespace {
@@ -25,7 +25,7 @@ using fiverow::testing::TempFolder;
 
 RunOutcome RunShell(const std::string& script, const std::string& folder, double limit = 5.0) {
   const tools::UniqueFd folderFd(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-  return RunEngineProcess({"/bin/sh", "-c", script}, folderFd.get(), limit);
+  return RunToExit({"/bin/sh", "-c", script}, folderFd.get(), limit);
 }
 
 // Waits a little for killed processes to go.
@@ -35,7 +35,7 @@ bool GoneSoon(int pid) {
   return !ProcessAlive(pid);
 }
 
-TEST(EngineProcess, ReportsExitStatusAndOutputAndRunsInItsFolder) {
+TEST(RunToExit, ReportsExitStatusAndOutputAndRunsInItsFolder) {
   const TempFolder folder;
   const RunOutcome outcome = RunShell("pwd; echo oops >&2; exit 3", folder.path());
   EXPECT_EQ(outcome.end, RunOutcome::End::Exited);
@@ -44,14 +44,14 @@ TEST(EngineProcess, ReportsExitStatusAndOutputAndRunsInItsFolder) {
   EXPECT_NE(outcome.output.find("oops"), std::string::npos);
 }
 
-TEST(EngineProcess, ReportsAFatalSignal) {
+TEST(RunToExit, ReportsAFatalSignal) {
   const TempFolder folder;
   const RunOutcome outcome = RunShell("kill -SEGV $$", folder.path());
   EXPECT_EQ(outcome.end, RunOutcome::End::Signalled);
   EXPECT_EQ(outcome.code, SIGSEGV);
 }
 
-TEST(EngineProcess, KillsTheEngineAndItsChildrenAtTheTimeLimit) {
+TEST(RunToExit, KillsTheEngineAndItsChildrenAtTheTimeLimit) {
   const TempFolder folder;
   const auto start = std::chrono::steady_clock::now();
   const RunOutcome outcome =
@@ -65,7 +65,7 @@ TEST(EngineProcess, KillsTheEngineAndItsChildrenAtTheTimeLimit) {
   EXPECT_TRUE(GoneSoon(child));
 }
 
-TEST(EngineProcess, LeavesNothingRunningAfterANormalExit) {
+TEST(RunToExit, LeavesNothingRunningAfterANormalExit) {
   const TempFolder folder;
   // The child keeps the output pipe open; the move must still end promptly.
   const RunOutcome outcome = RunShell("sleep 30 & echo $! > child; exit 0", folder.path());
@@ -74,7 +74,7 @@ TEST(EngineProcess, LeavesNothingRunningAfterANormalExit) {
   EXPECT_TRUE(GoneSoon(std::stoi(ReadWholeFile(folder / "child"))));
 }
 
-TEST(EngineProcess, CapsTheOutputItKeeps) {
+TEST(RunToExit, CapsTheOutputItKeeps) {
   const TempFolder folder;
   const RunOutcome outcome = RunShell("head -c 300000 /dev/zero; exit 1", folder.path());
   EXPECT_EQ(outcome.code, 1);
@@ -82,10 +82,10 @@ TEST(EngineProcess, CapsTheOutputItKeeps) {
   EXPECT_TRUE(outcome.outputCut);
 }
 
-TEST(EngineProcess, AProgramThatCannotStartIsTheRefereesFailure) {
+TEST(RunToExit, AProgramThatCannotStartIsTheRefereesFailure) {
   const TempFolder folder;
-  EXPECT_THROW(RunEngineProcess({folder / "no-such-engine"}, AT_FDCWD, 1.0), RefereeError);
-  EXPECT_THROW(RunEngineProcess({"/bin/true"}, -1, 1.0), RefereeError);  // no folder
+  EXPECT_THROW(RunToExit({folder / "no-such-engine"}, AT_FDCWD, 1.0), RefereeError);
+  EXPECT_THROW(RunToExit({"/bin/true"}, -1, 1.0), RefereeError);  // no folder
 }
 
 std::vector<pid_t> Sorted(std::vector<pid_t> pids) {
@@ -127,8 +127,8 @@ TEST(ChildReaper, TheScanOfProcFindsEveryChildAndNoGrandchild) {
 }
 
 TEST(EngineLines, EndAtAnyLineEndWhereverReadsSplitThemAndStayBounded) {
-  LineSplitter lines(8);
-  std::vector<TextLine> taken;
+  protocol::LineSplitter lines(8);
+  std::vector<protocol::TextLine> taken;
   for (const char* block : {"OK\r", "\n10,", "10\nMESSAGE a\rDEBUG", "\r\r\n", "123456789abc\n"}) {
     lines.Add(block);
     while (lines.HasLine()) taken.push_back(lines.Take());

@@ -4,8 +4,9 @@
 #include <cmath>
 #include <vector>
 
-#include "common/Arguments.h"
-#include "match/Rating.h"
+#include "cli/OptionValues.h"
+#include "output/RatingText.h"
+#include "stats/Rating.h"
 
 namespace fiverow::match {
 namespace {

@@ -2,10 +2,11 @@
 // the board as text.
 #include <gtest/gtest.h>
 
-#include "match/BoardView.h"
-#include "match/MatchOptions.h"
-#include "match/Record.h"
-#include "match/Summary.h"
+#include "cli/MatchOptions.h"
+#include "game/BoardText.h"
+#include "match/Standings.h"
+#include "output/Record.h"
+#include "stats/Median.h"
 
 namespace fiverow::match {
 namespace {
@@ -120,58 +121,44 @@ TEST(GameRecords, RejectMalformedOnes) {
 }
 
 TEST(MatchSummary, ChargesEachEndingToTheRightEngine) {
-  PerPlayer<EngineStats> stats;
-  GameSetup bIsX;
-  bIsX.xPlayer = Player::B;
-  GameResult result;
+  Standings standings(2);
+  PlayedGame played;
+  played.setup.engines[Side::X] = 1;  // B plays x
+  played.setup.engines[Side::O] = 0;
+  GameResult& result = played.result;
   result.winner = Side::O;  // A wins as o
   result.ending = Ending::TimeOut;
-  CountGame(stats, bIsX, result);
+  standings.Add(played);
   result.winner = Side::X;  // B wins as x
   result.ending = Ending::Occupied;
-  CountGame(stats, bIsX, result);
+  standings.Add(played);
   result.ending = Ending::ExitStatus;
-  CountGame(stats, bIsX, result);
+  standings.Add(played);
+  result.ending = Ending::Resigned;
+  standings.Add(played);
   result.winner.reset();
   result.ending = Ending::BoardFull;
-  CountGame(stats, bIsX, result);
+  standings.Add(played);
 
-  EXPECT_EQ(stats[Player::A].wins, 1);
-  EXPECT_EQ(stats[Player::A].losses, 2);
-  EXPECT_EQ(stats[Player::A].illegalMoves, 1);
-  EXPECT_EQ(stats[Player::A].crashes, 1);
-  EXPECT_EQ(stats[Player::A].draws, 1);
-  EXPECT_EQ(stats[Player::B].wins, 2);
-  EXPECT_EQ(stats[Player::B].losses, 1);
-  EXPECT_EQ(stats[Player::B].timeOuts, 1);
-  EXPECT_EQ(stats[Player::B].draws, 1);
+  const EngineStats& a = standings.engines()[0];
+  const EngineStats& b = standings.engines()[1];
+  EXPECT_EQ(a.wins, 1);
+  EXPECT_EQ(a.losses, 3);
+  EXPECT_EQ(a.illegalMoves, 1);
+  EXPECT_EQ(a.crashes, 1);
+  EXPECT_EQ(a.draws, 1);
+  EXPECT_EQ(b.wins, 3);
+  EXPECT_EQ(b.losses, 1);
+  EXPECT_EQ(b.timeOuts, 1);
+  EXPECT_EQ(b.draws, 1);
+  EXPECT_EQ(standings.tally().Wins(), 1);
+  EXPECT_EQ(standings.tally().Losses(), 3);
 }
 
 TEST(MatchSummary, MedianOfMoveTimes) {
   EXPECT_EQ(Median({}), 0.0);
   EXPECT_EQ(Median({3.0, 1.0, 2.0}), 2.0);
   EXPECT_EQ(Median({4.0, 1.0, 3.0, 2.0}), 2.5);
-}
-
-TEST(MatchOptionsParsing, ReadsEveryOption) {
-  const MatchOptions options = ParseMatchOptions(
-      {"--time-limit", "0.25", "--games=6", "--seed",    "9",         "--show",       "end",
-       "--record",     "r",    "--keep",    "--opening", "9,9 10,10", "--match-time", "30",
-       "--max-memory", "64",   "--rule",    "standard",  "a",         "b c"});
-  const GameLimits limits = options.Limits();
-  EXPECT_TRUE(limits.moveLimitGiven);
-  EXPECT_EQ(limits.matchSeconds, 30.0);
-  EXPECT_EQ(limits.memoryBytes, 64u << 20);
-  EXPECT_EQ(limits.rule, Rule::Standard);
-  EXPECT_DOUBLE_EQ(options.timeLimit, 0.25);
-  EXPECT_EQ(options.games, 6);
-  EXPECT_EQ(options.seed, 9u);
-  EXPECT_EQ(options.ShowOrDefault(), Show::End);
-  EXPECT_EQ(options.recordFolder, "r");
-  EXPECT_TRUE(options.keep);
-  EXPECT_EQ(options.opening->size(), 2u);
-  EXPECT_FALSE(options.RandomOpenings());
-  EXPECT_EQ(options.engineCommands, (std::vector<std::string>{"a", "b c"}));
 }
 
 TEST(MatchOptionsParsing, DefaultsSuitOneGameOrAMatch) {
@@ -186,21 +173,35 @@ TEST(MatchOptionsParsing, DefaultsSuitOneGameOrAMatch) {
   EXPECT_TRUE(ParseMatchOptions({"--seed", "3"}).RandomOpenings());
   // A person is untimed unless asked, and sees the end of each game.
   const MatchOptions person = ParseMatchOptions({"human"});
-  EXPECT_FALSE(person.Limits().moveLimitGiven);
   EXPECT_EQ(person.ShowOrDefault(), Show::End);
+  const MatchOptions given = ParseMatchOptions({"--games=6", "--opening", "9,9 10,10", "a", "b c"});
+  EXPECT_FALSE(given.RandomOpenings());
+  EXPECT_EQ(given.engineCommands, (std::vector<std::string>{"a", "b c"}));
 }
 
 TEST(MatchOptionsParsing, RejectsBadUsage) {
   const std::vector<std::vector<std::string>> bad = {
-      {"--games", "0"},       {"--games", "x"},         {"--time-limit", "0"},
-      {"--time-limit", "-1"}, {"--time-limit", "nan"},  {"--time-limit"},
-      {"--show", "some"},     {"--opening", "9,9 9,9"}, {"--frobnicate"},
-      {"a", "b", "c"},        {"--keep=yes"},           {"--replay", "f", "engine"},
-      {"--seed", "-3"},       {"--rule", "renju"},      {"--max-memory", "0"},
+      {"--games", "0"},
+      {"--games", "x"},
+      {"--time-limit", "0"},
+      {"--time-limit", "-1"},
+      {"--time-limit", "nan"},
+      {"--time-limit"},
+      {"--show", "some"},
+      {"--opening", "9,9 9,9"},
+      {"--frobnicate"},
+      {"a", "b", "c"},
+      {"--keep=maybe"},
+      {"--replay", "f", "engine"},
+      {"--seed", "-3"},
+      {"--rule", "renju"},
+      {"--max-memory", "0"},
       {"--match-time", "x"},
+      {"--replay", "f", "--rule", "standard", "--time-limit", "3"},
+      {"--replay", "f", "--games", "3"},
   };
   for (const auto& args : bad) {
-    EXPECT_THROW(ParseMatchOptions(args), UsageError) << args.front();
+    EXPECT_THROW(ParseMatchOptions(args), UsageError) << args.front() << " " << args.back();
   }
   EXPECT_NO_THROW(ParseMatchOptions({"--replay", "f", "--show", "end"}));
 }

@@ -10,11 +10,13 @@
 #include "ToolRun.h"
 #include "files/PositionReader.h"
 #include "files/TurnFile.h"
-#include "match/EngineChoice.h"
-#include "match/EngineCommand.h"
-#include "match/Opening.h"
-#include "match/Position.h"
-#include "match/Referee.h"
+#include "game/Opening.h"
+#include "game/Position.h"
+#include "game/Rules.h"
+#include "match/OpeningSchedule.h"
+#include "players/CommandLine.h"
+#include "players/EngineSpec.h"
+#include "players/FileProtocol.h"
 
 namespace fiverow::match {
 namespace {
@@ -44,12 +46,12 @@ TEST(FiveInARow, SixAlsoWinsButFourOrABrokenLineDoNot) {
 
 TEST(FiveInARow, TheStandardRuleWinsWithExactlyFiveOnSomeAxis) {
   const Position six = WithStones({{0, 9}, {1, 9}, {2, 9}, {3, 9}, {4, 9}, {5, 9}}, {});
-  EXPECT_TRUE(six.Wins({5, 9}, Rule::Freestyle));
-  EXPECT_FALSE(six.Wins({5, 9}, Rule::Standard));
+  EXPECT_TRUE(Wins(six, {5, 9}, Rule::Freestyle));
+  EXPECT_FALSE(Wins(six, {5, 9}, Rule::Standard));
   // An overline on one axis and exactly five on another wins.
   const Position both = WithStones(
       {{0, 9}, {1, 9}, {2, 9}, {3, 9}, {4, 9}, {5, 9}, {5, 5}, {5, 6}, {5, 7}, {5, 8}}, {});
-  EXPECT_TRUE(both.Wins({5, 9}, Rule::Standard));
+  EXPECT_TRUE(Wins(both, {5, 9}, Rule::Standard));
 }
 
 TEST(FiveInARow, DoesNotWrapAroundTheBoardEdge) {
@@ -98,7 +100,7 @@ TEST(GameFiles, TheEngineReadsThePositionAndPlaysTheGivenSide) {
   const Position position = WithStones({{0, 0}, {19, 19}}, {{5, 7}});
   for (const Side side : {Side::X, Side::O}) {
     fiverow::testing::MemoryFileSystem files;
-    files.files["Plocha.dat"] = position.PositionFileText();
+    files.files["Plocha.dat"] = PositionFileText(position);
     files.files["Tah.dat"] = std::string(1, TurnMarkerFor(side)) + "\n";
     RunState state;
     state.textFile.Attach(files);
@@ -114,24 +116,24 @@ TEST(GameFiles, TheEngineReadsThePositionAndPlaysTheGivenSide) {
 
 TEST(Openings, AlternateFromXAndRejectBadOnes) {
   std::string error;
-  const auto opening = ParseOpening("  9,9 10,10\t9,10 ", error);
+  const auto opening = ParseOpening("  9,9 10,10\t9,10 ", 20, error);
   ASSERT_TRUE(opening);
   EXPECT_EQ(*opening, (Opening{{9, 9}, {10, 10}, {9, 10}}));
   EXPECT_EQ(OpeningText(*opening), "9,9 10,10 9,10");
-  EXPECT_TRUE(ParseOpening("", error)->empty());
+  EXPECT_TRUE(ParseOpening("", 20, error)->empty());
 
-  EXPECT_FALSE(ParseOpening("9,9 20,3", error));
+  EXPECT_FALSE(ParseOpening("9,9 20,3", 20, error));
   EXPECT_NE(error.find("20,3"), std::string::npos);
-  EXPECT_FALSE(ParseOpening("9,9 9,9", error));
+  EXPECT_FALSE(ParseOpening("9,9 9,9", 20, error));
   EXPECT_NE(error.find("two stones"), std::string::npos);
-  EXPECT_FALSE(ParseOpening("0,0 0,1 1,0 1,1 2,0 2,1 3,0 3,1 4,0", error));
+  EXPECT_FALSE(ParseOpening("0,0 0,1 1,0 1,1 2,0 2,1 3,0 3,1 4,0", 20, error));
   EXPECT_NE(error.find("five"), std::string::npos);
 }
 
 TEST(Openings, RandomOnesAreReproducibleBalancedAndCentral) {
-  OpeningSource first(42);
-  OpeningSource second(42);
-  OpeningSource other(43);
+  OpeningSchedule first = OpeningSchedule::Random(42, 20);
+  OpeningSchedule second = OpeningSchedule::Random(42, 20);
+  OpeningSchedule other = OpeningSchedule::Random(43, 20);
   std::set<std::string> seen;
   for (int i = 0; i < 50; ++i) {
     const Opening opening = first.Next();
@@ -149,7 +151,7 @@ TEST(Openings, RandomOnesAreReproducibleBalancedAndCentral) {
     }
   }
   EXPECT_GT(seen.size(), 45u);
-  EXPECT_NE(OpeningText(OpeningSource(42).Next()), OpeningText(other.Next()));
+  EXPECT_NE(OpeningText(OpeningSchedule::Random(42, 20).Next()), OpeningText(other.Next()));
 }
 
 TEST(EngineCommands, SplitLikeAShell) {
@@ -190,10 +192,10 @@ TEST(EngineCommands, TellTheProtocolByPrefixOrProgramName) {
     ::chmod((bin / name).c_str(), 0755);
   }
   const CommandPlace place{bin.path(), "", bin.path()};
-  EXPECT_EQ(ChooseEngine("A", "human", place).protocol, Protocol::Human);
-  EXPECT_EQ(ChooseEngine("A", "./pbrain-x --fast", place).protocol, Protocol::Pipe);
-  EXPECT_EQ(ChooseEngine("A", "file:./pbrain-x", place).protocol, Protocol::File);
-  const Engine piped = ChooseEngine("A", "pipe:fiverow", place);
+  EXPECT_EQ(ChooseEngine("human", place).protocol, Protocol::Human);
+  EXPECT_EQ(ChooseEngine("./pbrain-x --fast", place).protocol, Protocol::Pipe);
+  EXPECT_EQ(ChooseEngine("file:./pbrain-x", place).protocol, Protocol::File);
+  const EngineSpec piped = ChooseEngine("pipe:fiverow", place);
   EXPECT_EQ(piped.protocol, Protocol::Pipe);
   EXPECT_EQ(piped.argv, std::vector<std::string>{bin / "fiverow"});  // beside the tool, not on PATH
   EXPECT_EQ(piped.command, "pipe:fiverow");

@@ -10,8 +10,8 @@
 #include <string_view>
 
 #include "ToolRun.h"
-#include "match/BoardView.h"
-#include "match/Summary.h"
+#include "game/BoardText.h"
+#include "output/GameText.h"
 
 namespace fiverow::testing {
 namespace {
@@ -38,44 +38,55 @@ TEST(Snapshots, RefereeBoard) {
 }
 
 TEST(Snapshots, RefereeResultLinesAndSummary) {
-  PerPlayer<Engine> engines;
-  engines[Player::A] = {"A", "build/release/fiverow", {}};
-  engines[Player::B] = {"B", "python3 engine.py --depth 2", {}};
+  std::vector<MatchEngine> engines(2);
+  engines[0].label = "A";
+  engines[0].spec.command = "build/release/fiverow";
+  engines[1].label = "B";
+  engines[1].spec.command = "python3 engine.py --depth 2";
   struct Game {
-    Player x;
+    EngineIndex x;
     std::optional<Side> winner;
     Ending ending;
     const char* reason;
     std::size_t moves;
   };
   const Game games[] = {
-      {Player::A, Side::X, Ending::Five, "A (x) made five in a row with 9,10", 31},
-      {Player::B, Side::X, Ending::TimeOut, "A (o) ran over the time limit of 5 s", 12},
-      {Player::A, std::nullopt, Ending::BoardFull, "the board is full", 396},
-      {Player::B, Side::O, Ending::Occupied, "B (x) played 3,4, an occupied cell", 1},
+      {0, Side::X, Ending::Five, "A (x) made five in a row with 9,10", 31},
+      {1, Side::X, Ending::TimeOut, "A (o) ran over the time limit of 5 s", 12},
+      {0, std::nullopt, Ending::BoardFull, "the board is full", 396},
+      {1, Side::O, Ending::Occupied, "B (x) played 3,4, an occupied cell", 1},
   };
+  // Each engine's move times, spread over the games.
+  const std::vector<std::vector<double>> times = {{0.004, 0.0031, 5.2}, {0.25, 0.5}};
   std::string text;
-  PerPlayer<EngineStats> stats;
-  RatingTally tally;
+  Standings standings(2);
   int number = 0;
   for (const Game& game : games) {
-    const GameSetup setup{{}, game.x};
-    GameResult result;
+    PlayedGame played;
+    played.setup.engines[Side::X] = game.x;
+    played.setup.engines[Side::O] = 1 - game.x;
+    GameResult& result = played.result;
     result.winner = game.winner;
     result.ending = game.ending;
     result.reason = game.reason;
     result.moves.resize(game.moves);
-    text += ResultLine(++number, 4, engines, setup, result);
-    CountGame(stats, setup, result);
-    tally.Add(OutcomeOfA(setup, result));
+    if (number == 0) {
+      result.moveSeconds[Side::X] = times[0];
+      result.moveSeconds[Side::O] = times[1];
+    }
+    PerSide<std::string> labels;
+    for (const Side side : kSides) labels[side] = engines[played.setup.engines[side]].label;
+    text += ResultLine(++number, 4, labels, result);
+    standings.Add(played);
   }
-  stats[Player::A].moveSeconds = {0.004, 0.0031, 5.2};
-  stats[Player::B].moveSeconds = {0.25, 0.5};
   GameResult single;
   single.winner = Side::O;
   single.reason = "B (o) made six in a row with 0,5";
-  text += ResultLine(1, 1, engines, GameSetup{}, single);
-  ExpectSnapshot("referee-results.txt", text + "\n" + MatchSummary(engines, stats, tally));
+  PerSide<std::string> labels;
+  labels[Side::X] = "A";
+  labels[Side::O] = "B";
+  text += ResultLine(1, 1, labels, single);
+  ExpectSnapshot("referee-results.txt", text + "\n" + MatchSummary(engines, standings));
 }
 
 TEST(Snapshots, ExplainerOnTheExamplePosition) {

@@ -9,7 +9,6 @@
 #include <cstring>
 #include <ostream>
 
-#include "common/CellText.h"
 #include "common/EscapedText.h"
 #include "common/HandleFiles.h"
 #include "common/Terminal.h"
@@ -19,6 +18,7 @@
 #include "explain/Ranking.h"
 #include "explain/SvgMap.h"
 #include "files/GameFiles.h"
+#include "protocol/Numbers.h"
 #include "runtime/FailureReport.h"
 #include "runtime/posix/PosixFileSystem.h"
 
@@ -87,11 +87,11 @@ int RunExplain(const ExplainOptions& options, std::ostream& out, std::ostream& e
   int rank = 0;
   for (const ScoredCell& best : TopCells(state, 10)) {
     char line[64];
-    std::snprintf(line, sizeof line, "%3d. %-6s %8d\n", ++rank, tools::CellText(best.cell).c_str(),
-                  best.score);
+    std::snprintf(line, sizeof line, "%3d. %-6s %8d\n", ++rank,
+                  protocol::CellText(best.cell).c_str(), best.score);
     out << line;
   }
-  out << "\nfiverow would play " << tools::CellText(chosen) << " (score "
+  out << "\nfiverow would play " << protocol::CellText(chosen) << " (score "
       << state.scoreGrid.cell(chosen.x, chosen.y) << ")\n";
 
   int status = 0;

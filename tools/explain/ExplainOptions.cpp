@@ -1,7 +1,7 @@
 #include "explain/ExplainOptions.h"
 
 #include "common/Arguments.h"
-#include "common/CellText.h"
+#include "protocol/Numbers.h"
 
 namespace fiverow::explain {
 
@@ -35,8 +35,8 @@ ExplainOptions ParseExplainOptions(const std::vector<std::string>& args) {
       options.help = true;
     } else if (arg == "--cell") {
       const std::string text = value();
-      options.cell = tools::ParseCell(text);
-      if (!options.cell)
+      options.cell = protocol::ParseCell(text);
+      if (!options.cell || options.cell->x >= kPlaySize || options.cell->y >= kPlaySize)
         throw UsageError("--cell needs x,y with x and y in 0..19, not \"" + text + "\"");
     } else if (arg == "--svg") {
       options.svgFile = value();

@@ -2,10 +2,10 @@
 
 #include <cstdio>
 
-#include "common/CellText.h"
 #include "eval/Sweep.h"
 #include "eval/TierTables.h"
 #include "explain/HeatMap.h"
+#include "protocol/Numbers.h"
 
 namespace fiverow::explain {
 
@@ -61,7 +61,7 @@ std::vector<ListedPass> ListPasses(RunState& state, Move cell) {
 
 std::string PassListing(RunState& state, Move cell) {
   std::string text = "\ncell ";
-  text.append(tools::CellText(cell)).append(":");
+  text.append(protocol::CellText(cell)).append(":");
   const std::vector<ListedPass> passes = ListPasses(state, cell);
   if (passes.empty()) return text + " holds a stone, so it scores 0 and gets no passes\n";
   text.append(" ").append(std::to_string(passes.size())).append(" passes\n");

@@ -4,8 +4,8 @@
 #include <cmath>
 #include <cstdio>
 
-#include "common/CellText.h"
 #include "explain/HeatMap.h"
+#include "protocol/Numbers.h"
 
 namespace fiverow::explain {
 
@@ -48,7 +48,7 @@ std::string RenderSvg(const RunState& state, Move chosen) {
   svg += "<text x=\"" + std::to_string(kMargin) + "\" y=\"17\" font-size=\"14\">fiverow plays " +
          std::string(1, StoneCharOf(state.ownCode)) +
          (state.ownCode == kCodeO ? " (white)" : " (black)") + "; chosen move " +
-         tools::CellText(chosen) + " (score " +
+         protocol::CellText(chosen) + " (score " +
          std::to_string(state.scoreGrid.cell(chosen.x, chosen.y)) + ")</text>\n";
   const int top = kTitle + kMargin;
   for (Int32 i = 0; i < kPlaySize; ++i) {

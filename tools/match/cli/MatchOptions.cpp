@@ -1,0 +1,201 @@
+#include "cli/MatchOptions.h"
+
+#include <CLI/CLI.hpp>
+
+#include <algorithm>
+#include <functional>
+
+#include "players/EngineSpec.h"
+
+namespace fiverow::match {
+
+namespace {
+
+constexpr const char* kDescription = R"(Plays five-in-a-row games between two engines. Each engine is a command line
+(quote it if it has arguments); both default to the fiverow built beside this
+program. An engine speaks the Plocha.dat / Tah.dat file protocol, one run per
+move, unless its program's name begins with "pbrain-": such an engine speaks
+the pipe protocol, one process per game. "file:COMMAND" and "pipe:COMMAND"
+choose the protocol; "human" is a person at this terminal, who types x,y.
+The programs "fiverow" and "pbrain-fiverow" are the ones beside this program.
+Each engine runs in a temporary folder of its own, so its program is looked
+up on PATH unless it holds a slash, and words with a slash that name an
+existing file are made absolute; other words pass unchanged (write
+"sh ./engine.sh", not "sh engine.sh").)";
+
+constexpr const char* kFooter = R"(A move is x,y (column,row, 0..19) on an empty cell. Wrong text, an occupied
+cell, running out of time, a non-zero exit status, a Tah.dat that is not a
+regular file or a folder the referee cannot repair loses the game; so does a
+pipe engine's UNKNOWN, ERROR or exit. A full board is a draw. Engine A plays
+x (the first player) in odd-numbered games, B in even-numbered ones. Each
+game starts with empty folders. For several games the summary adds the Elo
+difference of A over B with its 95% margin and the likelihood that A is the
+stronger, from the pairs of games played on the same opening.
+
+Exit status: 0 when every game was played to a result, 2 for a usage error,
+1 when the referee itself failed (a folder or an engine could not be made or
+started, its output could not be written) or was stopped by a signal.)";
+
+// The help as the referee writes it: usage, what it does, the options with
+// their descriptions in a column, then the rules of a match.
+class HelpFormatter final : public CLI::Formatter {
+ public:
+  HelpFormatter() { column_width(24); }
+  std::string make_help(const CLI::App* app, std::string, CLI::AppFormatMode) const override {
+    std::string help = "Usage: fiverow-match [options] [ENGINE_A [ENGINE_B]]\n\n";
+    help += app->get_description() + "\n\nOptions:\n";
+    for (const CLI::Option* option : app->get_options()) {
+      if (option->get_positional()) continue;
+      std::string names = option->get_name(false, true);
+      for (std::size_t comma = names.find(','); comma != std::string::npos;
+           comma = names.find(',', comma + 2))
+        names.insert(comma + 1, " ");
+      names = "  " + names;
+      if (option->get_type_size() != 0) names += " " + option->get_type_name();
+      std::string description = option->get_description();
+      if (names.size() + 2 > column_width_) {
+        help += names + "\n" + Indented(description, column_width_);
+      } else {
+        names.resize(column_width_, ' ');
+        help += names + Indented(description, column_width_).substr(column_width_);
+      }
+    }
+    return help + "\n" + app->get_footer() + "\n";
+  }
+
+ private:
+  static std::string Indented(const std::string& text, std::size_t width) {
+    std::string indented;
+    std::size_t at = 0;
+    while (at <= text.size()) {
+      const std::size_t end = std::min(text.find('\n', at), text.size());
+      indented += std::string(width, ' ') + text.substr(at, end - at) + "\n";
+      at = end + 1;
+    }
+    return indented;
+  }
+};
+
+// The options, one row each: what they are called, the value they take, what
+// they do and how their value is read. Options that play games cannot go
+// with --replay; those checks, and the ones on values together, are in
+// CheckCombinations.
+void DefineOptions(CLI::App& app, MatchOptions& o) {
+  app.formatter(std::make_shared<HelpFormatter>());
+  app.footer(kFooter);
+  std::vector<CLI::Option*> playing;
+  const auto option = [&app](const std::string& name, const std::string& value,
+                             const std::string& help,
+                             std::function<void(const std::string& name, const std::string&)> read) {
+    return app
+        .add_option_function<std::string>(
+            name, [name, read](const std::string& text) { read(name, text); }, help)
+        ->type_name(value)
+        ->multi_option_policy(CLI::MultiOptionPolicy::TakeLast);
+  };
+  const auto plays = [&playing](CLI::Option* added) { playing.push_back(added); };
+
+  plays(option("--time-limit", "SECONDS",
+               "time per move; an engine that runs over is killed and\n"
+               "loses (default 5; a person has none unless given)",
+               [&o](auto& name, auto& text) {
+                 o.timeLimit = ParseSeconds(name, text);
+                 o.timeLimitGiven = true;
+               }));
+  plays(option("--match-time", "SECONDS", "time per engine per game; running out loses",
+               [&o](auto& name, auto& text) { o.matchTime = ParseSeconds(name, text); }));
+  plays(option("--max-memory", "MB", "address space per engine; running out is a crash",
+               [&o](auto& name, auto& text) {
+                 o.maxMemoryMB = static_cast<std::uint64_t>(ParseWholeNumber(name, text, 1, 1 << 20));
+               }));
+  plays(option("--rule", "freestyle|standard",
+               "five or more in a row wins (freestyle, the default),\n"
+               "or exactly five: an overline does not win (standard)",
+               [&o](auto&, auto& text) { o.rule = ParseRule(text); }));
+  plays(option("--games", "N", "play N games (default 1)", [&o](auto& name, auto& text) {
+    o.games = static_cast<int>(ParseWholeNumber(name, text, 1, 1000000));
+  }));
+  plays(option("--seed", "S", "seed of the random openings (default 1)",
+               [&o](auto& name, auto& text) { o.seed = ParseSeed(name, text); }));
+  plays(option("--opening", "\"x,y ...\"",
+               "place these stones alternately, x first, before the\n"
+               "engines move; without it a single game starts on an\n"
+               "empty board, and several games (or a --seed) use\n"
+               "random balanced openings near the centre, each played\n"
+               "twice with the sides swapped",
+               [&o](auto&, auto& text) {
+                 std::string error;
+                 o.opening = ParseOpening(text, kStandardBoardSize, error);
+                 if (!o.opening) throw UsageError(error);
+               }));
+  option("--show", "each|end|none",
+         "show the board after each move, at the end of each\n"
+         "game, or not at all (default: each for one game, none\n"
+         "for several)",
+         [&o](auto&, auto& text) { o.show = ParseShow(text); });
+  plays(option("--record", "DIR",
+               "write one game record per game into DIR, numbered on\n"
+               "after the records already there",
+               [&o](auto&, auto& text) { o.recordFolder = text; }));
+  CLI::Option* replay = option("--replay", "FILE", "show a recorded game again, then exit",
+                               [&o](auto&, auto& text) { o.replayFile = text; });
+  plays(app.add_flag_callback(
+      "--keep", [&o] { o.keep = true; }, "keep the engines' working folders"));
+  plays(option("--concurrency", "N",
+               "play N games at once, each with its own folders and\n"
+               "engine processes (default 1); the results still\n"
+               "print in game order",
+               [&o](auto& name, auto& text) {
+                 o.concurrency = static_cast<int>(ParseWholeNumber(name, text, 1, 256));
+               }));
+  plays(option("--sprt", "elo0=E0,elo1=E1,alpha=A,beta=B",
+               "stop the match as soon as a sequential probability\n"
+               "ratio test accepts H0 (A is E0 Elo stronger than B)\n"
+               "or H1 (E1 stronger), at error rates alpha and beta;\n"
+               "--games N is then the most games played",
+               [&o](auto&, auto& text) { o.sprt = ParseSprtParameters(text); }));
+  plays(app.add_option("engines", o.engineCommands, "the engines, A then B")->expected(0, 2));
+  for (CLI::Option* other : playing) replay->excludes(other);
+  app.set_help_flag("-h,--help", "show this help");
+}
+
+// What the options allow together, beyond what --replay excludes.
+void CheckCombinations(const MatchOptions& options) {
+  if (options.sprt && options.games < 2)
+    throw UsageError("--sprt needs --games N, the most games to play (at least 2)");
+  if (options.concurrency > 1 && options.HasHuman())
+    throw UsageError("a human plays one game at a time: no --concurrency with human");
+}
+
+}  // namespace
+
+MatchOptions ParseMatchOptions(const std::vector<std::string>& args) {
+  MatchOptions options;
+  CLI::App app(kDescription, "fiverow-match");
+  DefineOptions(app, options);
+  std::vector<std::string> reversed(args.rbegin(), args.rend());
+  try {
+    app.parse(reversed);
+  } catch (const CLI::CallForHelp&) {
+    options.help = true;
+    return options;
+  } catch (const CLI::ParseError& error) {
+    throw UsageError(error.what());
+  }
+  CheckCombinations(options);
+  return options;
+}
+
+std::string MatchHelp() {
+  MatchOptions options;
+  CLI::App app(kDescription, "fiverow-match");
+  DefineOptions(app, options);
+  return app.help();
+}
+
+bool MatchOptions::HasHuman() const {
+  return std::any_of(engineCommands.begin(), engineCommands.end(),
+                     [](const std::string& given) { return NamesHuman(given); });
+}
+
+}  // namespace fiverow::match

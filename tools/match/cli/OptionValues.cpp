@@ -1,0 +1,119 @@
+#include "cli/OptionValues.h"
+
+#include <algorithm>
+#include <array>
+#include <charconv>
+#include <cmath>
+#include <optional>
+
+#include "output/NumberText.h"
+
+namespace fiverow::match {
+
+std::int64_t ParseWholeNumber(const std::string& option, const std::string& text,
+                              std::int64_t low, std::int64_t high) {
+  std::int64_t value = 0;
+  const char* end = text.data() + text.size();
+  const auto [stop, error] = std::from_chars(text.data(), end, value);
+  if (error != std::errc() || stop != end || value < low || value > high) {
+    throw UsageError(option + " needs a whole number from " + std::to_string(low) + " to " +
+                     std::to_string(high) + ", not \"" + text + "\"");
+  }
+  return value;
+}
+
+std::uint64_t ParseSeed(const std::string& option, const std::string& text) {
+  std::uint64_t value = 0;
+  const char* end = text.data() + text.size();
+  const auto [stop, error] = std::from_chars(text.data(), end, value);
+  if (error != std::errc() || stop != end) {
+    throw UsageError(option + " needs a whole number from 0 to " + std::to_string(UINT64_MAX) +
+                     ", not \"" + text + "\"");
+  }
+  return value;
+}
+
+double ParseSeconds(const std::string& option, const std::string& text) {
+  std::size_t used = 0;
+  double value = 0;
+  try {
+    value = std::stod(text, &used);
+  } catch (const std::exception&) {
+    used = 0;
+  }
+  if (used == 0 || used != text.size() || !std::isfinite(value) || value <= 0 || value > 86400) {
+    throw UsageError(option + " needs a number of seconds above 0 (at most 86400), not \"" + text +
+                     "\"");
+  }
+  return value;
+}
+
+Rule ParseRule(const std::string& text) {
+  if (const std::optional<Rule> rule = RuleNamed(text)) return *rule;
+  throw UsageError("--rule takes freestyle or standard, not \"" + text + "\"");
+}
+
+Show ParseShow(const std::string& text) {
+  if (text == "each") return Show::Each;
+  if (text == "end") return Show::End;
+  if (text == "none") return Show::None;
+  throw UsageError("--show takes each, end or none, not \"" + text + "\"");
+}
+
+SprtParameters ParseSprtParameters(std::string_view text) {
+  const std::string form =
+      "elo0=E0,elo1=E1,alpha=A,beta=B, e.g. elo0=0,elo1=10,alpha=0.05,beta=0.05";
+  constexpr std::array<std::string_view, 4> kNames = {"elo0", "elo1", "alpha", "beta"};
+  std::array<std::optional<double>, 4> values;
+  for (std::size_t start = 0;;) {
+    const std::size_t comma = text.find(',', start);
+    const std::string_view part =
+        text.substr(start, comma == std::string_view::npos ? comma : comma - start);
+    const std::size_t equals = part.find('=');
+    if (equals == std::string_view::npos) {
+      throw UsageError(
+          "--sprt takes " + form + "; " +
+          (part.empty() ? "a part is empty" : "\"" + std::string(part) + "\" is not name=value"));
+    }
+    const std::string name(part.substr(0, equals));
+    const std::string number(part.substr(equals + 1));
+    const auto known = std::find(kNames.begin(), kNames.end(), name);
+    if (known == kNames.end()) {
+      throw UsageError("--sprt has no parameter \"" + name +
+                       "\"; it takes elo0, elo1, alpha and beta");
+    }
+    auto& value = values[static_cast<std::size_t>(known - kNames.begin())];
+    if (value) throw UsageError("--sprt was given " + name + " twice");
+    const bool probability = name == "alpha" || name == "beta";
+    const char* first = number.data() + (number.starts_with('+') ? 1 : 0);
+    const char* end = number.data() + number.size();
+    double parsed = 0;
+    const auto [stop, error] = std::from_chars(first, end, parsed);
+    const bool ok = error == std::errc() && stop == end && std::isfinite(parsed) &&
+                    (probability ? parsed > 0 && parsed < 1 : std::abs(parsed) <= kMaxSprtElo);
+    if (!ok) {
+      throw UsageError(
+          "--sprt " + name + " needs " +
+          (probability ? "a number above 0 and below 1" : "an Elo difference from -1000 to 1000") +
+          ", not \"" + number + "\"");
+    }
+    value = parsed;
+    if (comma == std::string_view::npos) break;
+    start = comma + 1;
+  }
+  for (std::size_t i = 0; i < kNames.size(); ++i) {
+    if (!values[i]) {
+      throw UsageError("--sprt takes " + form + "; " + std::string(kNames[i]) + " is missing");
+    }
+  }
+  const SprtParameters parameters{*values[0], *values[1], *values[2], *values[3]};
+  if (parameters.elo0 >= parameters.elo1)
+    throw UsageError("--sprt needs elo0 below elo1, not " + ShortText(parameters.elo0) + " and " +
+                     ShortText(parameters.elo1));
+  // Otherwise the bounds meet or cross, and the first result decides.
+  if (parameters.alpha + parameters.beta >= 1)
+    throw UsageError("--sprt needs alpha + beta below 1");
+  return parameters;
+}
+
+}  // namespace fiverow::match

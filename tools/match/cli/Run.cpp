@@ -1,0 +1,86 @@
+#include "cli/Run.h"
+
+#include <unistd.h>
+
+#include <ostream>
+
+#include "common/Terminal.h"
+#include "match/Match.h"
+#include "output/RecordFolder.h"
+#include "output/Replay.h"
+#include "output/TerminalView.h"
+#include "process/RefereeError.h"
+
+namespace fiverow::match {
+
+namespace {
+
+MatchPlan PlanOf(const MatchOptions& options) {
+  MatchPlan plan;
+  const CommandPlace place = ThisCommandPlace();
+  for (std::size_t index = 0; index < 2; ++index) {
+    MatchEngine engine;
+    engine.label = std::string(1, static_cast<char>('A' + index));
+    engine.spec = ChooseEngine(index < options.engineCommands.size()
+                                   ? options.engineCommands[index]
+                                   : DefaultEngineCommand(place),
+                               place);
+    // A person is timed only by a limit that was asked for.
+    const bool untimed = engine.spec.protocol == Protocol::Human && !options.timeLimitGiven;
+    engine.limits.turnSeconds = untimed ? std::numeric_limits<double>::infinity() : options.timeLimit;
+    engine.limits.matchSeconds = options.matchTime;
+    if (options.maxMemoryMB) engine.limits.memoryBytes = *options.maxMemoryMB << 20;
+    engine.limits.rule = options.rule;
+    plan.engines.push_back(std::move(engine));
+  }
+  plan.games = options.games;
+  plan.concurrency = options.concurrency;
+  plan.rule = options.rule;
+  plan.keep = options.keep;
+  plan.sprt = options.sprt;
+  return plan;
+}
+
+int PlayMatch(const MatchOptions& options, std::ostream& out, std::ostream& err) {
+  const MatchPlan plan = PlanOf(options);
+  Sinks sinks;
+  TerminalSettings settings;
+  settings.show = options.ShowOrDefault();
+  settings.colour = tools::ColourWanted(STDOUT_FILENO);
+  // A person's game keeps the terminal to itself.
+  settings.progress = options.games > 1 && ::isatty(STDERR_FILENO) == 1 && !options.HasHuman();
+  settings.live = std::min(options.concurrency, options.games) == 1;
+  if (options.RandomOpenings())
+    settings.openings = "random openings, seed " + std::to_string(options.seed.value_or(1));
+  TerminalView terminal(plan, settings, out, err);
+  sinks.Add(terminal);
+  std::optional<RecordFolder> records;
+  if (options.recordFolder) sinks.Add(records.emplace(*options.recordFolder, options.games, plan.engines));
+
+  OpeningSchedule openings = options.RandomOpenings()
+                                 ? OpeningSchedule::Random(options.seed.value_or(1), plan.boardSize)
+                                 : OpeningSchedule::Fixed(options.opening.value_or(Opening{}));
+  RunMatch(plan, std::move(openings), sinks, err);
+  return 0;
+}
+
+}  // namespace
+
+int Run(const MatchOptions& options, std::ostream& out, std::ostream& err) {
+  try {
+    if (options.replayFile) {
+      ReplayGame(*options.replayFile, options.show.value_or(Show::Each),
+                 tools::ColourWanted(STDOUT_FILENO), out);
+      return 0;
+    }
+    return PlayMatch(options, out, err);
+  } catch (const Interrupted&) {
+    err << "\nfiverow-match: stopped\n";
+    return 1;
+  } catch (const RefereeError& failure) {
+    err << "fiverow-match: " << failure.what() << "\n";
+    return 1;
+  }
+}
+
+}  // namespace fiverow::match

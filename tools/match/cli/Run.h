@@ -1,0 +1,16 @@
+// What fiverow-match does with its options: plays the match or replays a
+// record, and says how it went.
+#pragma once
+
+#include <iosfwd>
+
+#include "cli/MatchOptions.h"
+
+namespace fiverow::match {
+
+// The exit status: 0 when every game was played to a result (or the record
+// was shown), 1 when the referee failed or was stopped. Throws UsageError
+// for an engine command that cannot be split.
+int Run(const MatchOptions& options, std::ostream& out, std::ostream& err);
+
+}  // namespace fiverow::match

@@ -1,0 +1,29 @@
+// fiverow-match: a referee and tournament manager for five-in-a-row engines
+// of either protocol, and people.
+#include <iostream>
+
+#include "cli/Run.h"
+#include "process/OutputCheck.h"
+#include "process/RefereeError.h"
+#include "runtime/Console.h"
+
+int main(int argc, char** argv) {
+  using namespace fiverow::match;
+  // A closed or full standard output is an error to report, not a signal.
+  fiverow::KeepWriteFailuresAsErrors();
+  try {
+    const MatchOptions options = ParseMatchOptions(std::vector<std::string>(argv + 1, argv + argc));
+    if (options.help) {
+      std::cout << MatchHelp();
+      CheckOutput(std::cout);
+      return 0;
+    }
+    return Run(options, std::cout, std::cerr);
+  } catch (const RefereeError& failure) {
+    std::cerr << "fiverow-match: " << failure.what() << "\n";
+    return 1;
+  } catch (const UsageError& error) {
+    std::cerr << "fiverow-match: " << error.what() << "\nTry 'fiverow-match --help'.\n";
+    return 2;
+  }
+}

@@ -1,0 +1,36 @@
+// Plays one game between two players and judges it.
+#pragma once
+
+#include <optional>
+#include <string>
+
+#include "game/Contestant.h"
+#include "game/GameEvents.h"
+#include "game/GameResult.h"
+
+namespace fiverow::match {
+
+struct SideSetup {
+  std::string label;  // names the player in the result, e.g. "A"
+  Contestant* player = nullptr;
+  double turnSeconds = 5.0;             // the time limit per move; infinity for none
+  std::optional<double> matchSeconds;  // for all its moves of the game
+};
+
+struct GameSpec {
+  int boardSize = kStandardBoardSize;
+  Rule rule = Rule::Freestyle;
+  Opening opening;
+  PerSide<SideSetup> sides;
+};
+
+// Plays from the opening until a win, a full board, a fault or a
+// resignation, then ends the players (a pipe engine gets END and is killed
+// if still running a second later). Each player is started at its first
+// turn, so that every fault falls on the side to move. Throws RefereeError
+// or Interrupted; the players' owner then kills them. Games may be played on several
+// threads at once, each with players of its own, once CatchStopSignals has
+// run.
+GameResult PlayGame(const GameSpec& spec, GameEvents& events);
+
+}  // namespace fiverow::match

@@ -1,0 +1,64 @@
+// The whole story of one game: its conditions, its moves and their times,
+// what the engines said, and how it ended.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "game/Opening.h"
+#include "game/Rules.h"
+#include "game/Sides.h"
+
+namespace fiverow::match {
+
+// How a game ended. The endings after Resigned are the loser's faults.
+enum class Ending : std::uint8_t {
+  Five,        // won on the board: five in a row by the rule
+  BoardFull,   // a draw
+  Resigned,    // the loser gave up (a person typed quit, or their input ended)
+  BadText,     // no move x,y on the board: wrong text in Tah.dat, a malformed reply
+  Occupied,    // the move's cell already held a stone
+  TimeOut,     // the engine ran over the time limit or its match time
+  ExitStatus,  // the engine failed: a non-zero exit status, or a pipe engine ended,
+               // refused (ERROR, UNKNOWN) or broke off the conversation
+  Signal,      // the engine was killed by a signal
+  Folder,      // the engine left its folder in a state that cannot be repaired
+};
+
+// Whether an ending counts against the side that caused it.
+constexpr bool IsFault(Ending ending) {
+  return ending != Ending::Five && ending != Ending::BoardFull && ending != Ending::Resigned;
+}
+
+// A MESSAGE or DEBUG line a pipe engine sent, kept for the record.
+enum class NoteKind : std::uint8_t { Message, Debug };
+struct EngineNote {
+  std::size_t beforeMove = 0;  // how many moves had been played
+  Side side = Side::X;
+  NoteKind kind = NoteKind::Message;
+  std::string text;  // as sent, without the keyword
+};
+
+// At most this much text of an engine's notes is kept per game.
+inline constexpr std::size_t kNoteBytes = 64 * 1024;
+
+struct GameResult {
+  int boardSize = kStandardBoardSize;
+  Rule rule = Rule::Freestyle;
+  Opening opening;
+  std::vector<Move> moves;  // the legal moves after the opening
+  // Each side's time of every move asked for, the last one too when it
+  // lost the game.
+  PerSide<std::vector<double>> moveSeconds;
+  std::optional<Side> winner;  // none for a draw
+  Ending ending = Ending::BoardFull;
+  std::string reason;        // one line, e.g. "A (x) made five in a row with 9,10"
+  std::string engineOutput;  // a failed engine's report, as it wrote it
+  bool engineOutputCut = false;
+  std::vector<EngineNote> notes{};  // at most kNoteBytes of text per side
+};
+
+}  // namespace fiverow::match

@@ -1,0 +1,97 @@
+#include "match/Match.h"
+
+#include <algorithm>
+#include <deque>
+#include <ostream>
+
+#include "game/Game.h"
+#include "match/WorkerPool.h"
+#include "players/MakePlayer.h"
+#include "process/ChildReaper.h"
+#include "process/RefereeError.h"
+#include "process/StopSignals.h"
+#include "process/Workspace.h"
+
+namespace fiverow::match {
+
+namespace {
+
+// How far the games played at once may run ahead of the first one not yet
+// reported, per worker: enough to keep every worker busy through a long
+// game, few enough that the output held back stays small.
+constexpr int kGamesAheadPerWorker = 8;
+
+struct NoEvents final : GameEvents {};
+
+PlayedGame PlayOne(const MatchPlan& plan, const GameSetup& setup, const Workspace& workspace,
+                   MatchSink& sinks) {
+  GameSpec spec;
+  spec.boardSize = plan.boardSize;
+  spec.rule = plan.rule;
+  spec.opening = setup.opening;
+  PerSide<std::unique_ptr<Contestant>> players;
+  for (const Side side : kSides) {
+    const MatchEngine& engine = plan.engines[setup.engines[side]];
+    workspace.ClearFolder(engine.label);
+    players[side] = MakePlayer({engine.label, engine.spec, workspace, engine.limits});
+    spec.sides[side] = {engine.label, players[side].get(), engine.limits.turnSeconds,
+                        engine.limits.matchSeconds};
+  }
+  std::unique_ptr<GameEvents> events = sinks.GameStarted(setup);
+  NoEvents none;
+  PlayedGame played;
+  played.setup = setup;
+  played.result = PlayGame(spec, events ? *events : none);
+  return played;
+}
+
+}  // namespace
+
+void RunMatch(const MatchPlan& plan, OpeningSchedule openings, MatchSink& sinks,
+              std::ostream& err) {
+  CatchStopSignals();
+  AdoptOrphans();
+  std::vector<std::string> folders;
+  for (const MatchEngine& engine : plan.engines) folders.push_back(engine.label);
+  // Each game played at once has folders of its own, made afresh for every
+  // game.
+  const int workers = std::max(1, std::min(plan.concurrency, plan.games));
+  std::deque<Workspace> workspaces;
+  for (int slot = 0; slot < workers; ++slot) {
+    const Workspace& workspace = workspaces.emplace_back(folders, plan.keep, err);
+    if (plan.keep) {
+      err << "fiverow-match: the engines' folders are " << workspace.root() << "/A and /B\n";
+    }
+  }
+
+  sinks.MatchStarted();
+  Schedule schedule(plan.games, std::move(openings));
+  Standings standings(plan.engines.size());
+  WorkerPool pool(workers, [&](const GameSetup& setup, int slot) {
+    return PlayOne(plan, setup, workspaces[static_cast<std::size_t>(slot)], sinks);
+  });
+  int added = 0;
+  bool decided = false;
+  for (int game = 1; game <= plan.games && !decided; ++game) {
+    while (added < plan.games && added < game + kGamesAheadPerWorker * workers) {
+      ++added;
+      pool.Add(schedule.Next());
+    }
+    if (workers > 1) sinks.Waiting(game - 1, pool.Running());
+    WorkerPool::Outcome outcome = pool.Take(game);
+    if (StopRequested()) throw Interrupted();
+    if (outcome.failure) std::rethrow_exception(outcome.failure);
+    standings.Add(outcome.played);
+    sinks.GameEnded(outcome.played, standings);
+    if (plan.sprt && game % 2 == 0) {
+      const SprtState sprt = EvaluateSprt(*plan.sprt, standings.tally());
+      sinks.SprtUpdated(*plan.sprt, sprt);
+      decided = sprt.decision != SprtDecision::Continue;
+    }
+  }
+  // Games beyond the one that decided the SPRT end unreported.
+  pool.Stop();
+  sinks.MatchEnded(standings);
+}
+
+}  // namespace fiverow::match

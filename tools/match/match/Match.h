@@ -1,0 +1,41 @@
+// A match: its engines, its games, and the loop that plays them.
+#pragma once
+
+#include <iosfwd>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "game/Rules.h"
+#include "match/MatchSink.h"
+#include "match/OpeningSchedule.h"
+#include "players/EngineLimits.h"
+#include "players/EngineSpec.h"
+
+namespace fiverow::match {
+
+struct MatchEngine {
+  std::string label;  // "A", "B"
+  EngineSpec spec;
+  EngineLimits limits;
+};
+
+struct MatchPlan {
+  std::vector<MatchEngine> engines;  // A and B
+  int games = 1;
+  int concurrency = 1;  // games played at once
+  int boardSize = kStandardBoardSize;
+  Rule rule = Rule::Freestyle;
+  bool keep = false;  // the engines' folders stay after the match
+  std::optional<SprtParameters> sprt;
+};
+
+// Plays the plan's games, each with folders and players of its own, telling
+// `sinks` as it goes, until every game is played or the SPRT decides. Throws
+// RefereeError when the referee itself fails, Interrupted when it is told to
+// stop; every engine is killed and every folder removed (unless kept) first.
+// Notices for people (where kept folders are) go to `err`.
+void RunMatch(const MatchPlan& plan, OpeningSchedule openings, MatchSink& sinks,
+              std::ostream& err);
+
+}  // namespace fiverow::match

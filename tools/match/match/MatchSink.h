@@ -1,0 +1,49 @@
+// What a match tells those who show or keep it (output/): each a sink that
+// takes the events it cares about, so that a new format is one more sink.
+#pragma once
+
+#include <memory>
+#include <optional>
+#include <vector>
+
+#include "game/GameEvents.h"
+#include "match/Standings.h"
+#include "stats/Rating.h"
+
+namespace fiverow::match {
+
+class MatchSink {
+ public:
+  virtual ~MatchSink() = default;
+
+  // The match is ready to play its first game.
+  virtual void MatchStarted() {}
+  // A game starts, on the thread that plays it (several at once with
+  // --concurrency): the sink's listener to the game as it is played, or none.
+  virtual std::unique_ptr<GameEvents> GameStarted(const GameSetup& /*setup*/) { return nullptr; }
+  // The rest comes on the match's own thread, in game order.
+  // Games are being played at once: how many are reported and running.
+  virtual void Waiting(int /*done*/, int /*running*/) {}
+  virtual void GameEnded(const PlayedGame& /*played*/, const Standings& /*standings*/) {}
+  // After each pair of games, with an SPRT.
+  virtual void SprtUpdated(const SprtParameters& /*parameters*/, const SprtState& /*state*/) {}
+  virtual void MatchEnded(const Standings& /*standings*/) {}
+};
+
+// Every sink, told in turn.
+class Sinks final : public MatchSink {
+ public:
+  void Add(MatchSink& sink) { sinks_.push_back(&sink); }
+
+  void MatchStarted() override;
+  std::unique_ptr<GameEvents> GameStarted(const GameSetup& setup) override;
+  void Waiting(int done, int running) override;
+  void GameEnded(const PlayedGame& played, const Standings& standings) override;
+  void SprtUpdated(const SprtParameters& parameters, const SprtState& state) override;
+  void MatchEnded(const Standings& standings) override;
+
+ private:
+  std::vector<MatchSink*> sinks_;
+};
+
+}  // namespace fiverow::match

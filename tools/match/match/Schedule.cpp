@@ -1,0 +1,16 @@
+#include "match/Schedule.h"
+
+namespace fiverow::match {
+
+GameSetup Schedule::Next() {
+  GameSetup setup;
+  setup.game = next_++;
+  const bool firstOfPair = setup.game % 2 == 1;
+  if (firstOfPair) opening_ = openings_.Next();
+  setup.opening = opening_;
+  setup.engines[Side::X] = firstOfPair ? 0 : 1;
+  setup.engines[Side::O] = firstOfPair ? 1 : 0;
+  return setup;
+}
+
+}  // namespace fiverow::match

@@ -1,0 +1,81 @@
+#include "output/GameText.h"
+
+#include <cstdio>
+
+#include "common/EscapedText.h"
+#include "output/RatingText.h"
+#include "process/ChildProcess.h"
+#include "stats/Median.h"
+
+namespace fiverow::match {
+
+std::string EngineLine(const std::string& label, const EngineSpec& engine) {
+  std::string line = label + ": " + tools::ShownText(engine.command);
+  if (engine.protocol == Protocol::Pipe && !engine.command.starts_with("pipe:"))
+    line += " (pipe protocol)";
+  return line + "\n";
+}
+
+std::string MovesText(std::size_t count) {
+  return std::to_string(count) + (count == 1 ? " move" : " moves");
+}
+
+std::string ResultText(const std::optional<Side>& winner) {
+  if (!winner) return "draw";
+  return std::string(1, StoneChar(*winner)) + " wins";
+}
+
+std::string ResultLine(int game, int games, const PerSide<std::string>& labels,
+                       const GameResult& result) {
+  std::string line = "game " + std::to_string(game);
+  if (games > 1) line += " of " + std::to_string(games);
+  line += " (x " + labels[Side::X] + ", o " + labels[Side::O] + "): ";
+  line += result.winner ? labels[*result.winner] + " wins" : "draw";
+  return line + ": " + result.reason + " after " + MovesText(result.moves.size()) + "\n";
+}
+
+std::string_view NoteKeyword(NoteKind kind) {
+  return kind == NoteKind::Debug ? "DEBUG" : "MESSAGE";
+}
+
+std::string NoteLine(const EngineNote& note, const std::string& label) {
+  return "  " + std::string(1, StoneChar(note.side)) + (label.empty() ? "" : " (" + label + ")") +
+         " " + std::string(NoteKeyword(note.kind)) + " " + tools::EscapeText(note.text) + "\n";
+}
+
+std::string EngineOutputText(const std::string& output, bool cut) {
+  std::string shown;
+  for (std::size_t at = 0; at < output.size();) {
+    const std::size_t end = std::min(output.find('\n', at), output.size());
+    std::string_view line(output.data() + at, end - at);
+    if (line.ends_with('\r')) line.remove_suffix(1);
+    shown += "    | " + tools::EscapeText(line) + "\n";
+    at = end + 1;
+  }
+  if (cut)
+    shown +=
+        "    (cut: only the first " + std::to_string(kOutputLimit / 1024) + " KiB are shown)\n";
+  return shown;
+}
+
+std::string SummaryTable(const std::vector<MatchEngine>& engines,
+                         const std::vector<EngineStats>& stats) {
+  std::string table =
+      "engine   wins  draws  losses  illegal  time-outs  crashes  median move  command\n";
+  for (std::size_t i = 0; i < engines.size(); ++i) {
+    const EngineStats& s = stats[i];
+    char line[160];
+    std::snprintf(line, sizeof line, "%-6s %6d %6d %7d %8d %10d %8d %9.1f ms  ",
+                  engines[i].label.c_str(), s.wins, s.draws, s.losses, s.illegalMoves, s.timeOuts,
+                  s.crashes, Median(s.moveSeconds) * 1000.0);
+    table += line + tools::ShownText(engines[i].spec.command) + "\n";
+  }
+  return table;
+}
+
+std::string MatchSummary(const std::vector<MatchEngine>& engines, const Standings& standings) {
+  return SummaryTable(engines, standings.engines()) + TallyLine(standings.tally()) + "\n" +
+         EloLine(standings.tally()) + "\n";
+}
+
+}  // namespace fiverow::match

@@ -1,0 +1,38 @@
+#include "players/CrashReason.h"
+
+#include <algorithm>
+#include <cctype>
+
+namespace fiverow::match {
+
+namespace {
+
+// What programs print when an allocation fails: C++, Python, Java, Go, Rust,
+// the C library's "Cannot allocate memory", shells.
+constexpr std::string_view kAllocationFailures[] = {"bad_alloc", "out of memory", "memoryerror",
+                                                    "outofmemory", "allocat"};
+
+bool TellsOfFailedAllocation(std::string_view errors) {
+  std::string lower(errors);
+  std::transform(lower.begin(), lower.end(), lower.begin(),
+                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+  return std::any_of(
+      std::begin(kAllocationFailures), std::end(kAllocationFailures),
+      [&lower](std::string_view word) { return lower.find(word) != std::string::npos; });
+}
+
+}  // namespace
+
+std::string CrashReason(bool signalled, int code, std::string_view errors, long peakResidentKiB,
+                        std::optional<std::uint64_t> memoryBytes) {
+  std::string reason =
+      (signalled ? "was killed by signal " : "exited with status ") + std::to_string(code);
+  if (!memoryBytes) return reason;
+  const double peakBytes = static_cast<double>(peakResidentKiB) * 1024.0;
+  if (TellsOfFailedAllocation(errors) || peakBytes >= 0.9 * static_cast<double>(*memoryBytes)) {
+    reason += ": out of memory (its limit is " + std::to_string(*memoryBytes >> 20) + " MB)";
+  }
+  return reason;
+}
+
+}  // namespace fiverow::match

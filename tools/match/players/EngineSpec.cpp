@@ -1,0 +1,96 @@
+#include "players/EngineSpec.h"
+
+#include <unistd.h>
+
+#include <cstdlib>
+
+#include "common/Arguments.h"
+#include "players/CommandLine.h"
+#include "process/RefereeError.h"
+#include "runtime/Console.h"
+
+namespace fiverow::match {
+
+namespace {
+
+constexpr std::string_view kFilePrefix = "file:";
+constexpr std::string_view kPipePrefix = "pipe:";
+constexpr std::string_view kPipeProgramPrefix = "pbrain-";
+
+std::string_view FileNameOf(std::string_view path) {
+  const std::size_t slash = path.rfind('/');
+  return slash == std::string_view::npos ? path : path.substr(slash + 1);
+}
+
+}  // namespace
+
+std::string_view ProtocolName(Protocol protocol) {
+  switch (protocol) {
+    case Protocol::File: return "file";
+    case Protocol::Pipe: return "pipe";
+    case Protocol::Human: return "human";
+  }
+  return "file";
+}
+
+std::optional<Protocol> ProtocolNamed(std::string_view name) {
+  for (const Protocol protocol : {Protocol::File, Protocol::Pipe, Protocol::Human}) {
+    if (ProtocolName(protocol) == name) return protocol;
+  }
+  return std::nullopt;
+}
+
+bool NamesHuman(std::string_view given) { return given == "human"; }
+
+CommandPlace ThisCommandPlace() {
+  CommandPlace place;
+  char buffer[4096];
+  if (::getcwd(buffer, sizeof buffer) != nullptr) place.workingDir = buffer;
+  if (const char* path = std::getenv("PATH")) {
+    place.searchPath = path;
+  } else {
+    char fallback[256] = "/bin:/usr/bin";
+    ::confstr(_CS_PATH, fallback, sizeof fallback);
+    place.searchPath = fallback;
+  }
+  const std::string self = OwnExecutablePath();
+  const std::size_t slash = self.rfind('/');
+  place.toolFolder = slash == std::string::npos ? "." : self.substr(0, slash);
+  return place;
+}
+
+std::string DefaultEngineCommand(const CommandPlace& place) {
+  return place.toolFolder + "/fiverow";
+}
+
+EngineSpec ChooseEngine(const std::string& given, const CommandPlace& place) {
+  EngineSpec engine;
+  engine.command = given;
+  if (NamesHuman(given)) {
+    engine.protocol = Protocol::Human;
+    return engine;
+  }
+  std::string_view command = given;
+  std::optional<Protocol> forced;
+  if (command.starts_with(kFilePrefix)) forced = Protocol::File;
+  if (command.starts_with(kPipePrefix)) forced = Protocol::Pipe;
+  static_assert(kFilePrefix.size() == kPipePrefix.size());
+  if (forced) command.remove_prefix(kFilePrefix.size());
+
+  std::string error;
+  auto words = SplitCommandLine(command, error);
+  if (!words) throw tools::UsageError(error);
+  engine.protocol = forced.value_or(
+      FileNameOf(words->front()).starts_with(kPipeProgramPrefix) ? Protocol::Pipe : Protocol::File);
+  std::string& program = words->front();
+  if (program == "fiverow" || program == "pbrain-fiverow") {
+    const std::string beside = place.toolFolder + "/" + program;
+    if (::access(beside.c_str(), X_OK) == 0) program = beside;
+  }
+  words = ResolveCommand(std::move(*words), place.workingDir, place.searchPath, error);
+  if (!words) throw RefereeError(error);
+  engine.argv = std::move(*words);
+  return engine;
+}
+
+}  // namespace fiverow::match

@@ -1,0 +1,42 @@
+#include "players/FileEngine.h"
+
+#include "players/CrashReason.h"
+#include "players/FileProtocol.h"
+#include "process/RunToExit.h"
+
+namespace fiverow::match {
+
+Answer FileEngine::Play(const MoveRequest& request) {
+  Answer answer;
+  const Workspace::Ready ready = setup_.workspace.PrepareFolder(setup_.label);
+  std::string problem = ready.problem;
+  if (ready.folder) problem = WriteGameFiles(ready.folder.get(), request.position, request.side);
+  if (!problem.empty()) {
+    answer.fault = Ending::Folder;
+    answer.reason = "left its folder beyond repair: " + problem;
+    return answer;
+  }
+  const RunOutcome run = RunToExit(setup_.engine.argv, ready.folder.get(), request.limitSeconds,
+                                   setup_.limits.memoryBytes);
+  answer.seconds = run.seconds;
+  if (run.end == RunOutcome::End::TimedOut) {
+    answer.fault = Ending::TimeOut;
+    return answer;
+  }
+  const bool signalled = run.end == RunOutcome::End::Signalled;
+  if (signalled || run.code != 0) {
+    answer.fault = signalled ? Ending::Signal : Ending::ExitStatus;
+    answer.reason = CrashReason(signalled, run.code, run.output, run.peakResidentKiB,
+                                setup_.limits.memoryBytes);
+    answer.output = run.output;
+    answer.outputCut = run.outputCut;
+    return answer;
+  }
+  const MoveVerdict verdict = JudgeMoveText(ReadMoveFile(ready.folder.get()), request.position);
+  answer.move = verdict.move;
+  answer.fault = verdict.fault;
+  answer.reason = verdict.reason;
+  return answer;
+}
+
+}  // namespace fiverow::match

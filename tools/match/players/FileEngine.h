@@ -1,0 +1,22 @@
+// An engine run once per move by the file protocol (FileProtocol.h): the
+// referee writes Plocha.dat and Tah.dat into its folder, runs it, and reads
+// its move back from Tah.dat. Nothing of it runs between moves, so there is
+// nothing to stop or to end.
+#pragma once
+
+#include "players/MakePlayer.h"
+
+namespace fiverow::match {
+
+class FileEngine final : public Contestant {
+ public:
+  explicit FileEngine(const PlayerSetup& setup) : setup_(setup) {}
+
+  std::optional<Answer> StartGame(PlayerListener&) override { return std::nullopt; }
+  Answer Play(const MoveRequest& request) override;
+
+ private:
+  PlayerSetup setup_;
+};
+
+}  // namespace fiverow::match

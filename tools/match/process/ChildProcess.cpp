@@ -1,0 +1,297 @@
+#include "process/ChildProcess.h"
+
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <sys/prctl.h>
+#include <sys/resource.h>
+#include <sys/syscall.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdint>
+
+#include "process/ChildReaper.h"
+#include "process/ProcessHandle.h"
+#include "process/RefereeError.h"
+#include "process/StopSignals.h"
+
+extern char** environ;
+
+namespace fiverow::match {
+
+namespace {
+
+// waitid with the resource usage, which only the system call itself reports.
+int WaitByHandle(int pidFd, siginfo_t& info, int options, rusage& usage) {
+  return static_cast<int>(::syscall(SYS_waitid, P_PIDFD, pidFd, &info, options | WEXITED, &usage));
+}
+
+struct ChildSetup {
+  char* const* argv;
+  int folderFd;
+  int inputFd;
+  int outputFd;
+  int errorFd;
+  const rlimit* memory;  // none for no limit
+  pid_t parent;
+  const sigset_t* mask;
+  int* startError;  // set by the child when it cannot start the program
+};
+
+// In the child, between vfork and exec, in the referee's memory: only
+// async-signal-safe system calls, and no write but to `startError`.
+[[noreturn]] void RunChild(const ChildSetup& setup) {
+  // The referee's handlers and ignored SIGPIPE and SIGXFSZ are not the
+  // engine's; signals are blocked until the exec.
+  struct sigaction fallback {};
+  fallback.sa_handler = SIG_DFL;
+  for (int signal = 1; signal < NSIG; ++signal) {
+    struct sigaction current {};
+    if (::sigaction(signal, nullptr, &current) != 0) continue;
+    if (current.sa_handler != SIG_DFL &&
+        (current.sa_handler != SIG_IGN || signal == SIGPIPE || signal == SIGXFSZ)) {
+      ::sigaction(signal, &fallback, nullptr);
+    }
+  }
+  ::setpgid(0, 0);
+  ::prctl(PR_SET_PDEATHSIG, SIGKILL);
+  if (::getppid() != setup.parent) ::_exit(127);  // the referee is already gone
+  ::prctl(PR_SET_CHILD_SUBREAPER, 1);
+  if (::fchdir(setup.folderFd) == 0 && ::dup2(setup.inputFd, STDIN_FILENO) >= 0 &&
+      ::dup2(setup.outputFd, STDOUT_FILENO) >= 0 && ::dup2(setup.errorFd, STDERR_FILENO) >= 0) {
+    // Nothing of the referee's but the three standard handles reaches it.
+    ::close_range(3, ~0u, 0);
+    ::sigprocmask(SIG_SETMASK, setup.mask, nullptr);
+    // Last before the exec: the limit also holds for the referee's memory,
+    // which the child still borrows.
+    if (setup.memory == nullptr || ::setrlimit(RLIMIT_AS, setup.memory) == 0)
+      ::execve(setup.argv[0], setup.argv, environ);
+  }
+  *setup.startError = errno;
+  ::_exit(127);
+}
+
+struct Pipe {
+  tools::UniqueFd read;
+  tools::UniqueFd write;
+};
+
+Pipe MakePipe() {
+  int ends[2];
+  if (::pipe2(ends, O_CLOEXEC) != 0)
+    throw RefereeError(SystemErrorText("cannot create a pipe", errno));
+  return {tools::UniqueFd(ends[0]), tools::UniqueFd(ends[1])};
+}
+
+// Reads one block from a non-blocking `fd` into `kept`, up to `limit` bytes
+// in all; the rest is dropped, marking `cut`. Closes `fd` at its end.
+// Whether it read anything.
+bool ReadBounded(tools::UniqueFd& fd, std::string& kept, std::size_t limit, bool& cut) {
+  char buffer[16384];
+  ssize_t got;
+  do {
+    got = ::read(fd.get(), buffer, sizeof buffer);
+  } while (got < 0 && errno == EINTR);
+  if (got < 0 && errno == EAGAIN) return false;
+  if (got <= 0) {
+    fd.Reset();
+    return false;
+  }
+  const std::size_t room = limit - std::min(limit, kept.size());
+  const std::size_t taken = std::min(static_cast<std::size_t>(got), room);
+  kept.append(buffer, taken);
+  if (taken < static_cast<std::size_t>(got)) cut = true;
+  return true;
+}
+
+}  // namespace
+
+ChildProcess::ChildProcess(const std::vector<std::string>& argv, int folderFd,
+                           const ChildOptions& options)
+    : outputLimit_(options.outputLimit), lines_(options.lineLimit) {
+  std::vector<char*> args;
+  for (const std::string& word : argv) args.push_back(const_cast<char*>(word.c_str()));
+  args.push_back(nullptr);
+
+  Pipe input;
+  Pipe lines;
+  if (options.talking) {
+    input = MakePipe();
+    lines = MakePipe();
+  } else {
+    input.read.Reset(::open("/dev/null", O_RDONLY | O_CLOEXEC));
+    if (!input.read) throw RefereeError(SystemErrorText("cannot open /dev/null", errno));
+  }
+  Pipe output = MakePipe();
+  rlimit memory{};
+  if (options.memoryLimit) memory.rlim_cur = memory.rlim_max = *options.memoryLimit;
+
+  // vfork, not fork: the child borrows the referee's memory until its exec,
+  // which keeps a start as cheap as posix_spawn's (copying the referee for
+  // fork costs about a millisecond a move), and a failure to start is known
+  // once vfork returns. Signals stay blocked meanwhile, so no handler of the
+  // referee's runs in the child.
+  sigset_t all;
+  sigset_t previous;
+  sigfillset(&all);
+  ::pthread_sigmask(SIG_SETMASK, &all, &previous);
+  int startError = 0;
+  const ChildSetup setup{
+      args.data(),        folderFd,
+      input.read.get(),   options.talking ? lines.write.get() : output.write.get(),
+      output.write.get(), options.memoryLimit ? &memory : nullptr,
+      ::getpid(),         &previous,
+      &startError};
+  int forkError = 0;
+  pid_ = StartLiveChild([&setup, &forkError] {
+    const pid_t pid = ::vfork();
+    if (pid == 0) RunChild(setup);
+    forkError = errno;
+    return pid;
+  });
+  ::pthread_sigmask(SIG_SETMASK, &previous, nullptr);
+  if (pid_ < 0) throw RefereeError(SystemErrorText("cannot start an engine", forkError));
+  input.read.Reset();
+  lines.write.Reset();
+  output.write.Reset();
+
+  pidFd_.Reset(OpenProcessHandle(pid_));
+  if (!pidFd_) {
+    const int error = errno;
+    ::kill(pid_, SIGKILL);
+    siginfo_t info{};
+    ::waitid(P_PID, static_cast<id_t>(pid_), &info, WEXITED);
+    ForgetLiveChild(pid_);
+    finished_ = true;
+    throw RefereeError(SystemErrorText("cannot watch an engine", error));
+  }
+  inputFd_ = std::move(input.write);
+  linesFd_ = std::move(lines.read);
+  outputFd_ = std::move(output.read);
+  for (const int fd : {inputFd_.get(), linesFd_.get(), outputFd_.get()}) {
+    if (fd >= 0) ::fcntl(fd, F_SETFL, O_NONBLOCK);
+  }
+
+  if (startError != 0) {
+    Finish();
+    throw RefereeError(
+        SystemErrorText("cannot start the engine \"" + argv.front() + "\"", startError));
+  }
+}
+
+ChildProcess::~ChildProcess() { Finish(); }
+
+ChildProcess::Wait ChildProcess::WaitForExit(Clock::time_point deadline) {
+  return Await(Want::Exit, deadline);
+}
+
+ChildProcess::Wait ChildProcess::ReadLine(Clock::time_point deadline, TextLine& line) {
+  const Wait wait = Await(Want::Line, deadline);
+  if (wait == Wait::Ready) line = lines_.Take();
+  return wait;
+}
+
+ChildProcess::Wait ChildProcess::Send(std::string_view bytes, Clock::time_point deadline) {
+  while (!bytes.empty()) {
+    if (exit_) return Wait::Exited;
+    const ssize_t written = ::write(inputFd_.get(), bytes.data(), bytes.size());
+    if (written > 0) {
+      bytes.remove_prefix(static_cast<std::size_t>(written));
+    } else if (written < 0 && errno == EAGAIN) {
+      if (const Wait wait = Await(Want::Room, deadline); wait != Wait::Ready) return wait;
+    } else if (written < 0 && errno != EINTR) {
+      return Wait::InputClosed;  // EPIPE: nothing reads it any more
+    }
+  }
+  return Wait::Ready;
+}
+
+ChildProcess::Wait ChildProcess::Await(Want want, Clock::time_point deadline) {
+  while (true) {
+    const bool late = Clock::now() >= deadline;
+    if (want == Want::Line && lines_.HasLine() && !late) return Wait::Ready;
+    if (exit_) {
+      // The lines it wrote before it ended still count.
+      while (want == Want::Line && !lines_.HasLine() && TakeLines(true)) {
+      }
+      return want == Want::Line && lines_.HasLine() && !late ? Wait::Ready : Wait::Exited;
+    }
+    if (late) return Wait::DeadlinePassed;
+
+    pollfd watched[5] = {{pidFd_.get(), POLLIN, 0},
+                         {StopNotificationFd(), POLLIN, 0},
+                         {outputFd_.get(), POLLIN, 0},
+                         {lines_.Full() && want != Want::Exit ? -1 : linesFd_.get(), POLLIN, 0},
+                         {want == Want::Room ? inputFd_.get() : -1, POLLOUT, 0}};
+    if (::ppoll(watched, 5, TimeoutUntil(deadline).get(), nullptr) < 0) {
+      if (errno == EINTR) continue;
+      throw RefereeError(SystemErrorText("cannot wait for an engine", errno));
+    }
+    if (watched[1].revents != 0) return Wait::StopRequested;
+    if (watched[2].revents != 0) TakeOutput();
+    if (watched[3].revents != 0) TakeLines(want != Want::Exit);
+    if (watched[4].revents != 0) return Wait::Ready;  // room, or an error the write will tell
+    if (watched[0].revents != 0) Reap(false);
+  }
+}
+
+void ChildProcess::Pause() {
+  // Only while the leader is unreaped, which keeps the group's number from
+  // being reused.
+  if (exit_ || finished_ || paused_) return;
+  ::kill(-pid_, SIGSTOP);
+  paused_ = true;
+}
+
+void ChildProcess::Resume() {
+  if (exit_ || finished_ || !paused_) return;
+  ::kill(-pid_, SIGCONT);
+  paused_ = false;
+}
+
+void ChildProcess::Reap(bool block) {
+  // The group goes first, while the unreaped leader keeps its number from
+  // being reused.
+  ::kill(-pid_, SIGKILL);
+  siginfo_t info{};
+  rusage usage{};
+  int result;
+  do {
+    result = WaitByHandle(pidFd_.get(), info, block ? 0 : WNOHANG, usage);
+  } while (result != 0 && errno == EINTR);
+  if (result != 0 || info.si_pid == 0) return;
+  exit_ = Exit{info.si_code != CLD_EXITED, info.si_status, usage.ru_maxrss};
+}
+
+void ChildProcess::Finish() {
+  if (finished_) return;
+  finished_ = true;
+  if (!exit_) {
+    KillByHandle(pidFd_.get(), SIGKILL);
+    Reap(true);
+  }
+  ForgetLiveChild(pid_);
+  KillStrays();
+  // Whatever is left; a writer that is not the referee's child cannot hold it up.
+  while (TakeOutput()) {
+  }
+  linesFd_.Reset();
+  inputFd_.Reset();
+}
+
+bool ChildProcess::TakeOutput() {
+  return outputFd_ && ReadBounded(outputFd_, output_, outputLimit_, outputCut_);
+}
+
+bool ChildProcess::TakeLines(bool keep) {
+  std::string block;
+  bool ignored = false;
+  if (!linesFd_ || !ReadBounded(linesFd_, block, keep ? SIZE_MAX : 0, ignored)) return false;
+  lines_.Add(block);
+  return true;
+}
+
+}  // namespace fiverow::match

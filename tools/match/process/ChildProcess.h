@@ -1,0 +1,124 @@
+// One process the referee runs, treated as hostile: started in a folder given
+// as a handle, in a process group of its own, optionally with a limit on its
+// address space; waited for without polling; and killed with everything it
+// started.
+//
+// It runs in one of two ways. Run once (a file engine's move): standard input
+// from /dev/null, standard output and error captured together into a bounded
+// buffer. Talking (a pipe engine): the referee writes to its standard input
+// through a pipe and reads its standard output line by line (LineSplitter),
+// while its standard error is captured apart into the bounded buffer; lines
+// not yet taken are bounded too, the engine waiting on its full pipe. Every
+// wait watches the process's handle, its output and the referee's stop
+// notification together in one poll, and ends by a deadline.
+//
+// Started processes get SIGKILL when the thread that started them ends (a
+// parent-death signal), so they die even if the referee is killed outright;
+// they are child subreapers (see ChildReaper.h). No state is shared between
+// instances beyond the registry of live children, so several threads may
+// each run their own.
+#pragma once
+
+#include <sys/types.h>
+
+#include <chrono>
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "common/UniqueFd.h"
+#include "process/Deadline.h"
+#include "protocol/LineSplitter.h"
+
+namespace fiverow::match {
+
+// The most bytes of a process's output (talking: of its standard error) kept.
+inline constexpr std::size_t kOutputLimit = 64 * 1024;
+
+using protocol::TextLine;
+
+struct ChildOptions {
+  std::size_t outputLimit = kOutputLimit;
+  bool talking = false;                      // standard input and output are pipes to the referee
+  std::size_t lineLimit = 4096;              // talking: bytes kept of one output line
+  std::optional<std::uint64_t> memoryLimit;  // bytes of address space (RLIMIT_AS)
+};
+
+class ChildProcess {
+ public:
+  struct Exit {
+    bool signalled = false;    // killed by a signal rather than exited
+    int code = 0;              // the exit status, or the signal number
+    long peakResidentKiB = 0;  // the most memory it held at once
+  };
+
+  // Starts `argv` (argv[0] a path: no PATH search here) with `folderFd` as
+  // its working folder. Throws RefereeError with the system's reason when it
+  // cannot be started.
+  ChildProcess(const std::vector<std::string>& argv, int folderFd, const ChildOptions& options);
+  // Finish(), if not done.
+  ~ChildProcess();
+  ChildProcess(const ChildProcess&) = delete;
+  ChildProcess& operator=(const ChildProcess&) = delete;
+
+  // How a wait ended. Ready: what was waited for (a line, room to write).
+  // InputClosed: talking, the process no longer reads its input (a broken
+  // pipe). An exit kills the rest of its process group at once.
+  enum class Wait { Ready, Exited, InputClosed, DeadlinePassed, StopRequested };
+
+  // Blocks until the process exits, the deadline passes or the referee is
+  // told to stop (StopSignals.h), taking its output meanwhile.
+  Wait WaitForExit(Clock::time_point deadline);
+
+  // Talking: the next line it wrote, in `line`. A line written before the
+  // process exited is still handed over; once the deadline has passed, no
+  // line is.
+  Wait ReadLine(Clock::time_point deadline, TextLine& line);
+  // Talking: writes all of `bytes` to its input. SIGPIPE must be ignored (as
+  // CatchStopSignals does), so that a process that has gone is InputClosed.
+  Wait Send(std::string_view bytes, Clock::time_point deadline);
+
+  // Stops (SIGSTOP) and continues (SIGCONT) its whole process group.
+  void Pause();
+  void Resume();
+
+  // Kills the process, its group and every process it left behind, reaps
+  // them all, and takes the rest of the output.
+  void Finish();
+
+  pid_t pid() const { return pid_; }
+  // Once it has ended.
+  const std::optional<Exit>& exit() const { return exit_; }
+  // What it wrote (talking: to standard error), at most the limit.
+  const std::string& output() const { return output_; }
+  // Whether it wrote more than the limit (the rest was read and dropped).
+  bool outputCut() const { return outputCut_; }
+
+ private:
+  enum class Want { Exit, Line, Room };
+  Wait Await(Want want, Clock::time_point deadline);
+  // One read at most, so that an engine that writes without end cannot hold
+  // the referee past a deadline. Whether it read anything. Lines are kept,
+  // or read and dropped, as while waiting for an exit.
+  bool TakeLines(bool keep);
+  bool TakeOutput();
+  void Reap(bool block);
+
+  pid_t pid_ = -1;
+  tools::UniqueFd pidFd_;
+  tools::UniqueFd inputFd_;   // talking: its standard input
+  tools::UniqueFd linesFd_;   // talking: its standard output
+  tools::UniqueFd outputFd_;  // what is kept in output_
+  std::size_t outputLimit_;
+  protocol::LineSplitter lines_;
+  std::string output_;
+  bool outputCut_ = false;
+  std::optional<Exit> exit_;
+  bool paused_ = false;
+  bool finished_ = false;
+};
+
+}  // namespace fiverow::match

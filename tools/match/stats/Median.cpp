@@ -1,0 +1,20 @@
+#include "stats/Median.h"
+
+#include <algorithm>
+#include <cstddef>
+
+namespace fiverow::match {
+
+double Median(std::vector<double> values) {
+  if (values.empty()) return 0.0;
+  const std::size_t middle = values.size() / 2;
+  std::nth_element(values.begin(), values.begin() + static_cast<std::ptrdiff_t>(middle),
+                   values.end());
+  const double upper = values[middle];
+  if (values.size() % 2 == 1) return upper;
+  const double lower =
+      *std::max_element(values.begin(), values.begin() + static_cast<std::ptrdiff_t>(middle));
+  return (lower + upper) / 2;
+}
+
+}  // namespace fiverow::match
