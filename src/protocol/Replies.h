@@ -1,6 +1,7 @@
 // What an engine sends back: a move, OK, or a line of its own kind.
 #pragma once
 
+#include <optional>
 #include <string_view>
 
 #include "engine/UTypes.h"
@@ -25,6 +26,10 @@ struct Reply {
 
 // Keywords are matched in any case.
 Reply ParseReply(std::string_view line);
+
+// The value of `key` in an answer to ABOUT, e.g. name in
+// `name="fiverow", version="1.0.0"`; nothing when it is not there.
+std::optional<std::string_view> AboutValue(std::string_view about, std::string_view key);
 
 // Whether the engine sends such lines besides its answers, at any time.
 constexpr bool IsRemark(ReplyKind kind) {

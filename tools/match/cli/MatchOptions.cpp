@@ -104,6 +104,14 @@ void DefineOptions(CLI::App& app, MatchOptions& o) {
                }));
   plays(option("--match-time", "SECONDS", "time per engine per game; running out loses",
                [&o](auto& name, auto& text) { o.matchTime = ParseSeconds(name, text); }));
+  plays(option("--start-time", "SECONDS",
+               "time for a pipe engine's start-up (START, INFO, ABOUT),\n"
+               "on no move's clock (default 30)",
+               [&o](auto& name, auto& text) { o.startTime = ParseSeconds(name, text); }));
+  plays(option("--time-margin", "SECONDS",
+               "how far past its time limit or match time a move still\n"
+               "counts (default 0.1); engines are told the limits",
+               [&o](auto& name, auto& text) { o.timeMargin = ParseSeconds(name, text, true); }));
   plays(option("--max-memory", "MB", "address space per engine; running out is a crash",
                [&o](auto& name, auto& text) {
                  o.maxMemoryMB = static_cast<std::uint64_t>(ParseWholeNumber(name, text, 1, 1 << 20));
@@ -137,6 +145,10 @@ void DefineOptions(CLI::App& app, MatchOptions& o) {
                "write one game record per game into DIR, numbered on\n"
                "after the records already there",
                [&o](auto&, auto& text) { o.recordFolder = text; }));
+  plays(option("--log", "FILE",
+               "write every line sent to and received from every\n"
+               "engine into FILE, with the time in microseconds",
+               [&o](auto&, auto& text) { o.logFile = text; }));
   CLI::Option* replay = option("--replay", "FILE", "show a recorded game again, then exit",
                                [&o](auto&, auto& text) { o.replayFile = text; });
   plays(app.add_flag_callback(

@@ -20,6 +20,9 @@ struct MatchOptions {
   double timeLimit = 5.0;                   // seconds per move
   bool timeLimitGiven = false;
   std::optional<double> matchTime;  // seconds per engine per game
+  double startTime = 30;            // seconds for a pipe engine's start-up
+  double timeMargin = 0.1;          // seconds a move may run past its limit
+  std::optional<std::string> logFile;
   std::optional<std::uint64_t> maxMemoryMB;
   Rule rule = Rule::Freestyle;
   int games = 1;

@@ -33,7 +33,7 @@ std::uint64_t ParseSeed(const std::string& option, const std::string& text) {
   return value;
 }
 
-double ParseSeconds(const std::string& option, const std::string& text) {
+double ParseSeconds(const std::string& option, const std::string& text, bool zero) {
   std::size_t used = 0;
   double value = 0;
   try {
@@ -41,9 +41,10 @@ double ParseSeconds(const std::string& option, const std::string& text) {
   } catch (const std::exception&) {
     used = 0;
   }
-  if (used == 0 || used != text.size() || !std::isfinite(value) || value <= 0 || value > 86400) {
-    throw UsageError(option + " needs a number of seconds above 0 (at most 86400), not \"" + text +
-                     "\"");
+  if (used == 0 || used != text.size() || !std::isfinite(value) || value < 0 ||
+      (value == 0 && !zero) || value > 86400) {
+    throw UsageError(option + " needs a number of seconds " + (zero ? "from 0" : "above 0") +
+                     " (at most 86400), not \"" + text + "\"");
   }
   return value;
 }

@@ -19,8 +19,8 @@ using UsageError = tools::UsageError;
 std::int64_t ParseWholeNumber(const std::string& option, const std::string& text,
                               std::int64_t low, std::int64_t high);
 std::uint64_t ParseSeed(const std::string& option, const std::string& text);
-// A number of seconds above 0, at most a day.
-double ParseSeconds(const std::string& option, const std::string& text);
+// A number of seconds above 0 (or from 0 with `zero`), at most a day.
+double ParseSeconds(const std::string& option, const std::string& text, bool zero = false);
 Rule ParseRule(const std::string& text);
 Show ParseShow(const std::string& text);
 // "elo0=E0,elo1=E1,alpha=A,beta=B" in any order.

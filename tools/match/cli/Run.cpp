@@ -2,10 +2,12 @@
 
 #include <unistd.h>
 
+#include <limits>
 #include <ostream>
 
 #include "common/Terminal.h"
 #include "match/Match.h"
+#include "output/ProtocolLog.h"
 #include "output/RecordFolder.h"
 #include "output/Replay.h"
 #include "output/TerminalView.h"
@@ -29,6 +31,8 @@ MatchPlan PlanOf(const MatchOptions& options) {
     const bool untimed = engine.spec.protocol == Protocol::Human && !options.timeLimitGiven;
     engine.limits.turnSeconds = untimed ? std::numeric_limits<double>::infinity() : options.timeLimit;
     engine.limits.matchSeconds = options.matchTime;
+    engine.limits.marginSeconds = options.timeMargin;
+    engine.limits.startSeconds = options.startTime;
     if (options.maxMemoryMB) engine.limits.memoryBytes = *options.maxMemoryMB << 20;
     engine.limits.rule = options.rule;
     plan.engines.push_back(std::move(engine));
@@ -54,6 +58,8 @@ int PlayMatch(const MatchOptions& options, std::ostream& out, std::ostream& err)
     settings.openings = "random openings, seed " + std::to_string(options.seed.value_or(1));
   TerminalView terminal(plan, settings, out, err);
   sinks.Add(terminal);
+  std::optional<ProtocolLog> log;
+  if (options.logFile) sinks.Add(log.emplace(*options.logFile));
   std::optional<RecordFolder> records;
   if (options.recordFolder) sinks.Add(records.emplace(*options.recordFolder, options.games, plan.engines));
 

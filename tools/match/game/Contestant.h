@@ -1,6 +1,8 @@
 // What a game asks of each of its players, whatever they are: an engine of
 // either protocol, or a person (players/). The game asks each for its moves
-// in turn and judges them; a player never judges the board itself.
+// in turn and judges them; a player never judges the board itself. A player
+// may live for many games: an engine process is kept from one game to the
+// next.
 #pragma once
 
 #include <optional>
@@ -20,7 +22,8 @@ struct MoveRequest {
   const std::vector<Move>& stones;  // every stone in the order placed, x first
   Side side;
   std::optional<Move> last;        // the opponent's last move in this game
-  double limitSeconds;             // for this move; infinity for none
+  double limitSeconds;             // for this move, as the player is told; infinity for none
+  double marginSeconds;            // how far past it a move still counts
   std::optional<double> timeLeft;  // of its match time
 };
 
@@ -29,19 +32,22 @@ struct MoveRequest {
 struct Answer {
   std::optional<Move> move;
   Ending fault = Ending::BadText;
-  std::string reason;  // e.g. "answered \"UNKNOWN\""; empty for a time-out, which the game words
+  // Why, e.g. "answered \"hello\" instead of a move X,Y". For a time-out,
+  // which the game words, what the player said meanwhile, if anything
+  // (e.g. "after it sent \"ERROR no room\"").
+  std::string reason;
   double seconds = 0;  // the time it took
   std::string output;  // for a crash: what it wrote, as written
   bool outputCut = false;
 };
 
 // Told what a player says during a game besides its moves, as it arrives.
-class PlayerListener {
+class NoteListener {
  public:
   virtual void OnNote(NoteKind kind, std::string_view text) = 0;
 
  protected:
-  ~PlayerListener() = default;
+  ~NoteListener() = default;
 };
 
 class Contestant {
@@ -49,21 +55,31 @@ class Contestant {
   // Kills whatever still runs.
   virtual ~Contestant() = default;
 
-  // Gets it ready for the game, at its first turn (a pipe engine is started
-  // and sent START and INFO), telling `listener` what it says until the game
-  // ends. Nothing when ready, else the failure.
-  virtual std::optional<Answer> StartGame(PlayerListener& listener) = 0;
+  // Gets it ready for a new game, at its first turn: a pipe engine is
+  // started and told the game's conditions, or, kept from its last game,
+  // told to start again. Tells `listener` what it says until the game ends.
+  // Nothing when ready, else the failure.
+  virtual std::optional<Answer> StartGame(NoteListener& listener) = 0;
   virtual Answer Play(const MoveRequest& request) = 0;
-  // Around the opponent's turns: a pipe engine is stopped meanwhile.
+  // Around the opponent's turns: a pipe engine, with everything it started,
+  // is stopped meanwhile.
   virtual void Pause() {}
   virtual void Resume() {}
-  // The game is over: tells it (END), without waiting ...
-  virtual void EndGame() {}
-  // ... then waits for it to end until `deadline` and kills what is left.
-  virtual void AwaitEnd(Clock::time_point /*deadline*/) {}
+  // The game is over. After a fault of its own (a crash, a time-out) an
+  // engine is ended, to start afresh for its next game.
+  virtual void FinishGame(bool faulted) { (void)faulted; }
+  // The player is no longer wanted: it is told (END), without waiting ...
+  virtual void Close() {}
+  // ... then waited for until `deadline`, and what is left is killed.
+  virtual void AwaitClose(Clock::time_point /*deadline*/) {}
+
+  // What it calls itself (ABOUT), once it has said.
+  virtual std::string Name() const { return {}; }
+  // How many times it was started afresh after a fault of its own.
+  virtual int Restarts() const { return 0; }
 };
 
-// The time a player has to end after the game before it is killed.
+// The time a player has to end before it is killed.
 inline constexpr double kEndSeconds = 1.0;
 
 }  // namespace fiverow::match

@@ -23,12 +23,11 @@ class Game {
   }
 
   GameResult Play();
-  // Tells both players the game is over, then gives them a second together
-  // to end.
-  void End();
+  // Tells the players that were started that the game is over.
+  void Finish();
 
  private:
-  struct Listener final : PlayerListener {
+  struct Listener final : NoteListener {
     Game* game = nullptr;
     Side side = Side::X;
     void OnNote(NoteKind kind, std::string_view text) override { game->Note(side, kind, text); }
@@ -44,6 +43,7 @@ class Game {
   PerSide<std::optional<double>> timeLeft_;
   PerSide<std::size_t> noteBytes_{};
   PerSide<Listener> listeners_;
+  PerSide<bool> started_{};
   GameResult result_;
 };
 
@@ -51,29 +51,32 @@ GameResult Game::Play() {
   Position position = StartPosition(spec_.opening, spec_.boardSize);
   std::vector<Move> stones = spec_.opening;
   std::optional<Move> last;
-  PerSide<bool> started{};
   Side side = SideToMove(position);
   while (!position.IsFull()) {
     Contestant& mover = PlayerOf(side);
-    if (!started[side]) {
-      started[side] = true;
-      if (const std::optional<Answer> failure = mover.StartGame(listeners_[side]))
-        return Crash(side, *failure);
+    const SideSetup& setup = spec_.sides[side];
+    if (!started_[side]) {
+      started_[side] = true;
+      const std::optional<Answer> failure = mover.StartGame(listeners_[side]);
+      result_.names[side] = mover.Name();
+      if (failure) return Crash(side, *failure);
     }
-    const double turnLimit = spec_.sides[side].turnSeconds;
     const std::optional<double> clock = timeLeft_[side];
-    const double limit = clock ? std::min(turnLimit, *clock) : turnLimit;
+    const bool byClock = clock && *clock < setup.turnSeconds;
+    const double limit = byClock ? *clock : setup.turnSeconds;
     mover.Resume();
-    const Answer answer = mover.Play({position, stones, side, last, limit, clock});
+    const Answer answer =
+        mover.Play({position, stones, side, last, limit, setup.marginSeconds, clock});
     mover.Pause();
     result_.moveSeconds[side].push_back(answer.seconds);
     if (clock) timeLeft_[side] = std::max(0.0, *clock - answer.seconds);
 
     if (!answer.move && answer.fault == Ending::TimeOut) {
-      return Lose(side, Ending::TimeOut,
-                  clock && *clock < turnLimit ? "ran out of its match time of " +
-                                                    SecondsText(*spec_.sides[side].matchSeconds)
-                                              : "ran over the time limit of " + SecondsText(limit));
+      std::string reason = byClock ? "ran out of its match time of " + SecondsText(*setup.matchSeconds)
+                                   : "ran over the time limit of " + SecondsText(limit);
+      reason += ": no move came within it plus the margin of " + SecondsText(setup.marginSeconds);
+      if (!answer.reason.empty()) reason += "; " + answer.reason;
+      return Lose(side, Ending::TimeOut, reason);
     }
     if (!answer.move) return Crash(side, answer);
     const Move move = *answer.move;
@@ -108,10 +111,13 @@ GameResult Game::Play() {
   return result_;
 }
 
-void Game::End() {
-  for (const Side side : kSides) PlayerOf(side).EndGame();
-  const Clock::time_point deadline = DeadlineAfter(Clock::now(), kEndSeconds);
-  for (const Side side : kSides) PlayerOf(side).AwaitEnd(deadline);
+void Game::Finish() {
+  for (const Side side : kSides) {
+    if (!started_[side]) continue;
+    const bool faulted =
+        result_.winner == Opponent(side) && IsFault(result_.ending);
+    PlayerOf(side).FinishGame(faulted);
+  }
 }
 
 GameResult Game::Lose(Side loser, Ending ending, const std::string& reason) {
@@ -147,7 +153,7 @@ void Game::Note(Side side, NoteKind kind, std::string_view text) {
 GameResult PlayGame(const GameSpec& spec, GameEvents& events) {
   Game game(spec, events);
   const GameResult result = game.Play();
-  game.End();
+  game.Finish();
   return result;
 }
 

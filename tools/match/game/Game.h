@@ -15,6 +15,7 @@ struct SideSetup {
   Contestant* player = nullptr;
   double turnSeconds = 5.0;             // the time limit per move; infinity for none
   std::optional<double> matchSeconds;  // for all its moves of the game
+  double marginSeconds = 0;            // how far past either limit a move still counts
 };
 
 struct GameSpec {
@@ -25,12 +26,11 @@ struct GameSpec {
 };
 
 // Plays from the opening until a win, a full board, a fault or a
-// resignation, then ends the players (a pipe engine gets END and is killed
-// if still running a second later). Each player is started at its first
-// turn, so that every fault falls on the side to move. Throws RefereeError
-// or Interrupted; the players' owner then kills them. Games may be played on several
-// threads at once, each with players of its own, once CatchStopSignals has
-// run.
+// resignation, and tells the players the game is over. Each player is
+// started for the game at its first turn, so that every fault falls on the
+// side to move. Throws RefereeError or Interrupted; the players' owner then
+// kills them. Games may be played on several threads at once, each with
+// players of its own, once CatchStopSignals has run.
 GameResult PlayGame(const GameSpec& spec, GameEvents& events);
 
 }  // namespace fiverow::match

@@ -33,13 +33,15 @@ constexpr bool IsFault(Ending ending) {
   return ending != Ending::Five && ending != Ending::BoardFull && ending != Ending::Resigned;
 }
 
-// A MESSAGE or DEBUG line a pipe engine sent, kept for the record.
-enum class NoteKind : std::uint8_t { Message, Debug };
+// A line a pipe engine sent besides its answers, kept for the record:
+// MESSAGE and DEBUG lines, ERROR and UNKNOWN lines while a move was due, and
+// any other line that came when nothing was asked.
+enum class NoteKind : std::uint8_t { Message, Debug, Error, Unknown, Other };
 struct EngineNote {
   std::size_t beforeMove = 0;  // how many moves had been played
   Side side = Side::X;
   NoteKind kind = NoteKind::Message;
-  std::string text;  // as sent, without the keyword
+  std::string text;  // as sent, without the keyword (an Other line whole)
 };
 
 // At most this much text of an engine's notes is kept per game.
@@ -56,6 +58,7 @@ struct GameResult {
   std::optional<Side> winner;  // none for a draw
   Ending ending = Ending::BoardFull;
   std::string reason;        // one line, e.g. "A (x) made five in a row with 9,10"
+  PerSide<std::string> names;  // what the engines call themselves (ABOUT), if they say
   std::string engineOutput;  // a failed engine's report, as it wrote it
   bool engineOutputCut = false;
   std::vector<EngineNote> notes{};  // at most kNoteBytes of text per side

@@ -5,8 +5,8 @@
 #include <ostream>
 
 #include "game/Game.h"
+#include "match/Seats.h"
 #include "match/WorkerPool.h"
-#include "players/MakePlayer.h"
 #include "process/ChildReaper.h"
 #include "process/RefereeError.h"
 #include "process/StopSignals.h"
@@ -23,19 +23,17 @@ constexpr int kGamesAheadPerWorker = 8;
 
 struct NoEvents final : GameEvents {};
 
-PlayedGame PlayOne(const MatchPlan& plan, const GameSetup& setup, const Workspace& workspace,
+PlayedGame PlayOne(const MatchPlan& plan, const GameSetup& setup, Seats& seats,
                    MatchSink& sinks) {
   GameSpec spec;
   spec.boardSize = plan.boardSize;
   spec.rule = plan.rule;
   spec.opening = setup.opening;
-  PerSide<std::unique_ptr<Contestant>> players;
+  const PerSide<Contestant*> players = seats.For(setup);
   for (const Side side : kSides) {
     const MatchEngine& engine = plan.engines[setup.engines[side]];
-    workspace.ClearFolder(engine.label);
-    players[side] = MakePlayer({engine.label, engine.spec, workspace, engine.limits});
-    spec.sides[side] = {engine.label, players[side].get(), engine.limits.turnSeconds,
-                        engine.limits.matchSeconds};
+    spec.sides[side] = {engine.label, players[side], engine.limits.turnSeconds,
+                        engine.limits.matchSeconds, engine.limits.marginSeconds};
   }
   std::unique_ptr<GameEvents> events = sinks.GameStarted(setup);
   NoEvents none;
@@ -53,8 +51,8 @@ void RunMatch(const MatchPlan& plan, OpeningSchedule openings, MatchSink& sinks,
   AdoptOrphans();
   std::vector<std::string> folders;
   for (const MatchEngine& engine : plan.engines) folders.push_back(engine.label);
-  // Each game played at once has folders of its own, made afresh for every
-  // game.
+  // Each game played at once has folders and players of its own, kept from
+  // one game to the next.
   const int workers = std::max(1, std::min(plan.concurrency, plan.games));
   std::deque<Workspace> workspaces;
   for (int slot = 0; slot < workers; ++slot) {
@@ -65,10 +63,12 @@ void RunMatch(const MatchPlan& plan, OpeningSchedule openings, MatchSink& sinks,
   }
 
   sinks.MatchStarted();
+  std::deque<Seats> seats;
+  for (const Workspace& workspace : workspaces) seats.emplace_back(plan, workspace, sinks);
   Schedule schedule(plan.games, std::move(openings));
   Standings standings(plan.engines.size());
   WorkerPool pool(workers, [&](const GameSetup& setup, int slot) {
-    return PlayOne(plan, setup, workspaces[static_cast<std::size_t>(slot)], sinks);
+    return PlayOne(plan, setup, seats[static_cast<std::size_t>(slot)], sinks);
   });
   int added = 0;
   bool decided = false;
@@ -91,6 +91,17 @@ void RunMatch(const MatchPlan& plan, OpeningSchedule openings, MatchSink& sinks,
   }
   // Games beyond the one that decided the SPRT end unreported.
   pool.Stop();
+  for (Seats& slot : seats) slot.CloseAll();
+  const Clock::time_point deadline = DeadlineAfter(Clock::now(), kEndSeconds);
+  std::vector<int> restarts(plan.engines.size());
+  for (Seats& slot : seats) {
+    slot.AwaitAll(deadline);
+    const std::vector<int> counted = slot.Restarts();
+    for (std::size_t engine = 0; engine < restarts.size(); ++engine)
+      restarts[engine] += counted[engine];
+  }
+  for (EngineIndex engine = 0; engine < restarts.size(); ++engine)
+    standings.SetRestarts(engine, restarts[engine]);
   sinks.MatchEnded(standings);
 }
 

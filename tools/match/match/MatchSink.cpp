@@ -33,6 +33,10 @@ std::unique_ptr<GameEvents> Sinks::GameStarted(const GameSetup& setup) {
   return all;
 }
 
+void Sinks::OnLine(const ProtocolLine& line) {
+  for (MatchSink* sink : sinks_) sink->OnLine(line);
+}
+
 void Sinks::Waiting(int done, int running) {
   for (MatchSink* sink : sinks_) sink->Waiting(done, running);
 }

@@ -4,6 +4,7 @@
 
 #include <memory>
 #include <optional>
+#include <string_view>
 #include <vector>
 
 #include "game/GameEvents.h"
@@ -11,6 +12,14 @@
 #include "stats/Rating.h"
 
 namespace fiverow::match {
+
+// A line sent to an engine or received from it.
+struct ProtocolLine {
+  int game;  // the game it belongs to
+  std::string_view label;
+  bool sent;  // to the engine, else from it
+  std::string_view text;
+};
 
 class MatchSink {
  public:
@@ -21,6 +30,9 @@ class MatchSink {
   // A game starts, on the thread that plays it (several at once with
   // --concurrency): the sink's listener to the game as it is played, or none.
   virtual std::unique_ptr<GameEvents> GameStarted(const GameSetup& /*setup*/) { return nullptr; }
+  // A line to or from an engine, on the thread that plays its game, as it
+  // goes.
+  virtual void OnLine(const ProtocolLine& /*line*/) {}
   // The rest comes on the match's own thread, in game order.
   // Games are being played at once: how many are reported and running.
   virtual void Waiting(int /*done*/, int /*running*/) {}
@@ -37,6 +49,7 @@ class Sinks final : public MatchSink {
 
   void MatchStarted() override;
   std::unique_ptr<GameEvents> GameStarted(const GameSetup& setup) override;
+  void OnLine(const ProtocolLine& line) override;
   void Waiting(int done, int running) override;
   void GameEnded(const PlayedGame& played, const Standings& standings) override;
   void SprtUpdated(const SprtParameters& parameters, const SprtState& state) override;

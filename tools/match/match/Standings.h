@@ -17,6 +17,7 @@ struct EngineStats {
   int illegalMoves = 0;             // wrong text, an occupied cell, a cell off the board
   int timeOuts = 0;
   int crashes = 0;                  // a non-zero exit status, a fatal signal, a ruined folder
+  int restarts = 0;                 // started afresh after a fault of its own
   std::vector<double> moveSeconds;  // of every move it was asked for
 };
 
@@ -31,6 +32,9 @@ class Standings {
 
   // Adds a game; games must come in game order, so that they pair up.
   void Add(const PlayedGame& played);
+
+  // How many times an engine was started afresh after a fault, in all.
+  void SetRestarts(EngineIndex engine, int restarts) { engines_[engine].restarts = restarts; }
 
   const std::vector<EngineStats>& engines() const { return engines_; }
   // A's results against B.

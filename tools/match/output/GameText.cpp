@@ -35,7 +35,14 @@ std::string ResultLine(int game, int games, const PerSide<std::string>& labels,
 }
 
 std::string_view NoteKeyword(NoteKind kind) {
-  return kind == NoteKind::Debug ? "DEBUG" : "MESSAGE";
+  switch (kind) {
+    case NoteKind::Message: return "MESSAGE";
+    case NoteKind::Debug: return "DEBUG";
+    case NoteKind::Error: return "ERROR";
+    case NoteKind::Unknown: return "UNKNOWN";
+    case NoteKind::Other: return "UNASKED";
+  }
+  return "MESSAGE";
 }
 
 std::string NoteLine(const EngineNote& note, const std::string& label) {
@@ -73,9 +80,20 @@ std::string SummaryTable(const std::vector<MatchEngine>& engines,
   return table;
 }
 
+std::string RestartsLine(const std::vector<MatchEngine>& engines,
+                         const std::vector<EngineStats>& stats) {
+  std::string line;
+  for (std::size_t i = 0; i < engines.size(); ++i) {
+    if (stats[i].restarts == 0) continue;
+    line += (line.empty() ? "started afresh after a fault: " : ", ") + engines[i].label + " " +
+            std::to_string(stats[i].restarts) + (stats[i].restarts == 1 ? " time" : " times");
+  }
+  return line.empty() ? line : line + "\n";
+}
+
 std::string MatchSummary(const std::vector<MatchEngine>& engines, const Standings& standings) {
-  return SummaryTable(engines, standings.engines()) + TallyLine(standings.tally()) + "\n" +
-         EloLine(standings.tally()) + "\n";
+  return SummaryTable(engines, standings.engines()) + RestartsLine(engines, standings.engines()) +
+         TallyLine(standings.tally()) + "\n" + EloLine(standings.tally()) + "\n";
 }
 
 }  // namespace fiverow::match

@@ -27,7 +27,8 @@ std::string ResultText(const std::optional<Side>& winner);
 std::string ResultLine(int game, int games, const PerSide<std::string>& labels,
                        const GameResult& result);
 
-// "MESSAGE", "DEBUG".
+// "MESSAGE", "DEBUG", "ERROR", "UNKNOWN", and "UNASKED" for any other line
+// that came when nothing was asked.
 std::string_view NoteKeyword(NoteKind kind);
 // An engine's MESSAGE or DEBUG line as it is shown: "  x (A) MESSAGE text",
 // without the label when it is empty.
@@ -38,6 +39,9 @@ std::string EngineOutputText(const std::string& output, bool cut);
 
 // The table of every engine's results.
 std::string SummaryTable(const std::vector<MatchEngine>& engines,
+                         const std::vector<EngineStats>& stats);
+// "started afresh after a fault: A 2 times", or nothing when no engine was.
+std::string RestartsLine(const std::vector<MatchEngine>& engines,
                          const std::vector<EngineStats>& stats);
 // The summary of a match of several games: the table, then A's results
 // against B by games and by pairs of games, and the Elo difference of A over

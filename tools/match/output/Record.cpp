@@ -31,7 +31,8 @@ std::optional<std::string_view> ValueOf(std::string_view line, std::string_view 
   if (!line.empty() && line.front() == ' ') line.remove_prefix(1);
   return line;
 }
-constexpr NoteKind kNoteKinds[] = {NoteKind::Message, NoteKind::Debug};
+constexpr NoteKind kNoteKinds[] = {NoteKind::Message, NoteKind::Debug, NoteKind::Error,
+                                   NoteKind::Unknown, NoteKind::Other};
 
 // "x MESSAGE text": an engine's line, or nothing if `line` is not one.
 std::optional<EngineNote> ParseNote(std::string_view line, std::string& error) {

@@ -10,7 +10,8 @@
 //   result: x wins          (or "o wins", "draw")
 //   reason: A made five in a row with 12,7
 //   moves:
-//   o MESSAGE depth 4       (a line a pipe engine sent before its next move)
+//   o MESSAGE depth 4       (a line a pipe engine sent besides its answers, before
+//                            its next move: MESSAGE, DEBUG, ERROR, UNKNOWN, UNASKED)
 //   9,8
 //   ...
 //

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <limits>
 #include <optional>
 
 #include "game/Position.h"
@@ -11,9 +12,16 @@
 namespace fiverow::match {
 
 struct EngineLimits {
-  double turnSeconds = 5.0;                  // per move; infinity for none
-  std::optional<double> matchSeconds;        // for all its moves of a game
-  std::optional<std::uint64_t> memoryBytes;  // its address space
+  double turnSeconds = 5.0;            // per move; infinity for none
+  std::optional<double> matchSeconds;  // for all its moves of a game
+  // How far past its turn limit or its match time a move still counts; the
+  // engine is told the limits without it.
+  double marginSeconds = 0.1;
+  // A pipe engine's start-up: START, the INFO lines and ABOUT, on no move's
+  // clock.
+  double startSeconds = 30.0;
+  // What the engine with everything it starts may hold in memory.
+  std::optional<std::uint64_t> memoryBytes;
   Rule rule = Rule::Freestyle;
   int boardSize = kStandardBoardSize;
 };

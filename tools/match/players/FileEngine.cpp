@@ -6,6 +6,11 @@
 
 namespace fiverow::match {
 
+std::optional<Answer> FileEngine::StartGame(NoteListener&) {
+  setup_.workspace.ClearFolder(setup_.label);
+  return std::nullopt;
+}
+
 Answer FileEngine::Play(const MoveRequest& request) {
   Answer answer;
   const Workspace::Ready ready = setup_.workspace.PrepareFolder(setup_.label);
@@ -16,7 +21,8 @@ Answer FileEngine::Play(const MoveRequest& request) {
     answer.reason = "left its folder beyond repair: " + problem;
     return answer;
   }
-  const RunOutcome run = RunToExit(setup_.engine.argv, ready.folder.get(), request.limitSeconds,
+  const RunOutcome run = RunToExit(setup_.engine.argv, ready.folder.get(),
+                                   request.limitSeconds + request.marginSeconds,
                                    setup_.limits.memoryBytes);
   answer.seconds = run.seconds;
   if (run.end == RunOutcome::End::TimedOut) {

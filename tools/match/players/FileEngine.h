@@ -12,7 +12,8 @@ class FileEngine final : public Contestant {
  public:
   explicit FileEngine(const PlayerSetup& setup) : setup_(setup) {}
 
-  std::optional<Answer> StartGame(PlayerListener&) override { return std::nullopt; }
+  // Its folder is made anew and empty for each game.
+  std::optional<Answer> StartGame(NoteListener& listener) override;
   Answer Play(const MoveRequest& request) override;
 
  private:

@@ -58,7 +58,8 @@ void Show(const std::string& text) {
 
 Answer HumanPlayer::Play(const MoveRequest& request) {
   const Clock::time_point start = Clock::now();
-  const Clock::time_point deadline = DeadlineAfter(start, request.limitSeconds);
+  const Clock::time_point deadline =
+      DeadlineAfter(start, request.limitSeconds + request.marginSeconds);
   const bool echo = ::isatty(STDIN_FILENO) != 1;
   const std::string prompt =
       label_ + " (" + StoneChar(request.side) + ") to move, type x,y (column,row) or quit: ";

@@ -4,6 +4,7 @@
 
 #include <memory>
 #include <string>
+#include <string_view>
 
 #include "game/Contestant.h"
 #include "players/EngineLimits.h"
@@ -12,11 +13,21 @@
 
 namespace fiverow::match {
 
+// Told every line an engine is sent and sends, as it goes.
+class LineListener {
+ public:
+  virtual void OnLine(bool sent, std::string_view line) = 0;
+
+ protected:
+  ~LineListener() = default;
+};
+
 struct PlayerSetup {
   std::string label;  // names it to people, and names its folder
   const EngineSpec& engine;
   const Workspace& workspace;
   EngineLimits limits;
+  LineListener* lines = nullptr;
 };
 
 std::unique_ptr<Contestant> MakePlayer(const PlayerSetup& setup);

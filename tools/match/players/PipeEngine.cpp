@@ -15,6 +15,7 @@ namespace {
 
 using protocol::CommandKind;
 using protocol::CommandLine;
+using protocol::Reply;
 using protocol::ReplyKind;
 
 // Whole milliseconds, as the protocol's INFO values are, at most 2^31 - 1.
@@ -22,12 +23,38 @@ std::string WholeMilliseconds(double seconds) {
   return std::to_string(static_cast<long long>(std::min(seconds * 1000.0, 2147483647.0)));
 }
 
-std::string Line(std::string_view text) { return std::string(text) + "\n"; }
+NoteKind NoteKindOf(ReplyKind kind) {
+  switch (kind) {
+    case ReplyKind::Message: return NoteKind::Message;
+    case ReplyKind::Debug: return NoteKind::Debug;
+    case ReplyKind::Error: return NoteKind::Error;
+    case ReplyKind::Unknown: return NoteKind::Unknown;
+    default: return NoteKind::Other;
+  }
+}
 
 }  // namespace
 
-std::optional<Answer> PipeEngine::StartGame(PlayerListener& listener) {
-  listener_ = &listener;
+std::optional<Answer> PipeEngine::StartGame(NoteListener& listener) {
+  notes_ = &listener;
+  stonesKnown_ = 0;
+  const Clock::time_point deadline = DeadlineAfter(Clock::now(), setup_.limits.startSeconds);
+  if (process_ && process_->exit()) Drop();  // it ended between games
+  if (process_) {
+    bool refused = false;
+    if (std::optional<Answer> failure = Restart(deadline, refused); !refused) return failure;
+    // It does not know RESTART: it ends, and a new one starts.
+    Close();
+    AwaitClose(DeadlineAfter(Clock::now(), kEndSeconds));
+  }
+  return Launch(deadline);
+}
+
+std::optional<Answer> PipeEngine::Launch(Clock::time_point deadline) {
+  if (faulted_) ++restarts_;
+  faulted_ = false;
+  // The folder lives as long as the process.
+  setup_.workspace.ClearFolder(setup_.label);
   const Workspace::Ready ready = setup_.workspace.PrepareFolder(setup_.label);
   if (!ready.folder) {
     Answer answer;
@@ -36,97 +63,160 @@ std::optional<Answer> PipeEngine::StartGame(PlayerListener& listener) {
     return answer;
   }
   const EngineLimits& limits = setup_.limits;
-  process_.emplace(setup_.engine.argv, ready.folder.get(),
-                   ChildOptions{.talking = true, .memoryLimit = limits.memoryBytes});
-  const std::string start = CommandLine(CommandKind::Start, {limits.boardSize});
-  const Clock::time_point deadline = DeadlineAfter(Clock::now(), limits.turnSeconds);
-  ChildProcess::Wait wait = process_->Send(Line(start), deadline);
+  process_ = std::make_unique<ChildProcess>(
+      setup_.engine.argv, ready.folder.get(),
+      ChildOptions{.talking = true, .memoryLimit = limits.memoryBytes});
+  if (std::optional<Answer> failure =
+          Expect(CommandLine(CommandKind::Start, {limits.boardSize}), deadline)) {
+    return failure;
+  }
+  const std::vector<std::string> info = {
+      protocol::InfoLine("timeout_turn", WholeMilliseconds(limits.turnSeconds)),
+      protocol::InfoLine("timeout_match", WholeMilliseconds(limits.matchSeconds.value_or(0))),
+      protocol::InfoLine("max_memory", std::to_string(limits.memoryBytes.value_or(0))),
+      protocol::InfoLine("game_type", "1"),
+      protocol::InfoLine("rule", limits.rule == Rule::Standard ? "1" : "0"),
+      CommandLine(CommandKind::About)};
+  ChildProcess::Wait wait = Send(info, deadline);
   TextLine line;
   if (wait == ChildProcess::Wait::Ready) wait = NextReply(deadline, line);
   if (wait == ChildProcess::Wait::DeadlinePassed) {
-    return Crash("did not answer " + start + " within " + SecondsText(limits.turnSeconds));
+    Answer answer = Crash("did not answer ABOUT within its start-up time of " +
+                          SecondsText(limits.startSeconds));
+    answer.fault = Ending::TimeOut;
+    return answer;
   }
   if (wait != ChildProcess::Wait::Ready) return Crash(wait, deadline);
-  const protocol::Reply reply = protocol::ParseReply(line.text);
-  if (reply.kind == ReplyKind::Error) {
-    return Crash("refused " + start + ": " + tools::QuotedText(line.text, line.cut));
+  // Any answer ends the start-up; only a proper one names the engine.
+  if (protocol::ParseReply(line.text).kind == ReplyKind::Other && !line.cut) {
+    if (const auto name = protocol::AboutValue(line.text, "NAME")) name_ = *name;
   }
-  if (reply.kind != ReplyKind::Ok || !reply.text.empty() || line.cut) {
-    return Crash("answered " + tools::QuotedText(line.text, line.cut) + " to " + start);
-  }
-  const std::string info =
-      Line(protocol::InfoLine("timeout_turn", WholeMilliseconds(limits.turnSeconds))) +
-      Line(
-          protocol::InfoLine("timeout_match", WholeMilliseconds(limits.matchSeconds.value_or(0)))) +
-      Line(protocol::InfoLine("max_memory", std::to_string(limits.memoryBytes.value_or(0)))) +
-      Line(protocol::InfoLine("game_type", "1")) +
-      Line(protocol::InfoLine("rule", limits.rule == Rule::Standard ? "1" : "0"));
-  wait = process_->Send(info, deadline);
-  if (wait == ChildProcess::Wait::DeadlinePassed) {
-    return Crash("did not take its INFO lines within " + SecondsText(limits.turnSeconds));
-  }
-  if (wait != ChildProcess::Wait::Ready) return Crash(wait, deadline);
   return std::nullopt;
 }
 
-std::string PipeEngine::MoveCommand(const MoveRequest& request) const {
+std::optional<Answer> PipeEngine::Restart(Clock::time_point deadline, bool& refused) {
+  process_->Resume();
+  Reply reply;
+  std::optional<Answer> failure = Expect(CommandLine(CommandKind::Restart), deadline, &reply);
+  refused = failure && (reply.kind == ReplyKind::Unknown || reply.kind == ReplyKind::Error);
+  return failure;
+}
+
+std::optional<Answer> PipeEngine::Expect(const std::string& command, Clock::time_point deadline,
+                                         Reply* answered) {
+  ChildProcess::Wait wait = Send({command}, deadline);
+  TextLine line;
+  if (wait == ChildProcess::Wait::Ready) wait = NextReply(deadline, line);
+  if (wait == ChildProcess::Wait::DeadlinePassed) {
+    Answer answer = Crash("did not answer " + command + " within its start-up time of " +
+                          SecondsText(setup_.limits.startSeconds));
+    answer.fault = Ending::TimeOut;
+    return answer;
+  }
+  if (wait != ChildProcess::Wait::Ready) return Crash(wait, deadline);
+  const Reply reply = protocol::ParseReply(line.text);
+  if (answered != nullptr) *answered = reply;
+  if (reply.kind == ReplyKind::Error) {
+    return Crash("refused " + command + ": " + tools::QuotedText(line.text, line.cut));
+  }
+  if (reply.kind != ReplyKind::Ok || !reply.text.empty() || line.cut) {
+    return Crash("answered " + tools::QuotedText(line.text, line.cut) + " to " + command);
+  }
+  return std::nullopt;
+}
+
+std::vector<std::string> PipeEngine::MoveCommand(const MoveRequest& request) const {
   const std::size_t stones = request.stones.size();
-  if (stones == 0) return Line(CommandLine(CommandKind::Begin));
+  if (stones == 0) return {CommandLine(CommandKind::Begin)};
   // The opponent's move alone is new to it; an opening stone is not a move.
   if (request.last && stones == stonesKnown_ + 1) {
-    return Line(CommandLine(CommandKind::Turn, {request.last->x, request.last->y}));
+    return {CommandLine(CommandKind::Turn, {request.last->x, request.last->y})};
   }
-  std::string board = Line(CommandLine(CommandKind::Board));
+  std::vector<std::string> board = {CommandLine(CommandKind::Board)};
   for (std::size_t i = 0; i < stones; ++i) {
     const Side side = i % 2 == 0 ? Side::X : Side::O;
-    board += Line(protocol::CellText(request.stones[i]) + (side == request.side ? ",1" : ",2"));
+    board.push_back(protocol::CellText(request.stones[i]) + (side == request.side ? ",1" : ",2"));
   }
-  return board + Line(CommandLine(CommandKind::Done));
+  board.push_back(CommandLine(CommandKind::Done));
+  return board;
 }
 
 Answer PipeEngine::Play(const MoveRequest& request) {
   const Clock::time_point start = Clock::now();
-  const Clock::time_point deadline = DeadlineAfter(start, request.limitSeconds);
+  const Clock::time_point deadline =
+      DeadlineAfter(start, request.limitSeconds + request.marginSeconds);
+  if (std::optional<Answer> twice = ReadUnasked()) return *twice;
   const std::string timeLeft =
       request.timeLeft ? WholeMilliseconds(*request.timeLeft) : "2147483647";
-  ChildProcess::Wait wait = process_->Send(
-      Line(protocol::InfoLine("time_left", timeLeft)) + MoveCommand(request), deadline);
+  std::vector<std::string> command = MoveCommand(request);
+  command.insert(command.begin(), protocol::InfoLine("time_left", timeLeft));
+  ChildProcess::Wait wait = Send(command, deadline);
+  // Until a move: ERROR and UNKNOWN lines are kept, and the wait goes on.
   TextLine line;
-  if (wait == ChildProcess::Wait::Ready) wait = NextReply(deadline, line);
+  std::string complaint;
+  Reply reply;
+  while (wait == ChildProcess::Wait::Ready) {
+    wait = NextReply(deadline, line);
+    if (wait != ChildProcess::Wait::Ready) break;
+    reply = line.cut ? Reply{} : protocol::ParseReply(line.text);
+    if (reply.kind != ReplyKind::Error && reply.kind != ReplyKind::Unknown) break;
+    Note(NoteKindOf(reply.kind), reply.text);
+    complaint = "it sent " + tools::QuotedText(line.text, line.cut);
+  }
   Answer answer;
   if (wait == ChildProcess::Wait::DeadlinePassed) {
     answer.fault = Ending::TimeOut;
+    answer.reason = complaint;
   } else if (wait != ChildProcess::Wait::Ready) {
     answer = Crash(wait, deadline);
-  }
-  answer.seconds = SecondsSince(start);
-  if (wait != ChildProcess::Wait::Ready) return answer;
-
-  const std::string quoted = tools::QuotedText(line.text, line.cut);
-  const protocol::Reply reply = line.cut ? protocol::Reply{} : protocol::ParseReply(line.text);
-  if (reply.kind == ReplyKind::Unknown || reply.kind == ReplyKind::Error) {
-    Answer refusal = Crash("answered " + quoted + " instead of a move");
-    refusal.seconds = answer.seconds;
-    return refusal;
-  }
-  if (reply.kind != ReplyKind::Move) {
-    answer.reason = "answered " + quoted + " instead of a move X,Y";
+  } else if (reply.kind != ReplyKind::Move) {
+    answer.reason = "answered " + tools::QuotedText(line.text, line.cut) + " instead of a move X,Y";
   } else {
     answer.move = reply.move;
     stonesKnown_ = request.stones.size() + 1;
   }
+  answer.seconds = SecondsSince(start);
   return answer;
+}
+
+std::optional<Answer> PipeEngine::ReadUnasked() {
+  TextLine line;
+  while (process_->TakeWaitingLine(line)) {
+    if (setup_.lines != nullptr) setup_.lines->OnLine(false, line.text);
+    const Reply reply = line.cut ? Reply{} : protocol::ParseReply(line.text);
+    if (reply.kind == ReplyKind::Move) {
+      return Crash("answered twice: " + tools::QuotedText(line.text, line.cut) +
+                   " came when no move was asked for");
+    }
+    Note(NoteKindOf(reply.kind), reply.kind == ReplyKind::Other ? std::string_view(line.text)
+                                                                 : reply.text);
+  }
+  return std::nullopt;
+}
+
+ChildProcess::Wait PipeEngine::Send(const std::vector<std::string>& lines,
+                                    Clock::time_point deadline) {
+  std::string bytes;
+  for (const std::string& line : lines) {
+    if (setup_.lines != nullptr) setup_.lines->OnLine(true, line);
+    bytes += line + "\n";
+  }
+  return process_->Send(bytes, deadline);
 }
 
 ChildProcess::Wait PipeEngine::NextReply(Clock::time_point deadline, TextLine& line) {
   while (true) {
     const ChildProcess::Wait wait = process_->ReadLine(deadline, line);
     if (wait != ChildProcess::Wait::Ready) return wait;
-    const protocol::Reply reply = protocol::ParseReply(line.text);
+    if (setup_.lines != nullptr) setup_.lines->OnLine(false, line.text);
+    const Reply reply = protocol::ParseReply(line.text);
     if (!protocol::IsRemark(reply.kind)) return wait;
-    listener_->OnNote(reply.kind == ReplyKind::Debug ? NoteKind::Debug : NoteKind::Message,
-                      reply.text);
+    Note(NoteKindOf(reply.kind), reply.text);
   }
+}
+
+void PipeEngine::Note(NoteKind kind, std::string_view text) {
+  if (notes_ != nullptr) notes_->OnNote(kind, text);
 }
 
 Answer PipeEngine::Crash(ChildProcess::Wait wait, Clock::time_point deadline) {
@@ -154,6 +244,8 @@ Answer PipeEngine::Crash(std::string reason) {
   return answer;
 }
 
+void PipeEngine::Drop() { process_.reset(); }
+
 void PipeEngine::Pause() {
   if (process_) process_->Pause();
 }
@@ -162,17 +254,25 @@ void PipeEngine::Resume() {
   if (process_) process_->Resume();
 }
 
-void PipeEngine::EndGame() {
+void PipeEngine::FinishGame(bool faulted) {
+  notes_ = nullptr;
+  if (!faulted) return;
+  // Whatever state it is in, it starts afresh for its next game.
+  faulted_ = true;
+  Drop();
+}
+
+void PipeEngine::Close() {
   if (!process_ || process_->exit()) return;
   process_->Resume();
   // At once or not at all: an engine that does not read is killed anyway.
-  process_->Send(Line(CommandLine(CommandKind::End)), Clock::now());
+  Send({CommandLine(CommandKind::End)}, Clock::now());
 }
 
-void PipeEngine::AwaitEnd(Clock::time_point deadline) {
+void PipeEngine::AwaitClose(Clock::time_point deadline) {
   if (!process_) return;
   process_->WaitForExit(deadline);
-  process_->Finish();
+  Drop();
 }
 
 }  // namespace fiverow::match

@@ -1,22 +1,31 @@
-// An engine that talks the pipe protocol: one process per game, started in
-// its own folder at its first turn, told the game in lines on its standard
-// input and answering on its standard output. The referee sends
+// An engine that talks the pipe protocol: one process, started in its own
+// folder at its first turn and kept from game to game, told the game in
+// lines on its standard input and answering on its standard output. The
+// referee sends
 //
-//   START N                           (it must answer OK)
+//   START N, the INFO lines, ABOUT     (its start-up: OK to START, then the
+//                                      answer to ABOUT, which names it)
 //   INFO timeout_turn MS, INFO timeout_match MS (0: none),
 //   INFO max_memory BYTES (0: none), INFO game_type 1, INFO rule 0|1
-//   INFO time_left MS                 (before each move)
+//   RESTART                            (a new game with the same process: OK)
+//   INFO time_left MS                  (before each move)
 //   BEGIN | TURN X,Y | BOARD, X,Y,F ..., DONE     (F 1 its own, 2 the opponent's)
-//   END                               (killed if still running 1 s later)
+//   END                                (when no longer wanted; killed 1 s later)
 //
-// and reads lines ended by CR LF, LF or CR until the move X,Y, keeping
-// MESSAGE and DEBUG lines as notes. UNKNOWN, ERROR, anything else, silence
-// past the limit or an exit loses the game. The process group is stopped
-// while the opponent thinks.
+// and reads lines ended by CR LF, LF or CR. Only a move answers a move:
+// MESSAGE, DEBUG, ERROR and UNKNOWN lines are kept as notes meanwhile, and
+// lines that come when nothing was asked are never taken for an answer.
+// Another answer, silence past the limit or an exit loses the game. An
+// engine that answers RESTART with UNKNOWN or ERROR is ended and started
+// afresh; so is one that lost by a fault of its own. It is stopped, with
+// everything it started, while the opponent thinks and between games.
 #pragma once
+
+#include <memory>
 
 #include "players/MakePlayer.h"
 #include "process/ChildProcess.h"
+#include "protocol/Replies.h"
 
 namespace fiverow::match {
 
@@ -24,26 +33,51 @@ class PipeEngine final : public Contestant {
  public:
   explicit PipeEngine(const PlayerSetup& setup) : setup_(setup) {}
 
-  std::optional<Answer> StartGame(PlayerListener& listener) override;
+  std::optional<Answer> StartGame(NoteListener& listener) override;
   Answer Play(const MoveRequest& request) override;
   void Pause() override;
   void Resume() override;
-  void EndGame() override;
-  void AwaitEnd(Clock::time_point deadline) override;
+  void FinishGame(bool faulted) override;
+  void Close() override;
+  void AwaitClose(Clock::time_point deadline) override;
+  std::string Name() const override { return name_; }
+  int Restarts() const override { return restarts_; }
 
  private:
-  // The next line that is not MESSAGE or DEBUG; those go to the listener.
+  // Starts the process and takes it through its start-up.
+  std::optional<Answer> Launch(Clock::time_point deadline);
+  // RESTART for a process kept from the last game: nothing when it is ready,
+  // else the failure; `refused` when it does not know RESTART.
+  std::optional<Answer> Restart(Clock::time_point deadline, bool& refused);
+  // Sends `command`, whose answer must be OK: nothing when it is, else the
+  // failure, with the answer in `answered` when there was one.
+  std::optional<Answer> Expect(const std::string& command, Clock::time_point deadline,
+                               protocol::Reply* answered = nullptr);
+
+  // Sends lines, each ended by LF, telling the line listener.
+  ChildProcess::Wait Send(const std::vector<std::string>& lines, Clock::time_point deadline);
+  // The next line that is not MESSAGE or DEBUG; those go to the notes.
   ChildProcess::Wait NextReply(Clock::time_point deadline, TextLine& line);
+  // Reads the lines that came while nothing was asked, keeping them as
+  // notes; a move among them is a fault: an answer sent twice.
+  std::optional<Answer> ReadUnasked();
+  void Note(NoteKind kind, std::string_view text);
+
   // A crash for a wait that ended without an answer: the process ended or
   // stopped reading. Throws Interrupted for a stop request.
   Answer Crash(ChildProcess::Wait wait, Clock::time_point deadline);
   Answer Crash(std::string reason);
+  // The process is killed and forgotten.
+  void Drop();
   // What makes it play: BEGIN, TURN or BOARD, after what it already knows.
-  std::string MoveCommand(const MoveRequest& request) const;
+  std::vector<std::string> MoveCommand(const MoveRequest& request) const;
 
   PlayerSetup setup_;
-  PlayerListener* listener_ = nullptr;
-  std::optional<ChildProcess> process_;
+  NoteListener* notes_ = nullptr;
+  std::unique_ptr<ChildProcess> process_;
+  bool faulted_ = false;  // its last game ended by its fault: the next process is a restart
+  int restarts_ = 0;
+  std::string name_;
   std::size_t stonesKnown_ = 0;  // the first stones of the game it has been told or played
 };
 

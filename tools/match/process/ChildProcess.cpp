@@ -194,6 +194,15 @@ ChildProcess::Wait ChildProcess::ReadLine(Clock::time_point deadline, TextLine& 
   return wait;
 }
 
+bool ChildProcess::TakeWaitingLine(TextLine& line) {
+  // A bounded number of reads, so that output without a line end cannot
+  // hold the referee.
+  for (int reads = 0; reads < 64 && !lines_.HasLine() && !lines_.Full() && TakeLines(true);) ++reads;
+  if (!lines_.HasLine()) return false;
+  line = lines_.Take();
+  return true;
+}
+
 ChildProcess::Wait ChildProcess::Send(std::string_view bytes, Clock::time_point deadline) {
   while (!bytes.empty()) {
     if (exit_) return Wait::Exited;

@@ -77,6 +77,8 @@ class ChildProcess {
   // process exited is still handed over; once the deadline has passed, no
   // line is.
   Wait ReadLine(Clock::time_point deadline, TextLine& line);
+  // Talking: a line it has already written, without waiting for one.
+  bool TakeWaitingLine(TextLine& line);
   // Talking: writes all of `bytes` to its input. SIGPIPE must be ignored (as
   // CatchStopSignals does), so that a process that has gone is InputClosed.
   Wait Send(std::string_view bytes, Clock::time_point deadline);
