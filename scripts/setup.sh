@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Installs what building and testing fiverow needs and the machine lacks, on
 # Debian 12 (or a Debian-like system with apt): CMake, Ninja, a C++ compiler,
-# GoogleTest, and the tools the end-to-end tests use. Quick and silent when
-# everything is there; runs apt-get as root, through sudo when not root.
+# GoogleTest, Python 3 (the documentation's tests) and the tools the
+# end-to-end tests use. Quick and silent when everything is there; runs
+# apt-get as root, through sudo when not root.
 #   scripts/setup.sh              what the presets dev and release need
 #   scripts/setup.sh PACKAGE...   also these Debian packages, if not installed
 set -euo pipefail
@@ -22,6 +23,7 @@ need /usr/include/CLI/CLI.hpp libcli11-dev
 need /usr/include/gtest/gtest.h libgtest-dev
 need chattr e2fsprogs  # the end-to-end tests
 need setpriv util-linux
+need /usr/bin/python3 python3  # the documentation's sessions (tests/docs/)
 for package in "$@"; do
   dpkg-query -W -f='${Status}\n' "$package" 2>/dev/null | grep -q ' installed$' ||
     missing+=("$package")
