@@ -13,7 +13,9 @@ constexpr std::string_view TrimmedBlanks(std::string_view text) {
   return text.substr(first, text.find_last_not_of(" \t") - first + 1);
 }
 
-constexpr char UpperCase(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
+constexpr char UpperCase(char c) {
+  return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
+}
 
 // Whether `written` is the word `upper` (in capitals), in any case.
 constexpr bool SameWord(std::string_view written, std::string_view upper) {

@@ -11,7 +11,8 @@ namespace fiverow::match {
 
 namespace {
 
-constexpr const char* kDescription = R"(Plays five-in-a-row games between two engines. Each engine is a command line
+constexpr const char* kDescription =
+    R"(Plays five-in-a-row games between two engines. Each engine is a command line
 (quote it if it has arguments); both default to the fiverow built beside this
 program. An engine speaks the Plocha.dat / Tah.dat file protocol, one run per
 move, unless its program's name begins with "pbrain-": such an engine speaks
@@ -23,7 +24,8 @@ up on PATH unless it holds a slash, and words with a slash that name an
 existing file are made absolute; other words pass unchanged (write
 "sh ./engine.sh", not "sh engine.sh").)";
 
-constexpr const char* kFooter = R"(A move is x,y (column,row, 0..19) on an empty cell. Wrong text, an occupied
+constexpr const char* kFooter =
+    R"(A move is x,y (column,row, 0..19) on an empty cell. Wrong text, an occupied
 cell, running out of time, a non-zero exit status, a Tah.dat that is not a
 regular file or a folder the referee cannot repair loses the game; so does a
 pipe engine's UNKNOWN, ERROR or exit. A full board is a draw. Engine A plays
@@ -84,15 +86,15 @@ void DefineOptions(CLI::App& app, MatchOptions& o) {
   app.formatter(std::make_shared<HelpFormatter>());
   app.footer(kFooter);
   std::vector<CLI::Option*> playing;
-  const auto option = [&app](const std::string& name, const std::string& value,
-                             const std::string& help,
-                             std::function<void(const std::string& name, const std::string&)> read) {
-    return app
-        .add_option_function<std::string>(
-            name, [name, read](const std::string& text) { read(name, text); }, help)
-        ->type_name(value)
-        ->multi_option_policy(CLI::MultiOptionPolicy::TakeLast);
-  };
+  const auto option =
+      [&app](const std::string& name, const std::string& value, const std::string& help,
+             std::function<void(const std::string& name, const std::string&)> read) {
+        return app
+            .add_option_function<std::string>(
+                name, [name, read](const std::string& text) { read(name, text); }, help)
+            ->type_name(value)
+            ->multi_option_policy(CLI::MultiOptionPolicy::TakeLast);
+      };
   const auto plays = [&playing](CLI::Option* added) { playing.push_back(added); };
 
   plays(option("--time-limit", "SECONDS",
@@ -114,7 +116,8 @@ void DefineOptions(CLI::App& app, MatchOptions& o) {
                [&o](auto& name, auto& text) { o.timeMargin = ParseSeconds(name, text, true); }));
   plays(option("--max-memory", "MB", "address space per engine; running out is a crash",
                [&o](auto& name, auto& text) {
-                 o.maxMemoryMB = static_cast<std::uint64_t>(ParseWholeNumber(name, text, 1, 1 << 20));
+                 o.maxMemoryMB =
+                     static_cast<std::uint64_t>(ParseWholeNumber(name, text, 1, 1 << 20));
                }));
   plays(option("--rule", "freestyle|standard",
                "five or more in a row wins (freestyle, the default),\n"

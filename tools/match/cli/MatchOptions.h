@@ -28,7 +28,7 @@ struct MatchOptions {
   int games = 1;
   std::optional<std::uint64_t> seed;
   std::optional<Opening> opening;
-  std::optional<Show> show;            // default depends on the games
+  std::optional<Show> show;  // default depends on the games
   std::optional<std::string> recordFolder;
   std::optional<std::string> replayFile;
   bool keep = false;

@@ -10,8 +10,8 @@
 
 namespace fiverow::match {
 
-std::int64_t ParseWholeNumber(const std::string& option, const std::string& text,
-                              std::int64_t low, std::int64_t high) {
+std::int64_t ParseWholeNumber(const std::string& option, const std::string& text, std::int64_t low,
+                              std::int64_t high) {
   std::int64_t value = 0;
   const char* end = text.data() + text.size();
   const auto [stop, error] = std::from_chars(text.data(), end, value);

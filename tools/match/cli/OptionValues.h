@@ -16,8 +16,8 @@ namespace fiverow::match {
 using UsageError = tools::UsageError;
 
 // A whole number from `low` to `high`.
-std::int64_t ParseWholeNumber(const std::string& option, const std::string& text,
-                              std::int64_t low, std::int64_t high);
+std::int64_t ParseWholeNumber(const std::string& option, const std::string& text, std::int64_t low,
+                              std::int64_t high);
 std::uint64_t ParseSeed(const std::string& option, const std::string& text);
 // A number of seconds above 0 (or from 0 with `zero`), at most a day.
 double ParseSeconds(const std::string& option, const std::string& text, bool zero = false);

@@ -23,13 +23,13 @@ MatchPlan PlanOf(const MatchOptions& options) {
   for (std::size_t index = 0; index < 2; ++index) {
     MatchEngine engine;
     engine.label = std::string(1, static_cast<char>('A' + index));
-    engine.spec = ChooseEngine(index < options.engineCommands.size()
-                                   ? options.engineCommands[index]
-                                   : DefaultEngineCommand(place),
+    engine.spec = ChooseEngine(index < options.engineCommands.size() ? options.engineCommands[index]
+                                                                     : DefaultEngineCommand(place),
                                place);
     // A person is timed only by a limit that was asked for.
     const bool untimed = engine.spec.protocol == Protocol::Human && !options.timeLimitGiven;
-    engine.limits.turnSeconds = untimed ? std::numeric_limits<double>::infinity() : options.timeLimit;
+    engine.limits.turnSeconds =
+        untimed ? std::numeric_limits<double>::infinity() : options.timeLimit;
     engine.limits.matchSeconds = options.matchTime;
     engine.limits.marginSeconds = options.timeMargin;
     engine.limits.startSeconds = options.startTime;
@@ -61,7 +61,8 @@ int PlayMatch(const MatchOptions& options, std::ostream& out, std::ostream& err)
   std::optional<ProtocolLog> log;
   if (options.logFile) sinks.Add(log.emplace(*options.logFile));
   std::optional<RecordFolder> records;
-  if (options.recordFolder) sinks.Add(records.emplace(*options.recordFolder, options.games, plan.engines));
+  if (options.recordFolder)
+    sinks.Add(records.emplace(*options.recordFolder, options.games, plan.engines));
 
   OpeningSchedule openings = options.RandomOpenings()
                                  ? OpeningSchedule::Random(options.seed.value_or(1), plan.boardSize)

@@ -72,8 +72,9 @@ GameResult Game::Play() {
     if (clock) timeLeft_[side] = std::max(0.0, *clock - answer.seconds);
 
     if (!answer.move && answer.fault == Ending::TimeOut) {
-      std::string reason = byClock ? "ran out of its match time of " + SecondsText(*setup.matchSeconds)
-                                   : "ran over the time limit of " + SecondsText(limit);
+      std::string reason = byClock
+                               ? "ran out of its match time of " + SecondsText(*setup.matchSeconds)
+                               : "ran over the time limit of " + SecondsText(limit);
       reason += ": no move came within it plus the margin of " + SecondsText(setup.marginSeconds);
       if (!answer.reason.empty()) reason += "; " + answer.reason;
       return Lose(side, Ending::TimeOut, reason);
@@ -114,8 +115,7 @@ GameResult Game::Play() {
 void Game::Finish() {
   for (const Side side : kSides) {
     if (!started_[side]) continue;
-    const bool faulted =
-        result_.winner == Opponent(side) && IsFault(result_.ending);
+    const bool faulted = result_.winner == Opponent(side) && IsFault(result_.ending);
     PlayerOf(side).FinishGame(faulted);
   }
 }

@@ -13,7 +13,7 @@ namespace fiverow::match {
 struct SideSetup {
   std::string label;  // names the player in the result, e.g. "A"
   Contestant* player = nullptr;
-  double turnSeconds = 5.0;             // the time limit per move; infinity for none
+  double turnSeconds = 5.0;            // the time limit per move; infinity for none
   std::optional<double> matchSeconds;  // for all its moves of the game
   double marginSeconds = 0;            // how far past either limit a move still counts
 };

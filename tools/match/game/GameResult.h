@@ -57,9 +57,9 @@ struct GameResult {
   PerSide<std::vector<double>> moveSeconds;
   std::optional<Side> winner;  // none for a draw
   Ending ending = Ending::BoardFull;
-  std::string reason;        // one line, e.g. "A (x) made five in a row with 9,10"
+  std::string reason;          // one line, e.g. "A (x) made five in a row with 9,10"
   PerSide<std::string> names;  // what the engines call themselves (ABOUT), if they say
-  std::string engineOutput;  // a failed engine's report, as it wrote it
+  std::string engineOutput;    // a failed engine's report, as it wrote it
   bool engineOutputCut = false;
   std::vector<EngineNote> notes{};  // at most kNoteBytes of text per side
 };

@@ -23,8 +23,7 @@ constexpr int kGamesAheadPerWorker = 8;
 
 struct NoEvents final : GameEvents {};
 
-PlayedGame PlayOne(const MatchPlan& plan, const GameSetup& setup, Seats& seats,
-                   MatchSink& sinks) {
+PlayedGame PlayOne(const MatchPlan& plan, const GameSetup& setup, Seats& seats, MatchSink& sinks) {
   GameSpec spec;
   spec.boardSize = plan.boardSize;
   spec.rule = plan.rule;

@@ -35,7 +35,6 @@ struct MatchPlan {
 // RefereeError when the referee itself fails, Interrupted when it is told to
 // stop; every engine is killed and every folder removed (unless kept) first.
 // Notices for people (where kept folders are) go to `err`.
-void RunMatch(const MatchPlan& plan, OpeningSchedule openings, MatchSink& sinks,
-              std::ostream& err);
+void RunMatch(const MatchPlan& plan, OpeningSchedule openings, MatchSink& sinks, std::ostream& err);
 
 }  // namespace fiverow::match

@@ -54,8 +54,7 @@ void ReplayGame(const std::string& file, Show show, bool colour, std::ostream& o
     last = record.moves[i];
     position.Place(*last, side);
     if (show == Show::Each) {
-      out << "move " << i + 1 << ": " << StoneChar(side) << " " << protocol::CellText(*last)
-          << "\n"
+      out << "move " << i + 1 << ": " << StoneChar(side) << " " << protocol::CellText(*last) << "\n"
           << RenderBoard(position, last, colour);
     }
   }

@@ -28,8 +28,8 @@ class TerminalView::GameView final : public GameEvents {
   void OnMove(const Position& position, Move move, Side side, double seconds) override {
     ++moves_;
     if (view_.settings_.show == Show::Each) {
-      Write("move " + std::to_string(moves_) + ": " + StoneChar(side) + " (" + Label(side) +
-            ") " + protocol::CellText(move) + " in " + MillisecondsText(seconds) + "\n" +
+      Write("move " + std::to_string(moves_) + ": " + StoneChar(side) + " (" + Label(side) + ") " +
+            protocol::CellText(move) + " in " + MillisecondsText(seconds) + "\n" +
             RenderBoard(position, move, view_.settings_.colour));
     }
     Progress();
@@ -87,8 +87,8 @@ std::unique_ptr<GameEvents> TerminalView::GameStarted(const GameSetup& setup) {
 }
 
 void TerminalView::Waiting(int done, int running) {
-  ShowProgress("games " + std::to_string(done) + " of " + std::to_string(plan_.games) +
-               " done, " + std::to_string(running) + " running");
+  ShowProgress("games " + std::to_string(done) + " of " + std::to_string(plan_.games) + " done, " +
+               std::to_string(running) + " running");
 }
 
 void TerminalView::GameEnded(const PlayedGame& played, const Standings& standings) {
@@ -133,9 +133,9 @@ void TerminalView::MatchEnded(const Standings& standings) {
   if (plan_.sprt) {
     const std::string played = std::to_string(standings.tally().Games());
     if (sprt_ && sprt_->decision != SprtDecision::Continue) {
-      text += std::string("SPRT: ") +
-              (sprt_->decision == SprtDecision::AcceptH1 ? "H1" : "H0") + " accepted after " +
-              played + " of at most " + std::to_string(plan_.games) + " games\n";
+      text += std::string("SPRT: ") + (sprt_->decision == SprtDecision::AcceptH1 ? "H1" : "H0") +
+              " accepted after " + played + " of at most " + std::to_string(plan_.games) +
+              " games\n";
     } else {
       text += "SPRT: no decision after " + played + " games\n";
     }

@@ -35,4 +35,11 @@ std::string CrashReason(bool signalled, int code, std::string_view errors, long 
   return reason;
 }
 
+std::string OverBudgetReason(std::uint64_t heldBytes, std::uint64_t memoryBytes) {
+  constexpr std::uint64_t kMiB = 1 << 20;
+  const std::uint64_t over = heldBytes > memoryBytes ? heldBytes - memoryBytes : 0;
+  return "out of memory (" + std::to_string((over + kMiB - 1) / kMiB) + " MB over its limit of " +
+         std::to_string(memoryBytes / kMiB) + " MB)";
+}
+
 }  // namespace fiverow::match

@@ -14,4 +14,8 @@ namespace fiverow::match {
 std::string CrashReason(bool signalled, int code, std::string_view errors, long peakResidentKiB,
                         std::optional<std::uint64_t> memoryBytes);
 
+// "out of memory (12 MB over its limit of 64 MB)": killed by the referee for
+// holding `heldBytes`.
+std::string OverBudgetReason(std::uint64_t heldBytes, std::uint64_t memoryBytes);
+
 }  // namespace fiverow::match

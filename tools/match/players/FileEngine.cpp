@@ -21,15 +21,20 @@ Answer FileEngine::Play(const MoveRequest& request) {
     answer.reason = "left its folder beyond repair: " + problem;
     return answer;
   }
-  const RunOutcome run = RunToExit(setup_.engine.argv, ready.folder.get(),
-                                   request.limitSeconds + request.marginSeconds,
-                                   setup_.limits.memoryBytes);
+  const RunOutcome run =
+      RunToExit(setup_.engine.argv, ready.folder.get(),
+                request.limitSeconds + request.marginSeconds, setup_.limits.memoryBytes);
   answer.seconds = run.seconds;
   if (run.end == RunOutcome::End::TimedOut) {
     answer.fault = Ending::TimeOut;
     return answer;
   }
   const bool signalled = run.end == RunOutcome::End::Signalled;
+  if (run.overBudgetBytes) {
+    answer.fault = Ending::ExitStatus;
+    answer.reason = OverBudgetReason(*run.overBudgetBytes, *setup_.limits.memoryBytes);
+    return answer;
+  }
   if (signalled || run.code != 0) {
     answer.fault = signalled ? Ending::Signal : Ending::ExitStatus;
     answer.reason = CrashReason(signalled, run.code, run.output, run.peakResidentKiB,

@@ -32,7 +32,8 @@ std::string PositionFileText(const Position& position) {
 }
 
 std::string WriteGameFiles(int folder, const Position& position, Side side) {
-  if (const int error = tools::WriteFreshFile(folder, kPositionFileName, PositionFileText(position));
+  if (const int error =
+          tools::WriteFreshFile(folder, kPositionFileName, PositionFileText(position));
       error != 0) {
     return SystemErrorText(std::string("cannot write ") + kPositionFileName, error);
   }
@@ -73,8 +74,8 @@ MoveVerdict JudgeMoveText(const MoveFile& file, const Position& position) {
   }
   const auto move = file.cut ? std::nullopt : protocol::ParseCell(WithoutLineEnd(file.text));
   if (!move || !position.OnBoard(*move)) {
-    verdict.reason = "wrote " + tools::QuotedText(file.text, file.cut) + " instead of a move x,y in " +
-                     CoordinateRange(position);
+    verdict.reason = "wrote " + tools::QuotedText(file.text, file.cut) +
+                     " instead of a move x,y in " + CoordinateRange(position);
     return verdict;
   }
   if (!position.IsEmpty(*move)) {

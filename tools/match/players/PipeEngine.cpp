@@ -65,7 +65,7 @@ std::optional<Answer> PipeEngine::Launch(Clock::time_point deadline) {
   const EngineLimits& limits = setup_.limits;
   process_ = std::make_unique<ChildProcess>(
       setup_.engine.argv, ready.folder.get(),
-      ChildOptions{.talking = true, .memoryLimit = limits.memoryBytes});
+      ChildOptions{.talking = true, .memoryBudget = limits.memoryBytes});
   if (std::optional<Answer> failure =
           Expect(CommandLine(CommandKind::Start, {limits.boardSize}), deadline)) {
     return failure;
@@ -176,6 +176,11 @@ Answer PipeEngine::Play(const MoveRequest& request) {
     stonesKnown_ = request.stones.size() + 1;
   }
   answer.seconds = SecondsSince(start);
+  // What it holds after its move counts too.
+  if (answer.move && !process_->CheckMemory()) {
+    answer = Crash(ChildProcess::Wait::Exited, deadline);
+    answer.seconds = SecondsSince(start);
+  }
   return answer;
 }
 
@@ -188,8 +193,8 @@ std::optional<Answer> PipeEngine::ReadUnasked() {
       return Crash("answered twice: " + tools::QuotedText(line.text, line.cut) +
                    " came when no move was asked for");
     }
-    Note(NoteKindOf(reply.kind), reply.kind == ReplyKind::Other ? std::string_view(line.text)
-                                                                 : reply.text);
+    Note(NoteKindOf(reply.kind),
+         reply.kind == ReplyKind::Other ? std::string_view(line.text) : reply.text);
   }
   return std::nullopt;
 }
@@ -229,6 +234,8 @@ Answer PipeEngine::Crash(ChildProcess::Wait wait, Clock::time_point deadline) {
   }
   const auto& exit = process_->exit();
   if (!exit) return Crash("closed its input (a broken pipe)");
+  if (exit->overBudgetBytes)
+    return Crash(OverBudgetReason(*exit->overBudgetBytes, *setup_.limits.memoryBytes));
   Answer answer = Crash(CrashReason(exit->signalled, exit->code, process_->output(),
                                     exit->peakResidentKiB, setup_.limits.memoryBytes));
   if (exit->signalled) answer.fault = Ending::Signal;

@@ -14,7 +14,9 @@
 #include <cstdint>
 
 #include "process/ChildReaper.h"
+#include "process/MemoryUse.h"
 #include "process/ProcessHandle.h"
+#include "process/ProcessTable.h"
 #include "process/RefereeError.h"
 #include "process/StopSignals.h"
 
@@ -24,6 +26,10 @@ namespace fiverow::match {
 
 namespace {
 
+// Reads of 16 KiB at most, once a process has ended: what it started may
+// write on until it is killed too.
+constexpr int kReadsAfterExit = 64;
+
 // waitid with the resource usage, which only the system call itself reports.
 int WaitByHandle(int pidFd, siginfo_t& info, int options, rusage& usage) {
   return static_cast<int>(::syscall(SYS_waitid, P_PIDFD, pidFd, &info, options | WEXITED, &usage));
@@ -31,11 +37,13 @@ int WaitByHandle(int pidFd, siginfo_t& info, int options, rusage& usage) {
 
 struct ChildSetup {
   char* const* argv;
+  char* const* shellArgv;  // /bin/sh and argv, for a script without "#!"
   int folderFd;
   int inputFd;
   int outputFd;
   int errorFd;
   const rlimit* memory;  // none for no limit
+  int cgroupFd;          // cgroup.procs of the group it joins; -1 for none
   pid_t parent;
   const sigset_t* mask;
   int* startError;  // set by the child when it cannot start the program
@@ -60,6 +68,8 @@ struct ChildSetup {
   ::prctl(PR_SET_PDEATHSIG, SIGKILL);
   if (::getppid() != setup.parent) ::_exit(127);  // the referee is already gone
   ::prctl(PR_SET_CHILD_SUBREAPER, 1);
+  // Into its memory group before it can allocate anything of its own.
+  if (setup.cgroupFd >= 0 && ::write(setup.cgroupFd, "0", 1) != 1) ::_exit(127);
   if (::fchdir(setup.folderFd) == 0 && ::dup2(setup.inputFd, STDIN_FILENO) >= 0 &&
       ::dup2(setup.outputFd, STDOUT_FILENO) >= 0 && ::dup2(setup.errorFd, STDERR_FILENO) >= 0) {
     // Nothing of the referee's but the three standard handles reaches it.
@@ -67,8 +77,11 @@ struct ChildSetup {
     ::sigprocmask(SIG_SETMASK, setup.mask, nullptr);
     // Last before the exec: the limit also holds for the referee's memory,
     // which the child still borrows.
-    if (setup.memory == nullptr || ::setrlimit(RLIMIT_AS, setup.memory) == 0)
+    if (setup.memory == nullptr || ::setrlimit(RLIMIT_AS, setup.memory) == 0) {
       ::execve(setup.argv[0], setup.argv, environ);
+      // A script without "#!" runs in the shell, as a shell would run it.
+      if (errno == ENOEXEC) ::execve(setup.shellArgv[0], setup.shellArgv, environ);
+    }
   }
   *setup.startError = errno;
   ::_exit(127);
@@ -115,6 +128,11 @@ ChildProcess::ChildProcess(const std::vector<std::string>& argv, int folderFd,
   std::vector<char*> args;
   for (const std::string& word : argv) args.push_back(const_cast<char*>(word.c_str()));
   args.push_back(nullptr);
+  static char shell[] = "/bin/sh";
+  std::vector<char*> shellArgs{shell};
+  shellArgs.insert(shellArgs.end(), args.begin(), args.end());
+  budget_ = options.memoryBudget;
+  if (budget_) nextSample_ = Clock::now();
 
   Pipe input;
   Pipe lines;
@@ -127,7 +145,7 @@ ChildProcess::ChildProcess(const std::vector<std::string>& argv, int folderFd,
   }
   Pipe output = MakePipe();
   rlimit memory{};
-  if (options.memoryLimit) memory.rlim_cur = memory.rlim_max = *options.memoryLimit;
+  if (budget_) memory.rlim_cur = memory.rlim_max = AddressSpaceFor(*budget_);
 
   // vfork, not fork: the child borrows the referee's memory until its exec,
   // which keeps a start as cheap as posix_spawn's (copying the referee for
@@ -139,12 +157,17 @@ ChildProcess::ChildProcess(const std::vector<std::string>& argv, int folderFd,
   sigfillset(&all);
   ::pthread_sigmask(SIG_SETMASK, &all, &previous);
   int startError = 0;
-  const ChildSetup setup{
-      args.data(),        folderFd,
-      input.read.get(),   options.talking ? lines.write.get() : output.write.get(),
-      output.write.get(), options.memoryLimit ? &memory : nullptr,
-      ::getpid(),         &previous,
-      &startError};
+  const ChildSetup setup{args.data(),
+                         shellArgs.data(),
+                         folderFd,
+                         input.read.get(),
+                         options.talking ? lines.write.get() : output.write.get(),
+                         output.write.get(),
+                         budget_ ? &memory : nullptr,
+                         -1,
+                         ::getpid(),
+                         &previous,
+                         &startError};
   int forkError = 0;
   pid_ = StartLiveChild([&setup, &forkError] {
     const pid_t pid = ::vfork();
@@ -197,7 +220,8 @@ ChildProcess::Wait ChildProcess::ReadLine(Clock::time_point deadline, TextLine& 
 bool ChildProcess::TakeWaitingLine(TextLine& line) {
   // A bounded number of reads, so that output without a line end cannot
   // hold the referee.
-  for (int reads = 0; reads < 64 && !lines_.HasLine() && !lines_.Full() && TakeLines(true);) ++reads;
+  for (int reads = 0; reads < 64 && !lines_.HasLine() && !lines_.Full() && TakeLines(true);)
+    ++reads;
   if (!lines_.HasLine()) return false;
   line = lines_.Take();
   return true;
@@ -220,11 +244,16 @@ ChildProcess::Wait ChildProcess::Send(std::string_view bytes, Clock::time_point 
 
 ChildProcess::Wait ChildProcess::Await(Want want, Clock::time_point deadline) {
   while (true) {
-    const bool late = Clock::now() >= deadline;
+    const Clock::time_point now = Clock::now();
+    const bool late = now >= deadline;
     if (want == Want::Line && lines_.HasLine() && !late) return Wait::Ready;
+    if (!exit_ && !paused_ && now >= nextSample_) CheckMemory();
     if (exit_) {
-      // The lines it wrote before it ended still count.
-      while (want == Want::Line && !lines_.HasLine() && TakeLines(true)) {
+      // The lines it wrote before it ended still count; a bounded number of
+      // reads, since what it started may go on writing until it is killed.
+      for (int reads = 0; reads < kReadsAfterExit && want == Want::Line && !lines_.HasLine() &&
+                          Clock::now() < deadline && TakeLines(true);) {
+        ++reads;
       }
       return want == Want::Line && lines_.HasLine() && !late ? Wait::Ready : Wait::Exited;
     }
@@ -235,7 +264,8 @@ ChildProcess::Wait ChildProcess::Await(Want want, Clock::time_point deadline) {
                          {outputFd_.get(), POLLIN, 0},
                          {lines_.Full() && want != Want::Exit ? -1 : linesFd_.get(), POLLIN, 0},
                          {want == Want::Room ? inputFd_.get() : -1, POLLOUT, 0}};
-    if (::ppoll(watched, 5, TimeoutUntil(deadline).get(), nullptr) < 0) {
+    const Clock::time_point wake = paused_ ? deadline : std::min(deadline, nextSample_);
+    if (::ppoll(watched, 5, TimeoutUntil(wake).get(), nullptr) < 0) {
       if (errno == EINTR) continue;
       throw RefereeError(SystemErrorText("cannot wait for an engine", errno));
     }
@@ -247,18 +277,44 @@ ChildProcess::Wait ChildProcess::Await(Want want, Clock::time_point deadline) {
   }
 }
 
+bool ChildProcess::CheckMemory() {
+  if (!budget_ || exit_ || finished_) return true;
+  nextSample_ = DeadlineAfter(Clock::now(), kMemorySampleSeconds);
+  std::uint64_t held = HeldBytes(pid_);
+  for (const ProcessEntry& process : Descendants(pid_)) held += HeldBytes(process.pid);
+  if (held <= *budget_) return true;
+  overBudget_ = held;
+  KillByHandle(pidFd_.get(), SIGKILL);
+  Reap(true);
+  return false;
+}
+
 void ChildProcess::Pause() {
   // Only while the leader is unreaped, which keeps the group's number from
   // being reused.
   if (exit_ || finished_ || paused_) return;
   ::kill(-pid_, SIGSTOP);
   paused_ = true;
+  // What it started outside its group, in another group or session. A
+  // process is stopped through a handle, and only once the handle shows it
+  // still the child of the parent it was found under, so that a number
+  // reused meanwhile is never stopped.
+  std::vector<pid_t> tree{pid_};
+  for (const ProcessEntry& process : Descendants(pid_)) {
+    tools::UniqueFd handle(OpenProcessHandle(process.pid));
+    if (!handle || ParentOf(process.pid) != process.parent) continue;
+    KillByHandle(handle.get(), SIGSTOP);
+    stopped_.push_back(std::move(handle));
+  }
 }
 
 void ChildProcess::Resume() {
   if (exit_ || finished_ || !paused_) return;
   ::kill(-pid_, SIGCONT);
+  for (const tools::UniqueFd& handle : stopped_) KillByHandle(handle.get(), SIGCONT);
+  stopped_.clear();
   paused_ = false;
+  if (budget_) nextSample_ = Clock::now();
 }
 
 void ChildProcess::Reap(bool block) {
@@ -272,7 +328,7 @@ void ChildProcess::Reap(bool block) {
     result = WaitByHandle(pidFd_.get(), info, block ? 0 : WNOHANG, usage);
   } while (result != 0 && errno == EINTR);
   if (result != 0 || info.si_pid == 0) return;
-  exit_ = Exit{info.si_code != CLD_EXITED, info.si_status, usage.ru_maxrss};
+  exit_ = Exit{info.si_code != CLD_EXITED, info.si_status, usage.ru_maxrss, overBudget_};
 }
 
 void ChildProcess::Finish() {
@@ -284,9 +340,8 @@ void ChildProcess::Finish() {
   }
   ForgetLiveChild(pid_);
   KillStrays();
-  // Whatever is left; a writer that is not the referee's child cannot hold it up.
-  while (TakeOutput()) {
-  }
+  // Whatever is left, in a bounded number of reads: every writer is gone.
+  for (int reads = 0; reads < kReadsAfterExit && TakeOutput();) ++reads;
   linesFd_.Reset();
   inputFd_.Reset();
 }

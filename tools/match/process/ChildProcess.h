@@ -1,7 +1,7 @@
 // One process the referee runs, treated as hostile: started in a folder given
-// as a handle, in a process group of its own, optionally with a limit on its
-// address space; waited for without polling; and killed with everything it
-// started.
+// as a handle, in a process group of its own, optionally with a budget of
+// memory for it and everything it starts; waited for without polling; and
+// killed with everything it started.
 //
 // It runs in one of two ways. Run once (a file engine's move): standard input
 // from /dev/null, standard output and error captured together into a bounded
@@ -42,10 +42,21 @@ using protocol::TextLine;
 
 struct ChildOptions {
   std::size_t outputLimit = kOutputLimit;
-  bool talking = false;                      // standard input and output are pipes to the referee
-  std::size_t lineLimit = 4096;              // talking: bytes kept of one output line
-  std::optional<std::uint64_t> memoryLimit;  // bytes of address space (RLIMIT_AS)
+  bool talking = false;          // standard input and output are pipes to the referee
+  std::size_t lineLimit = 4096;  // talking: bytes kept of one output line
+  // What the process with everything it starts may hold (MemoryUse.h). The
+  // tree is measured at least every kMemorySampleSeconds while the referee
+  // waits for it, and killed once over; an address-space limit of four
+  // times the budget and 1 GiB more stops a spike between two samples.
+  std::optional<std::uint64_t> memoryBudget;
 };
+
+inline constexpr double kMemorySampleSeconds = 0.05;
+
+// The address-space limit that backs a memory budget.
+constexpr std::uint64_t AddressSpaceFor(std::uint64_t budget) {
+  return 4 * budget + (std::uint64_t{1} << 30);
+}
 
 class ChildProcess {
  public:
@@ -53,6 +64,8 @@ class ChildProcess {
     bool signalled = false;    // killed by a signal rather than exited
     int code = 0;              // the exit status, or the signal number
     long peakResidentKiB = 0;  // the most memory it held at once
+    // Killed by the referee for holding this much, over its budget.
+    std::optional<std::uint64_t> overBudgetBytes;
   };
 
   // Starts `argv` (argv[0] a path: no PATH search here) with `folderFd` as
@@ -83,7 +96,13 @@ class ChildProcess {
   // CatchStopSignals does), so that a process that has gone is InputClosed.
   Wait Send(std::string_view bytes, Clock::time_point deadline);
 
-  // Stops (SIGSTOP) and continues (SIGCONT) its whole process group.
+  // Measures what the process and everything it started hold, and kills
+  // them when it is over the budget. Whether it is within.
+  bool CheckMemory();
+
+  // Stops (SIGSTOP) and continues (SIGCONT) the process and everything it
+  // started, children in other process groups and sessions included: one
+  // signal to its group, and one to each process it started outside it.
   void Pause();
   void Resume();
 
@@ -108,6 +127,8 @@ class ChildProcess {
   bool TakeLines(bool keep);
   bool TakeOutput();
   void Reap(bool block);
+  // The next time to measure the memory: now for none, far off without a budget.
+  Clock::time_point nextSample_ = Clock::time_point::max();
 
   pid_t pid_ = -1;
   tools::UniqueFd pidFd_;
@@ -119,6 +140,9 @@ class ChildProcess {
   std::string output_;
   bool outputCut_ = false;
   std::optional<Exit> exit_;
+  std::optional<std::uint64_t> budget_;
+  std::optional<std::uint64_t> overBudget_;
+  std::vector<tools::UniqueFd> stopped_;  // handles on the processes paused outside its group
   bool paused_ = false;
   bool finished_ = false;
 };

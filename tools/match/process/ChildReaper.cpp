@@ -24,6 +24,7 @@
 
 #include "common/UniqueFd.h"
 #include "process/ProcessHandle.h"
+#include "process/ProcessTable.h"
 
 namespace fiverow::match {
 
@@ -38,137 +39,6 @@ std::condition_variable gStarted;  // a start has ended
 // Whether the kernel lists a task's children in /proc (CONFIG_PROC_CHILDREN).
 std::atomic<bool> gChildrenListed{true};
 
-std::string ReadSmallFile(int dir, const char* name) {
-  const tools::UniqueFd file(::openat(dir, name, O_RDONLY | O_CLOEXEC));
-  std::string text;
-  if (!file) return text;
-  char buffer[4096];
-  for (ssize_t got; (got = ::read(file.get(), buffer, sizeof buffer)) > 0;)
-    text.append(buffer, static_cast<std::size_t>(got));
-  return text;
-}
-
-void ForEachEntry(const char* path, const std::function<void(int, const char*)>& visit) {
-  const int fd = ::open(path, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (fd < 0) return;
-  DIR* stream = ::fdopendir(fd);
-  if (stream == nullptr) {
-    ::close(fd);
-    return;
-  }
-  while (const dirent* entry = ::readdir(stream)) {
-    if (entry->d_name[0] >= '0' && entry->d_name[0] <= '9') visit(::dirfd(stream), entry->d_name);
-  }
-  ::closedir(stream);
-}
-
-// The children of every thread of the referee, as the kernel lists them.
-bool ListedChildren(std::vector<pid_t>& children) {
-  bool listed = true;
-  ForEachEntry("/proc/self/task", [&](int tasks, const char* task) {
-    const std::string name = std::string(task) + "/children";
-    if (::faccessat(tasks, name.c_str(), R_OK, 0) != 0) listed = false;
-    const std::string text = ReadSmallFile(tasks, name.c_str());
-    const char* at = text.c_str();
-    for (char* end; *at != '\0'; at = end) {
-      const long pid = std::strtol(at, &end, 10);
-      if (end == at) break;
-      children.push_back(static_cast<pid_t>(pid));
-    }
-  });
-  return listed;
-}
-
-// Processes known not to descend from the referee, each held by a process
-// handle. A process is only ever handed on to an ancestor of its own when its
-// parent ends, so one that does not descend from the referee never will; and
-// while its handle shows it running, its number is its own. So a scan reads
-// the status of the processes it has not met before and of the referee's
-// descendants alone, not of every process on the machine.
-std::unordered_map<pid_t, tools::UniqueFd> gOutsiders;  // guarded by gMutex
-
-// At most a quarter of the handles the referee may hold are kept for them.
-std::size_t OutsiderLimit() {
-  rlimit limit{};
-  if (::getrlimit(RLIMIT_NOFILE, &limit) != 0) return 0;
-  return limit.rlim_cur == RLIM_INFINITY ? 4096 : static_cast<std::size_t>(limit.rlim_cur / 4);
-}
-
-// Forgets the outsiders that have ended: their numbers may be anyone's now.
-void ForgetEndedOutsiders() {
-  std::vector<pollfd> watched;
-  std::vector<pid_t> pids;
-  for (const auto& [pid, handle] : gOutsiders) {
-    watched.push_back({handle.get(), POLLIN, 0});
-    pids.push_back(pid);
-  }
-  int ready;
-  while ((ready = ::poll(watched.data(), watched.size(), 0)) < 0 && errno == EINTR) {
-  }
-  if (ready < 0) return gOutsiders.clear();
-  for (std::size_t i = 0; i < watched.size(); ++i) {
-    if (watched[i].revents != 0) gOutsiders.erase(pids[i]);
-  }
-}
-
-// The parent of a process, from "pid (name) state ppid ..."; the name may
-// hold anything, so the fields are found after its last ')'. None once the
-// process has gone.
-std::optional<pid_t> ParentOf(int proc, pid_t pid) {
-  const std::string stat = ReadSmallFile(proc, (std::to_string(pid) + "/stat").c_str());
-  const std::size_t close = stat.rfind(')');
-  if (close == std::string::npos || close + 4 >= stat.size()) return std::nullopt;
-  return static_cast<pid_t>(std::atol(stat.c_str() + close + 4));
-}
-
-// The same found by every process's parent, where the kernel has no list.
-void ScannedChildren(std::vector<pid_t>& children) {
-  static const std::size_t limit = OutsiderLimit();
-  const pid_t self = ::getpid();
-  const tools::UniqueFd proc(::open("/proc", O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-  if (!proc) return;
-  std::vector<pid_t> listed;
-  ForEachEntry("/proc", [&](int, const char* process) { listed.push_back(std::atoi(process)); });
-  // After the listing: an outsider still running now was what its number
-  // named in the listing.
-  ForgetEndedOutsiders();
-
-  struct Unplaced {
-    pid_t pid;
-    pid_t parent;
-    tools::UniqueFd handle;
-  };
-  std::vector<Unplaced> unplaced;
-  for (const pid_t pid : listed) {
-    if (pid == self || gOutsiders.contains(pid)) continue;
-    // The handle first: if it still shows the process running after the
-    // read, what was read was that process's.
-    tools::UniqueFd handle(OpenProcessHandle(pid));
-    const std::optional<pid_t> parent = ParentOf(proc.get(), pid);
-    if (!parent) continue;
-    if (*parent == self)
-      children.push_back(pid);
-    else if (handle)
-      unplaced.push_back({pid, *parent, std::move(handle)});
-  }
-  // A process whose parent is an outsider, or no process the referee can
-  // see, is an outsider too; parents are placed before their children.
-  for (bool placed = true; placed;) {
-    placed = false;
-    for (Unplaced& process : unplaced) {
-      if (!process.handle || gOutsiders.size() >= limit) continue;
-      const auto parent = gOutsiders.find(process.parent);
-      if (process.parent != 0 && parent == gOutsiders.end()) continue;
-      if (!HasEnded(process.handle.get()) &&
-          (parent == gOutsiders.end() || !HasEnded(parent->second.get()))) {
-        gOutsiders.emplace(process.pid, std::move(process.handle));
-        placed = true;
-      }
-      process.handle.Reset();
-    }
-  }
-}
-
 bool IsLive(pid_t pid) { return std::find(gLive.begin(), gLive.end(), pid) != gLive.end(); }
 
 // Whether a child was reaped: it is no longer the referee's child.
@@ -178,9 +48,17 @@ bool Reaped(pid_t pid) {
          errno == ECHILD;
 }
 
+std::vector<pid_t> ScannedChildren() {
+  std::vector<pid_t> children;
+  for (const ProcessEntry& entry : ScanDescendants()) {
+    if (entry.parent == ::getpid()) children.push_back(entry.pid);
+  }
+  return children;
+}
+
 std::vector<pid_t> Children() {
   std::vector<pid_t> children;
-  while (gChildrenListed.load() && ListedChildren(children)) {
+  while (gChildrenListed.load() && ListedChildren("/proc/self/task", children)) {
     // The kernel reads a list on from the child it read last; if that child
     // was reaped meanwhile, it goes on by position and can skip one. Only an
     // engine can be reaped meanwhile (by the thread that runs it; strays are
@@ -193,9 +71,7 @@ std::vector<pid_t> Children() {
     children.clear();
   }
   gChildrenListed.store(false);
-  children.clear();
-  ScannedChildren(children);
-  return children;
+  return ScannedChildren();
 }
 
 }  // namespace
@@ -262,9 +138,7 @@ void KillStrays() {
 
 std::vector<pid_t> ScanForChildren() {
   const std::lock_guard lock(gMutex);
-  std::vector<pid_t> children;
-  ScannedChildren(children);
-  return children;
+  return ScannedChildren();
 }
 
 }  // namespace fiverow::match

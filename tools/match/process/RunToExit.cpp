@@ -8,9 +8,9 @@
 namespace fiverow::match {
 
 RunOutcome RunToExit(const std::vector<std::string>& argv, int folderFd, double limitSeconds,
-                     std::optional<std::uint64_t> memoryLimit) {
+                     std::optional<std::uint64_t> memoryBudget) {
   const Clock::time_point start = Clock::now();
-  ChildProcess engine(argv, folderFd, {.memoryLimit = memoryLimit});
+  ChildProcess engine(argv, folderFd, {.memoryBudget = memoryBudget});
   const ChildProcess::Wait waited = engine.WaitForExit(DeadlineAfter(start, limitSeconds));
   RunOutcome outcome;
   outcome.seconds = SecondsSince(start);
@@ -26,6 +26,7 @@ RunOutcome RunToExit(const std::vector<std::string>& argv, int folderFd, double 
     outcome.end = engine.exit()->signalled ? RunOutcome::End::Signalled : RunOutcome::End::Exited;
     outcome.code = engine.exit()->code;
     outcome.peakResidentKiB = engine.exit()->peakResidentKiB;
+    outcome.overBudgetBytes = engine.exit()->overBudgetBytes;
   }
   return outcome;
 }

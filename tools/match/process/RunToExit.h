@@ -17,13 +17,15 @@ struct RunOutcome {
   std::string output;        // what it wrote to stdout and stderr, at most kOutputLimit
   bool outputCut = false;    // it wrote more than that
   long peakResidentKiB = 0;  // the most memory it held at once
+  // Killed for holding this much, over its memory budget.
+  std::optional<std::uint64_t> overBudgetBytes;
 };
 
-// Runs `argv` (argv[0] a path) in the folder `folderFd`, with at most
-// `memoryLimit` bytes of address space. Throws RefereeError when it cannot be
-// started and Interrupted, after killing it, when the referee is told to stop
-// meanwhile.
+// Runs `argv` (argv[0] a path) in the folder `folderFd`, within
+// `memoryBudget` bytes for it and all it starts (ChildProcess.h). Throws
+// RefereeError when it cannot be started and Interrupted, after killing it,
+// when the referee is told to stop meanwhile.
 RunOutcome RunToExit(const std::vector<std::string>& argv, int folderFd, double limitSeconds,
-                     std::optional<std::uint64_t> memoryLimit = std::nullopt);
+                     std::optional<std::uint64_t> memoryBudget = std::nullopt);
 
 }  // namespace fiverow::match

@@ -1,0 +1,203 @@
+#include "process/ProcessTable.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/resource.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cerrno>
+#include <cstdlib>
+#include <functional>
+#include <mutex>
+#include <optional>
+#include <unordered_map>
+
+#include "common/UniqueFd.h"
+#include "process/ProcessHandle.h"
+
+namespace fiverow::match {
+
+namespace {
+
+// Whether the kernel lists a task's children in /proc.
+std::atomic<bool> gChildrenListed{true};
+
+std::string ReadSmallFile(int dir, const char* name) {
+  const tools::UniqueFd file(::openat(dir, name, O_RDONLY | O_CLOEXEC));
+  std::string text;
+  if (!file) return text;
+  char buffer[4096];
+  for (ssize_t got; (got = ::read(file.get(), buffer, sizeof buffer)) > 0;)
+    text.append(buffer, static_cast<std::size_t>(got));
+  return text;
+}
+
+void ForEachEntry(const char* path, const std::function<void(int, const char*)>& visit) {
+  const int fd = ::open(path, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) return;
+  DIR* stream = ::fdopendir(fd);
+  if (stream == nullptr) {
+    ::close(fd);
+    return;
+  }
+  while (const dirent* entry = ::readdir(stream)) {
+    if (entry->d_name[0] >= '0' && entry->d_name[0] <= '9') visit(::dirfd(stream), entry->d_name);
+  }
+  ::closedir(stream);
+}
+
+// Processes known not to descend from the referee, each held by a process
+// handle. A process is only ever handed on to an ancestor of its own when its
+// parent ends, so one that does not descend from the referee never will; and
+// while its handle shows it running, its number is its own. So a scan reads
+// the status of the processes it has not met before and of the referee's
+// descendants alone, not of every process on the machine.
+std::mutex gOutsidersMutex;
+std::unordered_map<pid_t, tools::UniqueFd> gOutsiders;  // guarded by gOutsidersMutex
+
+// At most a quarter of the handles the referee may hold are kept for them.
+std::size_t OutsiderLimit() {
+  rlimit limit{};
+  if (::getrlimit(RLIMIT_NOFILE, &limit) != 0) return 0;
+  return limit.rlim_cur == RLIM_INFINITY ? 4096 : static_cast<std::size_t>(limit.rlim_cur / 4);
+}
+
+// Forgets the outsiders that have ended: their numbers may be anyone's now.
+void ForgetEndedOutsiders() {
+  std::vector<pollfd> watched;
+  std::vector<pid_t> pids;
+  for (const auto& [pid, handle] : gOutsiders) {
+    watched.push_back({handle.get(), POLLIN, 0});
+    pids.push_back(pid);
+  }
+  int ready;
+  while ((ready = ::poll(watched.data(), watched.size(), 0)) < 0 && errno == EINTR) {
+  }
+  if (ready < 0) return gOutsiders.clear();
+  for (std::size_t i = 0; i < watched.size(); ++i) {
+    if (watched[i].revents != 0) gOutsiders.erase(pids[i]);
+  }
+}
+
+// The parent of a process, from "pid (name) state ppid ..."; the name may
+// hold anything, so the fields are found after its last ')'. None once the
+// process has gone.
+std::optional<pid_t> ParentOf(int proc, pid_t pid) {
+  const std::string stat = ReadSmallFile(proc, (std::to_string(pid) + "/stat").c_str());
+  const std::size_t close = stat.rfind(')');
+  if (close == std::string::npos || close + 4 >= stat.size()) return std::nullopt;
+  return static_cast<pid_t>(std::atol(stat.c_str() + close + 4));
+}
+
+}  // namespace
+
+bool ListedChildren(const std::string& tasks, std::vector<pid_t>& children) {
+  bool listed = true;
+  ForEachEntry(tasks.c_str(), [&](int folder, const char* task) {
+    const std::string name = std::string(task) + "/children";
+    if (::faccessat(folder, name.c_str(), R_OK, 0) != 0) listed = false;
+    const std::string text = ReadSmallFile(folder, name.c_str());
+    const char* at = text.c_str();
+    for (char* end; *at != '\0'; at = end) {
+      const long pid = std::strtol(at, &end, 10);
+      if (end == at) break;
+      children.push_back(static_cast<pid_t>(pid));
+    }
+  });
+  return listed;
+}
+
+std::vector<ProcessEntry> ScanDescendants() {
+  static const std::size_t limit = OutsiderLimit();
+  const pid_t self = ::getpid();
+  std::vector<ProcessEntry> descendants;
+  const tools::UniqueFd proc(::open("/proc", O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  if (!proc) return descendants;
+  std::vector<pid_t> listed;
+  ForEachEntry("/proc", [&](int, const char* process) { listed.push_back(std::atoi(process)); });
+  const std::lock_guard lock(gOutsidersMutex);
+  // After the listing: an outsider still running now was what its number
+  // named in the listing.
+  ForgetEndedOutsiders();
+
+  struct Unplaced {
+    ProcessEntry entry;
+    tools::UniqueFd handle;
+  };
+  std::vector<Unplaced> unplaced;
+  for (const pid_t pid : listed) {
+    if (pid == self || gOutsiders.contains(pid)) continue;
+    // The handle first: if it still shows the process running after the
+    // read, what was read was that process's.
+    tools::UniqueFd handle(OpenProcessHandle(pid));
+    const std::optional<pid_t> parent = ParentOf(proc.get(), pid);
+    if (!parent) continue;
+    if (*parent == self)
+      descendants.push_back({pid, *parent});
+    else if (handle)
+      unplaced.push_back({{pid, *parent}, std::move(handle)});
+  }
+  // A process whose parent is an outsider, or no process the referee can
+  // see, is an outsider too; parents are placed before their children.
+  for (bool placed = true; placed;) {
+    placed = false;
+    for (Unplaced& process : unplaced) {
+      if (!process.handle || gOutsiders.size() >= limit) continue;
+      const auto parent = gOutsiders.find(process.entry.parent);
+      if (process.entry.parent != 0 && parent == gOutsiders.end()) continue;
+      if (!HasEnded(process.handle.get()) &&
+          (parent == gOutsiders.end() || !HasEnded(parent->second.get()))) {
+        gOutsiders.emplace(process.entry.pid, std::move(process.handle));
+        placed = true;
+      }
+      process.handle.Reset();
+    }
+  }
+  // The rest descend from the referee's children.
+  for (const Unplaced& process : unplaced) {
+    if (process.handle) descendants.push_back(process.entry);
+  }
+  return descendants;
+}
+
+std::vector<ProcessEntry> Descendants(pid_t root) {
+  std::vector<ProcessEntry> found;
+  if (gChildrenListed.load()) {
+    std::vector<pid_t> next{root};
+    std::vector<pid_t> children;
+    while (!next.empty()) {
+      const pid_t parent = next.back();
+      next.pop_back();
+      children.clear();
+      if (!ListedChildren("/proc/" + std::to_string(parent) + "/task", children)) {
+        gChildrenListed.store(false);
+        break;
+      }
+      for (const pid_t child : children) found.push_back({child, parent});
+      next.insert(next.end(), children.begin(), children.end());
+    }
+    if (gChildrenListed.load()) return found;
+    found.clear();
+  }
+  const std::vector<ProcessEntry> table = ScanDescendants();
+  std::vector<pid_t> next{root};
+  while (!next.empty()) {
+    const pid_t parent = next.back();
+    next.pop_back();
+    for (const ProcessEntry& entry : table) {
+      if (entry.parent != parent) continue;
+      found.push_back(entry);
+      next.push_back(entry.pid);
+    }
+  }
+  return found;
+}
+
+std::optional<pid_t> ParentOf(pid_t pid) {
+  const tools::UniqueFd proc(::open("/proc", O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  return proc ? ParentOf(proc.get(), pid) : std::nullopt;
+}
+
+}  // namespace fiverow::match
