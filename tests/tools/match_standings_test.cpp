@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "match/Standings.h"
+#include "output/TournamentText.h"
 #include "stats/RatingFit.h"
 
 namespace fiverow::match {
@@ -131,6 +132,11 @@ TEST(RatingFit, RatesEnginesThatNeverMetApart) {
   EXPECT_NEAR(fit[3].elo, -44.369, 1e-3);
   EXPECT_TRUE(std::isfinite(fit[0].margin) && fit[0].margin > 0);
   EXPECT_FALSE(fit[4].rated);
+  std::vector<MatchEngine> engines(5);
+  for (std::size_t i = 0; i < engines.size(); ++i)
+    engines[i].label = std::string(1, static_cast<char>('A' + i));
+  const std::string text = TournamentSummary(engines, standings);
+  EXPECT_NE(text.find("never met: A B; C D\nno games, no rating: E\n"), std::string::npos) << text;
 }
 
 }  // namespace
