@@ -1,7 +1,8 @@
 // What people read, pinned in files under tests/snapshots/: the referee's
-// board view, result lines and match summary, the explainer's output for the
-// example position (heat map, best cells, the --cell table) and both --help
-// texts. After an intended change, rewrite them with
+// board view, result lines, match summary and tournament summary, the
+// explainer's output for the example position (heat map, best cells, the
+// --cell table) and both --help texts. After an intended change, rewrite
+// them with
 //   FIVEROW_UPDATE_SNAPSHOTS=1 ctest --preset dev -R Snapshots
 // and review the difference with git diff before committing it.
 #include <gtest/gtest.h>
@@ -12,6 +13,7 @@
 #include "ToolRun.h"
 #include "game/BoardText.h"
 #include "output/GameText.h"
+#include "output/TournamentText.h"
 
 namespace fiverow::testing {
 namespace {
@@ -87,6 +89,40 @@ TEST(Snapshots, RefereeResultLinesAndSummary) {
   labels[Side::O] = "B";
   text += ResultLine(1, 1, labels, single);
   ExpectSnapshot("referee-results.txt", text + "\n" + MatchSummary(engines, standings));
+}
+
+TEST(Snapshots, RefereeTournamentSummary) {
+  std::vector<MatchEngine> engines(3);
+  const char* commands[] = {"build/release/fiverow", "python3 engine.py --depth 2",
+                            "./weak\tengine"};
+  for (std::size_t i = 0; i < engines.size(); ++i) {
+    engines[i].label = std::string(1, static_cast<char>('A' + i));
+    engines[i].spec.command = commands[i];
+  }
+  struct Game {
+    EngineIndex x, o;
+    std::optional<Side> winner;
+    Ending ending;
+  };
+  // Each pair plays an opening twice: A takes 1.5 from B and 2 from C, and
+  // B 1.5 from C; C loses once on time and once by a crash.
+  const Game games[] = {
+      {0, 1, Side::X, Ending::Five},       {1, 0, std::nullopt, Ending::BoardFull},
+      {0, 2, Side::X, Ending::TimeOut},    {2, 0, Side::O, Ending::Five},
+      {1, 2, Side::X, Ending::ExitStatus}, {2, 1, std::nullopt, Ending::BoardFull},
+  };
+  Standings standings(3);
+  for (const Game& game : games) {
+    PlayedGame played;
+    played.setup.engines[Side::X] = game.x;
+    played.setup.engines[Side::O] = game.o;
+    played.result.winner = game.winner;
+    played.result.ending = game.ending;
+    played.result.moveSeconds[Side::X] = {0.001 * static_cast<double>(1 + 10 * game.x)};
+    played.result.moveSeconds[Side::O] = {0.001 * static_cast<double>(1 + 10 * game.o)};
+    standings.Add(played);
+  }
+  ExpectSnapshot("referee-tournament.txt", TournamentSummary(engines, standings));
 }
 
 TEST(Snapshots, ExplainerOnTheExamplePosition) {

@@ -9,16 +9,22 @@ void Standings::Add(const PlayedGame& played) {
     std::vector<double>& all = engines_[setup.engines[side]].moveSeconds;
     all.insert(all.end(), result.moveSeconds[side].begin(), result.moveSeconds[side].end());
   }
+  const EngineIndex x = setup.engines[Side::X];
+  const EngineIndex o = setup.engines[Side::O];
+  const bool aAgainstB = (x == 0 && o == 1) || (x == 1 && o == 0);
   if (!result.winner) {
     for (const Side side : kSides) ++engines_[setup.engines[side]].draws;
-    tally_.Add(GameOutcome::Draw);
+    crosstable_.Add(x, o, 0.5);
+    if (aAgainstB) tally_.Add(GameOutcome::Draw);
     return;
   }
   const EngineIndex winner = setup.engines[*result.winner];
-  EngineStats& loser = engines_[setup.engines[Opponent(*result.winner)]];
+  const EngineIndex loserIndex = setup.engines[Opponent(*result.winner)];
+  EngineStats& loser = engines_[loserIndex];
   ++engines_[winner].wins;
   ++loser.losses;
-  tally_.Add(winner == 0 ? GameOutcome::Win : GameOutcome::Loss);
+  crosstable_.Add(winner, loserIndex, 1);
+  if (aAgainstB) tally_.Add(winner == 0 ? GameOutcome::Win : GameOutcome::Loss);
   switch (result.ending) {
     case Ending::BadText:
     case Ending::Occupied: ++loser.illegalMoves; break;

@@ -1,11 +1,12 @@
-// How each engine of a match has done so far, and the rating tally of A
-// against B.
+// How each engine of a match has done so far: its own figures, the points of
+// every pair of engines, and the rating tally of A against B.
 #pragma once
 
 #include <vector>
 
 #include "game/GameResult.h"
 #include "match/Schedule.h"
+#include "stats/Crosstable.h"
 #include "stats/Rating.h"
 
 namespace fiverow::match {
@@ -28,20 +29,24 @@ struct PlayedGame {
 
 class Standings {
  public:
-  explicit Standings(std::size_t engines) : engines_(engines) {}
+  explicit Standings(std::size_t engines) : engines_(engines), crosstable_(engines) {}
 
-  // Adds a game; games must come in game order, so that they pair up.
+  // Adds a game; games must come in game order, so that A's games against B
+  // pair up.
   void Add(const PlayedGame& played);
 
   // How many times an engine was started afresh after a fault, in all.
   void SetRestarts(EngineIndex engine, int restarts) { engines_[engine].restarts = restarts; }
 
   const std::vector<EngineStats>& engines() const { return engines_; }
-  // A's results against B.
+  // Each pair's points and games, and each engine's points.
+  const Crosstable& crosstable() const { return crosstable_; }
+  // A's results against B; games of other engines are not in it.
   const RatingTally& tally() const { return tally_; }
 
  private:
   std::vector<EngineStats> engines_;
+  Crosstable crosstable_;
   RatingTally tally_;
 };
 
