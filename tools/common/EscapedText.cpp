@@ -1,5 +1,7 @@
 #include "common/EscapedText.h"
 
+#include <utility>
+
 namespace fiverow::tools {
 
 namespace {
@@ -45,6 +47,34 @@ std::size_t Utf8Length(std::string_view bytes, std::size_t at) {
   return length;
 }
 
+// The code point of a well-formed UTF-8 sequence of `length` bytes.
+char32_t CodePoint(std::string_view sequence) {
+  const auto byte = [&sequence](std::size_t i) { return static_cast<unsigned char>(sequence[i]); };
+  char32_t point = byte(0) & (0x7f >> sequence.size());
+  for (std::size_t i = 1; i < sequence.size(); ++i) point = (point << 6) | (byte(i) & 0x3f);
+  return point;
+}
+
+// Characters that format text rather than show (Unicode's format characters,
+// the bidirectional embeddings, overrides and isolates among them) and the
+// line and paragraph separators: they could reorder or break what is shown
+// around them.
+constexpr std::pair<char32_t, char32_t> kFormatCharacters[] = {
+    {0x00AD, 0x00AD},   {0x0600, 0x0605},   {0x061C, 0x061C},   {0x06DD, 0x06DD},
+    {0x070F, 0x070F},   {0x0890, 0x0891},   {0x08E2, 0x08E2},   {0x180E, 0x180E},
+    {0x200B, 0x200F},   {0x2028, 0x202E},   {0x2060, 0x2064},   {0x2066, 0x206F},
+    {0xFEFF, 0xFEFF},   {0xFFF9, 0xFFFB},   {0x110BD, 0x110BD}, {0x110CD, 0x110CD},
+    {0x13430, 0x1343F}, {0x1BCA0, 0x1BCA3}, {0x1D173, 0x1D17A}, {0xE0001, 0xE0001},
+    {0xE0020, 0xE007F},
+};
+
+bool IsFormatCharacter(char32_t point) {
+  for (const auto& [first, last] : kFormatCharacters) {
+    if (point >= first && point <= last) return true;
+  }
+  return false;
+}
+
 int HexValue(char c) {
   if (c >= '0' && c <= '9') return c - '0';
   if (c >= 'a' && c <= 'f') return c - 'a' + 10;
@@ -62,6 +92,9 @@ std::string Escape(std::string_view bytes, bool backslashes) {
       if (length == 0) {
         AppendHex(text, byte);
         ++i;
+      } else if (IsFormatCharacter(CodePoint(bytes.substr(i, length)))) {
+        for (std::size_t end = i + length; i < end; ++i)
+          AppendHex(text, static_cast<unsigned char>(bytes[i]));
       } else {
         text.append(bytes.substr(i, length));
         i += length;

@@ -11,8 +11,11 @@ namespace fiverow::tools {
 // Printable ASCII and well-formed UTF-8 stay as they are. A backslash becomes
 // "\\"; tab, line feed and carriage return become "\t", "\n" and "\r"; every
 // other control character (C0, DEL, and C1 written in UTF-8) and every byte
-// that is not part of well-formed UTF-8 becomes "\xHH". So no terminal
-// control sequence survives and the result is a single line.
+// that is not part of well-formed UTF-8 becomes "\xHH", and so do the bytes
+// of the characters that format text (bidirectional controls such as
+// U+202E, zero-width ones, line and paragraph separators). So no terminal
+// control sequence survives, nothing reorders the text around it, and the
+// result is a single line.
 std::string EscapeText(std::string_view bytes);
 
 // The same for text that is already meant for people (a command line as

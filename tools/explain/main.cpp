@@ -12,8 +12,9 @@ int main(int argc, char** argv) {
     const ExplainOptions options =
         ParseExplainOptions(std::vector<std::string>(argv + 1, argv + argc));
     if (options.help) {
-      std::cout << kExplainHelp;
-      return 0;
+      if (std::cout << kExplainHelp << std::flush) return 0;
+      std::cerr << "fiverow-explain: cannot write to standard output\n";
+      return 1;
     }
     return RunExplain(options, std::cout, std::cerr);
   } catch (const UsageError& error) {

@@ -8,6 +8,8 @@
 #include "match/Seats.h"
 #include "match/WorkerPool.h"
 #include "process/ChildReaper.h"
+#include "process/FileLimit.h"
+#include "process/MemoryGroups.h"
 #include "process/RefereeError.h"
 #include "process/StopSignals.h"
 #include "process/Workspace.h"
@@ -46,13 +48,23 @@ PlayedGame PlayOne(const MatchPlan& plan, const GameSetup& setup, Seats& seats, 
 
 void RunMatch(const MatchPlan& plan, OpeningSchedule openings, MatchSink& sinks,
               std::ostream& err) {
+  const int workers = std::max(1, std::min(plan.concurrency, plan.games));
+  if (const std::uint64_t limit = RaiseOpenFileLimit(); limit < OpenFilesNeeded(workers)) {
+    throw RefereeError("playing " + std::to_string(workers) + " games at once needs about " +
+                       std::to_string(OpenFilesNeeded(workers)) +
+                       " open files, but the limit is " + std::to_string(limit) +
+                       " (ulimit -n): play fewer at once, or raise the limit");
+  }
   CatchStopSignals();
   AdoptOrphans();
+  // The referee's cgroup is divided, where it may be, before any thread starts.
+  if (std::any_of(plan.engines.begin(), plan.engines.end(),
+                  [](const MatchEngine& engine) { return engine.limits.memoryBytes.has_value(); }))
+    MemoryGroups::Delegated();
   std::vector<std::string> folders;
   for (const MatchEngine& engine : plan.engines) folders.push_back(engine.label);
   // Each game played at once has folders and players of its own, kept from
   // one game to the next.
-  const int workers = std::max(1, std::min(plan.concurrency, plan.games));
   std::deque<Workspace> workspaces;
   for (int slot = 0; slot < workers; ++slot) {
     const Workspace& workspace = workspaces.emplace_back(folders, plan.keep, err);

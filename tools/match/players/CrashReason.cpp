@@ -23,13 +23,13 @@ bool TellsOfFailedAllocation(std::string_view errors) {
 
 }  // namespace
 
-std::string CrashReason(bool signalled, int code, std::string_view errors, long peakResidentKiB,
-                        std::optional<std::uint64_t> memoryBytes) {
-  std::string reason =
-      (signalled ? "was killed by signal " : "exited with status ") + std::to_string(code);
+std::string CrashReason(const Crash& crash, std::optional<std::uint64_t> memoryBytes) {
+  std::string reason = (crash.signalled ? "was killed by signal " : "exited with status ") +
+                       std::to_string(crash.code);
   if (!memoryBytes) return reason;
-  const double peakBytes = static_cast<double>(peakResidentKiB) * 1024.0;
-  if (TellsOfFailedAllocation(errors) || peakBytes >= 0.9 * static_cast<double>(*memoryBytes)) {
+  const double peakBytes = static_cast<double>(crash.peakResidentKiB) * 1024.0;
+  if (crash.killedForMemory || TellsOfFailedAllocation(crash.errors) ||
+      peakBytes >= 0.9 * static_cast<double>(*memoryBytes)) {
     reason += ": out of memory (its limit is " + std::to_string(*memoryBytes >> 20) + " MB)";
   }
   return reason;

@@ -236,8 +236,9 @@ Answer PipeEngine::Crash(ChildProcess::Wait wait, Clock::time_point deadline) {
   if (!exit) return Crash("closed its input (a broken pipe)");
   if (exit->overBudgetBytes)
     return Crash(OverBudgetReason(*exit->overBudgetBytes, *setup_.limits.memoryBytes));
-  Answer answer = Crash(CrashReason(exit->signalled, exit->code, process_->output(),
-                                    exit->peakResidentKiB, setup_.limits.memoryBytes));
+  Answer answer = Crash(CrashReason({exit->signalled, exit->code, process_->output(),
+                                     exit->peakResidentKiB, exit->killedForMemory},
+                                    setup_.limits.memoryBytes));
   if (exit->signalled) answer.fault = Ending::Signal;
   return answer;
 }

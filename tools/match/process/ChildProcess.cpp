@@ -132,7 +132,10 @@ ChildProcess::ChildProcess(const std::vector<std::string>& argv, int folderFd,
   std::vector<char*> shellArgs{shell};
   shellArgs.insert(shellArgs.end(), args.begin(), args.end());
   budget_ = options.memoryBudget;
-  if (budget_) nextSample_ = Clock::now();
+  if (budget_) {
+    nextSample_ = Clock::now();
+    if (MemoryGroups* groups = MemoryGroups::Delegated()) group_ = groups->NewGroup(*budget_);
+  }
 
   Pipe input;
   Pipe lines;
@@ -164,7 +167,7 @@ ChildProcess::ChildProcess(const std::vector<std::string>& argv, int folderFd,
                          options.talking ? lines.write.get() : output.write.get(),
                          output.write.get(),
                          budget_ ? &memory : nullptr,
-                         -1,
+                         group_ ? group_->procs.get() : -1,
                          ::getpid(),
                          &previous,
                          &startError};
@@ -328,7 +331,8 @@ void ChildProcess::Reap(bool block) {
     result = WaitByHandle(pidFd_.get(), info, block ? 0 : WNOHANG, usage);
   } while (result != 0 && errno == EINTR);
   if (result != 0 || info.si_pid == 0) return;
-  exit_ = Exit{info.si_code != CLD_EXITED, info.si_status, usage.ru_maxrss, overBudget_};
+  exit_ = Exit{info.si_code != CLD_EXITED, info.si_status, usage.ru_maxrss, overBudget_,
+               group_ && MemoryGroups::OutOfMemory(*group_)};
 }
 
 void ChildProcess::Finish() {
@@ -340,6 +344,7 @@ void ChildProcess::Finish() {
   }
   ForgetLiveChild(pid_);
   KillStrays();
+  if (group_) MemoryGroups::Remove(*group_);
   // Whatever is left, in a bounded number of reads: every writer is gone.
   for (int reads = 0; reads < kReadsAfterExit && TakeOutput();) ++reads;
   linesFd_.Reset();

@@ -31,6 +31,7 @@
 
 #include "common/UniqueFd.h"
 #include "process/Deadline.h"
+#include "process/MemoryGroups.h"
 #include "protocol/LineSplitter.h"
 
 namespace fiverow::match {
@@ -47,7 +48,9 @@ struct ChildOptions {
   // What the process with everything it starts may hold (MemoryUse.h). The
   // tree is measured at least every kMemorySampleSeconds while the referee
   // waits for it, and killed once over; an address-space limit of four
-  // times the budget and 1 GiB more stops a spike between two samples.
+  // times the budget and 1 GiB more stops a spike between two samples, and
+  // where the referee may divide its cgroup, the kernel holds it to the
+  // budget too (MemoryGroups.h).
   std::optional<std::uint64_t> memoryBudget;
 };
 
@@ -66,6 +69,8 @@ class ChildProcess {
     long peakResidentKiB = 0;  // the most memory it held at once
     // Killed by the referee for holding this much, over its budget.
     std::optional<std::uint64_t> overBudgetBytes;
+    // Killed by the kernel at the memory limit of its group (MemoryGroups.h).
+    bool killedForMemory = false;
   };
 
   // Starts `argv` (argv[0] a path: no PATH search here) with `folderFd` as
@@ -141,6 +146,7 @@ class ChildProcess {
   bool outputCut_ = false;
   std::optional<Exit> exit_;
   std::optional<std::uint64_t> budget_;
+  std::optional<MemoryGroups::Group> group_;
   std::optional<std::uint64_t> overBudget_;
   std::vector<tools::UniqueFd> stopped_;  // handles on the processes paused outside its group
   bool paused_ = false;

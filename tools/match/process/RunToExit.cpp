@@ -27,6 +27,7 @@ RunOutcome RunToExit(const std::vector<std::string>& argv, int folderFd, double 
     outcome.code = engine.exit()->code;
     outcome.peakResidentKiB = engine.exit()->peakResidentKiB;
     outcome.overBudgetBytes = engine.exit()->overBudgetBytes;
+    outcome.killedForMemory = engine.exit()->killedForMemory;
   }
   return outcome;
 }

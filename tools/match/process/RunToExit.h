@@ -19,6 +19,7 @@ struct RunOutcome {
   long peakResidentKiB = 0;  // the most memory it held at once
   // Killed for holding this much, over its memory budget.
   std::optional<std::uint64_t> overBudgetBytes;
+  bool killedForMemory = false;  // by the kernel, at its group's limit
 };
 
 // Runs `argv` (argv[0] a path) in the folder `folderFd`, within
