@@ -153,27 +153,6 @@ TEST(MatchSummary, MedianOfMoveTimes) {
   EXPECT_EQ(Median({4.0, 1.0, 3.0, 2.0}), 2.5);
 }
 
-TEST(MatchOptionsParsing, ReadsEveryOption) {
-  const MatchOptions options = ParseMatchOptions(
-      {"--time-limit", "0.25", "--games=6", "--seed",    "9",         "--show",       "end",
-       "--record",     "r",    "--keep",    "--opening", "9,9 10,10", "--match-time", "30",
-       "--max-memory", "64",   "--rule",    "standard",  "a",         "b c"});
-  const GameLimits limits = options.Limits();
-  EXPECT_TRUE(limits.moveLimitGiven);
-  EXPECT_EQ(limits.matchSeconds, 30.0);
-  EXPECT_EQ(limits.memoryBytes, 64u << 20);
-  EXPECT_EQ(limits.rule, Rule::Standard);
-  EXPECT_DOUBLE_EQ(options.timeLimit, 0.25);
-  EXPECT_EQ(options.games, 6);
-  EXPECT_EQ(options.seed, 9u);
-  EXPECT_EQ(options.ShowOrDefault(), Show::End);
-  EXPECT_EQ(options.recordFolder, "r");
-  EXPECT_TRUE(options.keep);
-  EXPECT_EQ(options.opening->size(), 2u);
-  EXPECT_FALSE(options.RandomOpenings());
-  EXPECT_EQ(options.engineCommands, (std::vector<std::string>{"a", "b c"}));
-}
-
 TEST(MatchOptionsParsing, DefaultsSuitOneGameOrAMatch) {
   const MatchOptions one = ParseMatchOptions({});
   EXPECT_EQ(one.games, 1);
