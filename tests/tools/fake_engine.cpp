@@ -133,11 +133,13 @@ void WritePids(const char* path, pid_t child) {
   std::ofstream(path, std::ios::trunc) << ::getpid() << " " << child << "\n";
 }
 
-// Touches every page of `bytes` newly allocated bytes, kept to the end.
+// Touches every page of `bytes` newly allocated bytes, kept to the end (and
+// out of the optimizer's reach).
+char* volatile held = nullptr;
 bool Hold(std::size_t bytes) {
-  char* memory = static_cast<char*>(std::malloc(bytes));
-  if (memory == nullptr) return false;
-  for (std::size_t at = 0; at < bytes; at += 4096) memory[at] = 1;
+  held = static_cast<char*>(std::malloc(bytes));
+  if (held == nullptr) return false;
+  for (std::size_t at = 0; at < bytes; at += 4096) held[at] = 1;
   return true;
 }
 
