@@ -31,12 +31,6 @@ std::unique_ptr<RunState> PassSetUp(Int32 passCase, Direction direction) {
   return state;
 }
 
-TEST(PassTableCases, EncodingRoundTripsForEveryCase) {
-  for (Int32 passCase = 0; passCase < kPassCases; ++passCase) {
-    EXPECT_EQ(PassCaseOf(OwnCodeOfCase(passCase), StonesOfCase(passCase)), passCase);
-  }
-}
-
 TEST(PassTableCases, CellCodesGiveTheSameCaseAsTheStones) {
   for (Int32 number = 0; number < kProbeCases; ++number) {
     const ProbeCells cells = CellsOfNumber(number);
@@ -57,14 +51,6 @@ TEST(PassTableCases, CellCodeOutsideZeroToTwoRaisesRangeError) {
     FAIL() << "no failure raised";
   } catch (const RunFailure& failure) {
     EXPECT_EQ(failure.kind, FailureKind::ERangeError);
-  }
-}
-
-TEST(PassTableCases, TableEqualsTheTracedPassOnEveryCase) {
-  for (Int32 passCase = 0; passCase < kPassCases; ++passCase) {
-    EXPECT_EQ(kPassTable[static_cast<std::size_t>(passCase)],
-              OutcomeOf(TracePass(OwnCodeOfCase(passCase), StonesOfCase(passCase))))
-        << "case " << passCase;
   }
 }
 

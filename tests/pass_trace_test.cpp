@@ -22,22 +22,5 @@ TEST(PassTrace, TellsTheDecidingTierAndOnlyItsRows) {
   EXPECT_EQ(TracePass(true, {X, X, X, X, X, X}), PassTrace{});
 }
 
-TEST(PassTrace, DecidingTierIsTheFirstWithAMatchingRowOnEveryCase) {
-  int decided[tiers::kCascade.size() + 1] = {};
-  for (Int32 passCase = 0; passCase < kPassCases; ++passCase) {
-    const ProbeStones stones = StonesOfCase(passCase);
-    const PassTrace trace = TracePass(OwnCodeOfCase(passCase), stones);
-    std::size_t first = 0;
-    while (first < tiers::kCascade.size() && MatchTier(tiers::kCascade[first].rows, stones) == 0) {
-      ++first;
-    }
-    const bool none = first == tiers::kCascade.size();
-    ASSERT_EQ(trace.tier, none ? 0 : tiers::kCascade[first].number) << "case " << passCase;
-    EXPECT_EQ(trace.rows, none ? 0 : MatchTier(tiers::kCascade[first].rows, stones));
-    ++decided[trace.tier];
-  }
-  for (const int count : decided) EXPECT_GT(count, 0);
-}
-
 }  // namespace
 }  // namespace fiverow

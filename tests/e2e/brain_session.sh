@@ -4,19 +4,14 @@
 # manager that has gone. Under wine, WINEPREFIX and WINEDEBUG come from the
 # caller (the test sets a quiet prefix of its own).
 #
-# usage: brain_session.sh BRAIN_COMMAND...
-#   e.g. brain_session.sh build/dev/pbrain-fiverow
-#        brain_session.sh wine build/windows/pbrain-fiverow.exe
+# usage: brain_session.sh [--case NAME] BRAIN_COMMAND...
+#          e.g. brain_session.sh build/dev/pbrain-fiverow
+#               brain_session.sh wine build/windows/pbrain-fiverow.exe
+#        brain_session.sh --list
 set -u
-(($#)) || { echo "usage: $0 BRAIN_COMMAND..." >&2; exit 2; }
-brain=("$@") failed=0 pid= in= out=
-work=$(mktemp -d)
-trap '[[ -n $pid ]] && kill -9 "$pid" 2>/dev/null; rm -rf "$work"' EXIT
-mkfifo "$work/in" "$work/out"
-# wine sets its prefix up at its first start; that stays out of the session.
-[[ ${1##*/} == wine* ]] && "$1" cmd /c exit 0 >/dev/null 2>&1 </dev/null
+. "$(dirname "$0")/../support/shell_cases.sh"
 
-fail() { echo "FAIL  $*"; failed=1; }
+start_case() { pid= in= out=; }
 start() {
   "${brain[@]}" <"$work/in" >"$work/out" 2>/dev/null &
   pid=$!
@@ -42,27 +37,47 @@ stopped() {
   pid= in= out=
 }
 
-start  # a game
-send 'START 20'; expect OK
-send about; expect 'name="fiverow", version="[0-9]+\.[0-9]+\.[0-9]+", .*'
-send BEGIN; expect 10,10
-send 'INFO timeout_turn 1000' 'TURN 10,11'; expect 9,10
-send BOARD 10,10,1 11,10,1 12,10,1 0,0,2 13,10,1 DONE; expect 9,10
-send 'TURN 20,1'; expect 'ERROR .+'
-send SWAP2BOARD DONE 'FOO BAR'; expect 'ERROR .+'; expect 'UNKNOWN .+'
-send END; stopped
+add_case a_game
+case_a_game() {
+  start
+  send 'START 20'; expect OK
+  send about; expect 'name="fiverow", version="[0-9]+\.[0-9]+\.[0-9]+", .*'
+  send BEGIN; expect 10,10
+  send 'INFO timeout_turn 1000' 'TURN 10,11'; expect 9,10
+  send BOARD 10,10,1 11,10,1 12,10,1 0,0,2 13,10,1 DONE; expect 9,10
+  send 'TURN 20,1'; expect 'ERROR .+'
+  send SWAP2BOARD DONE 'FOO BAR'; expect 'ERROR .+'; expect 'UNKNOWN .+'
+  send END; stopped
+}
 
-start  # the end of the input, after a last line without its line end
-printf 'START 20\r\nBEGIN' >&"$in"
-exec {in}>&-
-in=
-expect OK; expect 10,10; stopped
+# The end of the input, after a last line without its line end.
+add_case end_of_input
+case_end_of_input() {
+  start
+  printf 'START 20\r\nBEGIN' >&"$in"
+  exec {in}>&-
+  in=
+  expect OK; expect 10,10; stopped
+}
 
-start  # the manager has gone: the next write fails
-exec {out}<&-
-out=
-# The brain may end after its first reply, before the second line is sent.
-(printf '%s\r\n' 'START 20' BEGIN >&"$in") 2>/dev/null
-stopped
+# The manager has gone: the next write fails.
+add_case manager_gone
+case_manager_gone() {
+  start
+  exec {out}<&-
+  out=
+  # The brain may end after its first reply, before the second line is sent.
+  (printf '%s\r\n' 'START 20' BEGIN >&"$in") 2>/dev/null
+  stopped
+}
 
-exit "$failed"
+case_options "$@"
+shift "$options_taken"
+(($#)) || { echo "usage: $0 [--case NAME] BRAIN_COMMAND... | --list" >&2; exit 2; }
+brain=("$@") pid=
+work=$(mktemp -d)
+trap '[[ -n $pid ]] && kill -9 "$pid" 2>/dev/null; rm -rf "$work"' EXIT
+mkfifo "$work/in" "$work/out"
+# wine sets its prefix up at its first start; that stays out of the session.
+[[ ${1##*/} == wine* ]] && "$1" cmd /c exit 0 >/dev/null 2>&1 </dev/null
+run_cases brain_session ""

@@ -3,67 +3,18 @@
 # directory and pins its standard output, standard error, exit status and the
 # bytes of Tah.dat afterwards.
 #
-# Usage: golden.sh ENGINE_COMMAND...
-#   e.g. golden.sh build/dev/fiverow
-#        golden.sh wine build/windows/fiverow.exe
+# Usage: golden.sh [--case NAME] ENGINE_COMMAND...
+#          e.g. golden.sh build/dev/fiverow
+#               golden.sh --case good_run wine build/windows/fiverow.exe
+#        golden.sh --list linux|windows
 # The engine's module name is the last word of the command. Cases that need
 # Linux facilities (/dev/full, chattr, setpriv) run only for a Linux engine;
-# cases that need Windows ones only for a .exe.
+# cases that need Windows ones only for a .exe. Under wine the cases share the
+# caller's WINEPREFIX when it is set, else a quiet prefix of the suite's own.
 set -u
 
-(($#)) || { echo "usage: $0 ENGINE_COMMAND..." >&2; exit 2; }
-engine=("$@")
-engine_path=${engine[-1]}
-[[ $engine_path == /* ]] || engine_path=$PWD/$engine_path
-engine[-1]=$engine_path
-module=${engine_path##*/}
-if [[ $module == *.exe ]]; then platform=windows; else platform=linux; fi
 here=$(cd "$(dirname "$0")" && pwd)
 . "$here/../support/shell_cases.sh"
-
-work_root=$(mktemp -d)
-chmod 755 "$work_root"
-cleanup() {
-  stop_wine
-  chattr -R -i "$work_root" 2>/dev/null
-  rm -rf "$work_root"
-}
-trap cleanup EXIT
-
-# ---- wine ------------------------------------------------------------------
-
-# The words before the engine's path, e.g. "wine" for a .exe run under wine.
-runner=("${engine[@]:0:${#engine[@]}-1}")
-wine_command=
-for word in "${runner[@]}"; do [[ ${word##*/} == wine* ]] && wine_command=$word; done
-
-# wineserver beside the wine command (as with /usr/lib/wine/wine64), else
-# from PATH.
-wineserver_command() {
-  local beside=${wine_command%/*}/wineserver
-  if [[ $wine_command == */* && -x $beside ]]; then echo "$beside"; else echo wineserver; fi
-}
-
-# Under wine the suite runs in a quiet wine prefix of its own, made before the
-# first case so that wine's first-start messages stay out of the cases.
-# Mono and Gecko are turned off, so no installer prompt appears.
-if [[ -n $wine_command ]]; then
-  export WINEPREFIX=$work_root/wine WINEDEBUG=-all WINEDLLOVERRIDES='mscoree,mshtml='
-  if ! "${runner[@]}" cmd /c exit 0 >"$work_root/wine-start.log" 2>&1 </dev/null; then
-    echo "wine does not start with: ${runner[*]}" >&2
-    cat "$work_root/wine-start.log" >&2
-    exit 1
-  fi
-fi
-
-stop_wine() {
-  [[ -n $wine_command ]] || return 0
-  "$(wineserver_command)" -k 2>/dev/null
-  return 0
-}
-
-passed=0 failed=0 skipped=0
-case_dir= case_failed=
 
 # ---- building inputs -------------------------------------------------------
 
@@ -126,23 +77,10 @@ expect_report() {
 
 location() { sed -nE '1s/.* at ([0-9A-F]{8})\.$/\1/p' "$case_dir/stdout"; }
 
-new_case() {
+start_case() {
   case_dir=$work_root/$1
   mkdir -p "$case_dir"
   chmod 755 "$case_dir"
-}
-
-run_case() { # run_case NAME [linux|windows]
-  local name=$1 only=${2:-}
-  if [[ -n $only && $only != "$platform" ]]; then
-    printf 'skip  %s (%s only)\n' "$name" "$only"
-    skipped=$((skipped + 1))
-    return
-  fi
-  case_failed=
-  new_case "$name"
-  "case_$name"
-  finish_case "$name"
 }
 
 # ---- cases: successful runs ------------------------------------------------
@@ -323,7 +261,7 @@ case_full_board_is_a_failure() {
 
 # run_engine_unprivileged: runs the engine so that file permissions apply to
 # it even when the suite runs as root (as user nobody, from a copy of the
-# engine that nobody may execute).
+# engine that nobody may execute, wherever the build is).
 run_engine_unprivileged() {
   if ((EUID != 0)); then
     run_engine
@@ -337,12 +275,15 @@ run_engine_unprivileged() {
   rm -f "$case_dir/$module"
 }
 
+# Mode 000 keeps out the file's owner too; root is kept out by running the
+# engine as nobody.
 case_unreadable_position_file() {
   trace_position >"$case_dir/Plocha.dat"
   printf 'o\r\n' >"$case_dir/Tah.dat"
-  chmod 600 "$case_dir/Plocha.dat"
+  chmod 000 "$case_dir/Plocha.dat"
   chmod 666 "$case_dir/Tah.dat"
   run_engine_unprivileged
+  chmod 644 "$case_dir/Plocha.dat"
   expect_status 1
   expect_report EInOutError 'File access denied'
   expect_bytes Tah.dat 'o\r\n'
@@ -352,8 +293,9 @@ case_unreadable_turn_file() {
   trace_position >"$case_dir/Plocha.dat"
   printf 'o\r\n' >"$case_dir/Tah.dat"
   chmod 644 "$case_dir/Plocha.dat"
-  chmod 600 "$case_dir/Tah.dat"
+  chmod 000 "$case_dir/Tah.dat"
   run_engine_unprivileged
+  chmod 644 "$case_dir/Tah.dat"
   expect_status 1
   expect_report EInOutError 'File access denied'
   expect_bytes Tah.dat 'o\r\n'
@@ -413,32 +355,89 @@ case_move_over_the_file_size_limit() {
   expect_bytes Tah.dat ''
 }
 
+# ---- the cases -------------------------------------------------------------
+
+add_case good_run
+add_case lf_line_ends_and_no_final_line_end
+add_case empty_board_opens_in_the_centre
+add_case previous_move_in_turn_file_plays_o
+add_case arguments_are_ignored
+add_case same_files_same_move
+add_case missing_position_file
+add_case missing_turn_file
+add_case position_of_19_lines
+add_case short_fifth_line
+add_case empty_turn_file
+add_case position_file_is_a_directory
+add_case locations_tell_checks_apart
+add_case lone_empty_cell_scoring_zero_is_played
+add_case full_board_is_a_failure
+add_case unreadable_position_file linux
+add_case unreadable_turn_file linux
+add_case read_only_turn_file linux
+add_case turn_file_on_a_full_device linux
+add_case report_to_a_closed_pipe linux
+add_case move_over_the_file_size_limit linux
+# Cases that need Windows itself.
+. "$here/golden_windows.sh"
+
 # ---- main ------------------------------------------------------------------
 
-echo "engine: ${engine[*]} (module $module, $platform)"
-run_case good_run
-run_case lf_line_ends_and_no_final_line_end
-run_case empty_board_opens_in_the_centre
-run_case previous_move_in_turn_file_plays_o
-run_case arguments_are_ignored
-run_case same_files_same_move
-run_case missing_position_file
-run_case missing_turn_file
-run_case position_of_19_lines
-run_case short_fifth_line
-run_case empty_turn_file
-run_case position_file_is_a_directory
-run_case locations_tell_checks_apart
-run_case lone_empty_cell_scoring_zero_is_played
-run_case full_board_is_a_failure
-run_case unreadable_position_file linux
-run_case unreadable_turn_file linux
-run_case read_only_turn_file linux
-run_case turn_file_on_a_full_device linux
-run_case report_to_a_closed_pipe linux
-run_case move_over_the_file_size_limit linux
-# Windows cases, listed as skipped for a Linux engine.
-[[ -f $here/golden_windows.sh ]] && source "$here/golden_windows.sh"
+case_options "$@"
+shift "$options_taken"
+(($#)) || { echo "usage: $0 [--case NAME] ENGINE_COMMAND... | --list linux|windows" >&2; exit 2; }
+engine=("$@")
+engine_path=${engine[-1]}
+[[ $engine_path == /* ]] || engine_path=$PWD/$engine_path
+engine[-1]=$engine_path
+module=${engine_path##*/}
+if [[ $module == *.exe ]]; then platform=windows; else platform=linux; fi
 
-echo "golden: $passed passed, $failed failed, $skipped skipped"
-((failed == 0))
+work_root=$(mktemp -d)
+chmod 755 "$work_root"
+cleanup() {
+  stop_wine
+  chattr -R -i "$work_root" 2>/dev/null
+  rm -rf "$work_root"
+}
+trap cleanup EXIT
+
+# The words before the engine's path, e.g. "wine" for a .exe run under wine.
+runner=("${engine[@]:0:${#engine[@]}-1}")
+wine_command=
+for word in "${runner[@]}"; do [[ ${word##*/} == wine* ]] && wine_command=$word; done
+
+# wineserver beside the wine command (as with /usr/lib/wine/wine64), else
+# from PATH.
+wineserver_command() {
+  local beside=${wine_command%/*}/wineserver
+  if [[ $wine_command == */* && -x $beside ]]; then echo "$beside"; else echo wineserver; fi
+}
+
+# Under wine, wine starts before the first case, so that its first-start
+# messages (and those of a new prefix) stay out of the cases. Mono and Gecko
+# are turned off, so no installer prompt appears. A prefix of the suite's own
+# is stopped at the end; a shared one is left to its owner.
+own_prefix=
+if [[ -n $wine_command ]]; then
+  if [[ -z ${WINEPREFIX:-} ]]; then
+    export WINEPREFIX=$work_root/wine
+    own_prefix=1
+  fi
+  export WINEDEBUG=-all WINEDLLOVERRIDES='mscoree,mshtml='
+  if ! "${runner[@]}" cmd /c exit 0 >"$work_root/wine-start.log" 2>&1 </dev/null; then
+    echo "wine does not start with: ${runner[*]}" >&2
+    cat "$work_root/wine-start.log" >&2
+    exit 1
+  fi
+fi
+
+stop_wine() {
+  stop_owner_wine
+  [[ -n $own_prefix ]] || return 0
+  "$(wineserver_command)" -k 2>/dev/null
+  return 0
+}
+
+echo "engine: ${engine[*]} (module $module, $platform)"
+run_cases golden "$platform"

@@ -1,15 +1,13 @@
 # Golden cases that need Windows itself: file attributes, sharing rules and
 # the module name as the system reports it. Sourced by golden.sh; the cases
 # run for a .exe engine, natively or under wine (`runner` holds the words
-# before the engine's path), and are skipped for a Linux one.
+# before the engine's path).
 
-# The helper that holds a file open: FIVEROW_HOLD_FILE, else hold_file.exe
-# beside the engine.
-hold_file=${FIVEROW_HOLD_FILE:-${engine_path%/*}/hold_file.exe}
-
-# hold FILE read|write: starts the helper on FILE in the case directory and
-# waits until it holds the file open.
+# hold FILE read|write: starts hold_file (FIVEROW_HOLD_FILE, else
+# hold_file.exe beside the engine) on FILE in the case directory, and waits
+# until it holds the file open.
 hold() {
+  local hold_file=${FIVEROW_HOLD_FILE:-${engine_path%/*}/hold_file.exe}
   rm -f "$case_dir/hold.ready" "$case_dir/hold.release"
   (cd "$case_dir" && exec "${runner[@]}" "$hold_file" "$2" "$1" hold.ready hold.release \
     >hold.out 2>&1 </dev/null) &
@@ -71,19 +69,25 @@ case_position_file_held_open_by_a_writer() {
 # Root ignores the read-only attribute, which wine keeps as the Unix write
 # bits. A suite running as root therefore runs wine for that case as nobody,
 # in a prefix of its own, on files that nobody owns.
-if [[ -n $wine_command ]] && ((EUID == 0)); then
+owner_prefix= owner_env=()
+as_nobody_under_wine() {
+  [[ -n $wine_command ]] && ((EUID == 0)) || return 0
   owner_prefix=$work_root/wine-nobody
   owner_env=(setpriv --reuid=nobody --regid=nogroup --clear-groups
     env HOME="$owner_prefix" WINEPREFIX="$owner_prefix/prefix")
-else
-  owner_env=()
-fi
-owner_runner=("${owner_env[@]}" "${runner[@]}")
+}
+
+stop_owner_wine() {
+  [[ -n $owner_prefix && -d $owner_prefix ]] || return 0
+  "${owner_env[@]}" "$(wineserver_command)" -k 2>/dev/null
+  return 0
+}
 
 # as_file_owner COMMAND...: runs a Windows command in the case directory as
 # the user who owns the case's files.
 as_file_owner() {
-  if [[ -n ${owner_prefix:-} && ! -d $owner_prefix ]]; then
+  local owner_runner=("${owner_env[@]}" "${runner[@]}")
+  if [[ -n $owner_prefix && ! -d $owner_prefix ]]; then
     mkdir -p "$owner_prefix"
     chown nobody:nogroup "$owner_prefix"
     # The first start makes the prefix and talks about it; keep that apart.
@@ -96,7 +100,8 @@ case_read_only_turn_file_attribute() {
   trace_position >"$case_dir/Plocha.dat"
   printf 'o\r\n' >"$case_dir/Tah.dat"
   cp "$engine_path" "$case_dir/$module"
-  [[ -n ${owner_prefix:-} ]] && chown -R nobody:nogroup "$case_dir"
+  as_nobody_under_wine
+  [[ -n $owner_prefix ]] && chown -R nobody:nogroup "$case_dir"
   as_file_owner attrib +r Tah.dat </dev/null >/dev/null 2>&1
   local flags
   flags=$(as_file_owner attrib Tah.dat </dev/null 2>/dev/null)
@@ -135,13 +140,9 @@ case_module_name_of_a_renamed_copy() {
   expect_bytes Tah.dat 'o\r\n'
 }
 
-run_case position_file_held_open_by_a_reader windows
-run_case turn_file_held_open_by_a_reader windows
-run_case position_file_held_open_by_a_writer windows
-run_case read_only_turn_file_attribute windows
-run_case hidden_turn_file_is_rewritten windows
-run_case module_name_of_a_renamed_copy windows
-
-if [[ -n ${owner_prefix:-} && -d $owner_prefix ]]; then
-  "${owner_env[@]}" "$(wineserver_command)" -k 2>/dev/null
-fi
+add_case position_file_held_open_by_a_reader windows
+add_case turn_file_held_open_by_a_reader windows
+add_case position_file_held_open_by_a_writer windows
+add_case read_only_turn_file_attribute windows
+add_case hidden_turn_file_is_rewritten windows
+add_case module_name_of_a_renamed_copy windows

@@ -15,12 +15,12 @@ namespace {
 
 const std::string kMatch = FIVEROW_MATCH_PATH;
 const std::string kEngine = FIVEROW_ENGINE_PATH;
-const std::string kTestEngine = FIVEROW_TEST_ENGINE_PATH;
+const std::string kFakeEngine = FIVEROW_FAKE_ENGINE_PATH;
 
 // x and o both have four in a row and x moves: the game ends at once.
 const std::string kQuickWin = "5,10 5,15 6,10 6,15 7,10 7,15 8,10 8,15";
 
-std::string Mode(const std::string& mode) { return kTestEngine + " " + mode; }
+std::string Mode(const std::string& mode) { return kFakeEngine + " file " + mode; }
 
 // Runs the referee with its temporary folders in `tmp`.
 ToolResult Match(const TempFolder& tmp, std::vector<std::string> args) {
@@ -219,15 +219,15 @@ TEST(MatchSeries, GamesPlayedAtOnceReportAsIfPlayedOneAfterAnother) {
   std::vector<std::string> sequential = match;
   sequential.insert(sequential.end(), {"--record", "one"});
   std::vector<std::string> parallel = match;
-  parallel.insert(parallel.end(), {"--record", "three", "--concurrency", "3"});
+  parallel.insert(parallel.end(), {"--record", "four", "--concurrency", "4"});
   const ToolResult one = Match(tmp, sequential);
-  const ToolResult three = Match(tmp, parallel);
+  const ToolResult four = Match(tmp, parallel);
   ASSERT_EQ(one.status, 0) << one.err;
-  ASSERT_EQ(three.status, 0) << three.err;
+  ASSERT_EQ(four.status, 0) << four.err;
   EXPECT_TRUE(Contains(one.out, "Elo difference: 0.0 +/- 147.2 (95%), LOS 50.0%")) << one.out;
-  EXPECT_EQ(WithoutTimes(three.out), WithoutTimes(one.out));
+  EXPECT_EQ(WithoutTimes(four.out), WithoutTimes(one.out));
   for (const char* record : {"/game-001.txt", "/game-004.txt", "/game-007.txt"}) {
-    EXPECT_EQ(ReadWholeFile(tmp / "three" + record), ReadWholeFile(tmp / "one" + record));
+    EXPECT_EQ(ReadWholeFile(tmp / "four" + record), ReadWholeFile(tmp / "one" + record));
   }
   EXPECT_EQ(WorkFolders(tmp), 0);
 }
