@@ -26,11 +26,12 @@ existing file are made absolute; other words pass unchanged (write
 constexpr const char* kFooter = R"(A move is x,y (column,row, 0..19) on an empty cell. Wrong text, an occupied
 cell, running out of time, a non-zero exit status, a Tah.dat that is not a
 regular file or a folder the referee cannot repair loses the game; so does a
-pipe engine's UNKNOWN, ERROR or exit. A full board is a draw. Engine A plays
-x (the first player) in odd-numbered games, B in even-numbered ones. Each
-game starts with empty folders. For several games the summary adds the Elo
-difference of A over B with its 95% margin and the likelihood that A is the
-stronger, from the pairs of games played on the same opening.
+pipe engine's UNKNOWN, ERROR or exit, and under renju a move of x forbidden
+by the rule. A full board is a draw. Engine A plays x (the first player) in
+odd-numbered games, B in even-numbered ones. Each game starts with empty
+folders. For several games the summary adds the Elo difference of A over B
+with its 95% margin and the likelihood that A is the stronger, from the
+pairs of games played on the same opening.
 
 Exit status: 0 when every game was played to a result, 2 for a usage error,
 1 when the referee itself failed (a folder or an engine could not be made or
@@ -108,9 +109,12 @@ void DefineOptions(CLI::App& app, MatchOptions& o) {
                [&o](auto& name, auto& text) {
                  o.maxMemoryMB = static_cast<std::uint64_t>(ParseWholeNumber(name, text, 1, 1 << 20));
                }));
-  plays(option("--rule", "freestyle|standard",
+  plays(option("--rule", "freestyle|standard|renju",
                "five or more in a row wins (freestyle, the default),\n"
-               "or exactly five: an overline does not win (standard)",
+               "or exactly five: an overline does not win (standard);\n"
+               "renju: x wins with exactly five and loses by a\n"
+               "double-three, double-four or overline, o wins with\n"
+               "five or more",
                [&o](auto&, auto& text) { o.rule = ParseRule(text); }));
   plays(option("--games", "N", "play N games (default 1)", [&o](auto& name, auto& text) {
     o.games = static_cast<int>(ParseWholeNumber(name, text, 1, 1000000));

@@ -50,7 +50,7 @@ double ParseSeconds(const std::string& option, const std::string& text) {
 
 Rule ParseRule(const std::string& text) {
   if (const std::optional<Rule> rule = RuleNamed(text)) return *rule;
-  throw UsageError("--rule takes freestyle or standard, not \"" + text + "\"");
+  throw UsageError("--rule takes freestyle, standard or renju, not \"" + text + "\"");
 }
 
 Show ParseShow(const std::string& text) {

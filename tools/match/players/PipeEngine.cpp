@@ -24,6 +24,16 @@ std::string WholeMilliseconds(double seconds) {
 
 std::string Line(std::string_view text) { return std::string(text) + "\n"; }
 
+// The protocol's number for a rule in INFO rule.
+std::string_view RuleCode(Rule rule) {
+  switch (rule) {
+    case Rule::Standard: return "1";
+    case Rule::Renju: return "4";
+    case Rule::Freestyle: break;
+  }
+  return "0";
+}
+
 }  // namespace
 
 std::optional<Answer> PipeEngine::StartGame(PlayerListener& listener) {
@@ -60,7 +70,7 @@ std::optional<Answer> PipeEngine::StartGame(PlayerListener& listener) {
           protocol::InfoLine("timeout_match", WholeMilliseconds(limits.matchSeconds.value_or(0)))) +
       Line(protocol::InfoLine("max_memory", std::to_string(limits.memoryBytes.value_or(0)))) +
       Line(protocol::InfoLine("game_type", "1")) +
-      Line(protocol::InfoLine("rule", limits.rule == Rule::Standard ? "1" : "0"));
+      Line(protocol::InfoLine("rule", RuleCode(limits.rule)));
   wait = process_->Send(info, deadline);
   if (wait == ChildProcess::Wait::DeadlinePassed) {
     return Crash("did not take its INFO lines within " + SecondsText(limits.turnSeconds));
