@@ -17,8 +17,13 @@ OpeningSchedule OpeningSchedule::Random(std::uint64_t seed, int boardSize) {
   return schedule;
 }
 
-Opening OpeningSchedule::Next() {
+Opening OpeningSchedule::At(std::size_t index) {
   if (fixed_) return *fixed_;
+  while (made_.size() <= index) made_.push_back(RandomOpening());
+  return made_[index];
+}
+
+Opening OpeningSchedule::RandomOpening() {
   constexpr std::uint64_t kSpan = 6;  // columns and rows 7..12 on 20 x 20
   constexpr std::size_t kStones = 4;
   const Int32 low = static_cast<Int32>(boardSize_ / 2) - 3;
