@@ -197,6 +197,13 @@ TEST(MatchOptionsParsing, DefaultsSuitOneGameOrAMatch) {
   const MatchOptions given = ParseMatchOptions({"--games=6", "--opening", "9,9 10,10", "a", "b c"});
   EXPECT_FALSE(given.RandomOpenings());
   EXPECT_EQ(given.engineCommands, (std::vector<std::string>{"a", "b c"}));
+  const MatchOptions file = ParseMatchOptions({"--games", "4", "--openings", "f", "--symmetries",
+                                               "--openings-order", "random", "--rule", "renju"});
+  EXPECT_FALSE(file.RandomOpenings());
+  EXPECT_EQ(file.openingsFormat, OpeningFormat::Offset);
+  EXPECT_EQ(file.openingsOrder, OpeningOrder::Random);
+  EXPECT_TRUE(file.symmetries);
+  EXPECT_EQ(file.rule, Rule::Renju);
 }
 
 TEST(MatchOptionsParsing, RejectsBadUsage) {
@@ -215,6 +222,14 @@ TEST(MatchOptionsParsing, RejectsBadUsage) {
       {"--replay", "f", "engine"},
       {"--seed", "-3"},
       {"--rule", "gomoku"},
+      {"--openings", "f", "--opening", "9,9"},
+      {"--opening", "9,9", "--openings", "f"},
+      {"--openings-format", "pos"},
+      {"--openings-order", "random"},
+      {"--symmetries"},
+      {"--openings", "f", "--openings-format", "sgf"},
+      {"--openings", "f", "--openings-order", "shuffled"},
+      {"--replay", "f", "--openings", "g"},
       {"--max-memory", "0"},
       {"--match-time", "x"},
       {"--replay", "f", "--rule", "standard", "--time-limit", "3"},

@@ -10,8 +10,8 @@
 
 namespace fiverow::match {
 
-std::int64_t ParseWholeNumber(const std::string& option, const std::string& text,
-                              std::int64_t low, std::int64_t high) {
+std::int64_t ParseWholeNumber(const std::string& option, const std::string& text, std::int64_t low,
+                              std::int64_t high) {
   std::int64_t value = 0;
   const char* end = text.data() + text.size();
   const auto [stop, error] = std::from_chars(text.data(), end, value);
@@ -51,6 +51,17 @@ double ParseSeconds(const std::string& option, const std::string& text) {
 Rule ParseRule(const std::string& text) {
   if (const std::optional<Rule> rule = RuleNamed(text)) return *rule;
   throw UsageError("--rule takes freestyle, standard or renju, not \"" + text + "\"");
+}
+
+OpeningFormat ParseOpeningFormat(const std::string& text) {
+  if (const std::optional<OpeningFormat> format = OpeningFormatNamed(text)) return *format;
+  throw UsageError("--openings-format takes offset, pos or xy, not \"" + text + "\"");
+}
+
+OpeningOrder ParseOpeningOrder(const std::string& text) {
+  if (text == "sequential") return OpeningOrder::Sequential;
+  if (text == "random") return OpeningOrder::Random;
+  throw UsageError("--openings-order takes sequential or random, not \"" + text + "\"");
 }
 
 Show ParseShow(const std::string& text) {
