@@ -113,11 +113,5 @@ TEST(RenjuFouls, AThreeIsNotOpenWhereTheStoneThatOpensItIsForbidden) {
             Foul::DoubleThree);
 }
 
-TEST(RenjuFouls, NamesAsTheResultWordsThem) {
-  EXPECT_EQ(FoulName(Foul::Overline), "overline");
-  EXPECT_EQ(FoulName(Foul::DoubleFour), "double-four");
-  EXPECT_EQ(FoulName(Foul::DoubleThree), "double-three");
-}
-
 }  // namespace
 }  // namespace fiverow::match

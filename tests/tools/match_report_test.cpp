@@ -197,13 +197,7 @@ TEST(MatchOptionsParsing, DefaultsSuitOneGameOrAMatch) {
   const MatchOptions given = ParseMatchOptions({"--games=6", "--opening", "9,9 10,10", "a", "b c"});
   EXPECT_FALSE(given.RandomOpenings());
   EXPECT_EQ(given.engineCommands, (std::vector<std::string>{"a", "b c"}));
-  const MatchOptions file = ParseMatchOptions({"--games", "4", "--openings", "f", "--symmetries",
-                                               "--openings-order", "random", "--rule", "renju"});
-  EXPECT_FALSE(file.RandomOpenings());
-  EXPECT_EQ(file.openingsFormat, OpeningFormat::Offset);
-  EXPECT_EQ(file.openingsOrder, OpeningOrder::Random);
-  EXPECT_TRUE(file.symmetries);
-  EXPECT_EQ(file.rule, Rule::Renju);
+  EXPECT_FALSE(ParseMatchOptions({"--games", "4", "--openings", "f"}).RandomOpenings());
 }
 
 TEST(MatchOptionsParsing, RejectsBadUsage) {
