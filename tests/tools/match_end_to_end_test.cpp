@@ -197,6 +197,46 @@ TEST(MatchSeries, SwapsSidesOnEachRandomOpeningAndSumsUp) {
   EXPECT_GE(wins, 2);
 }
 
+TEST(MatchOpenings, AFileIsReadWholeAndARenjuFoulLoses) {
+  const TempFolder tmp;
+  // x on 1,0 2,0 3,0 0,1 0,2 0,3: x's first free cell, 0,0, makes a four in
+  // its row and one in its column.
+  WriteWholeFile(
+      tmp / "renju.txt",
+      "# offsets from 10,10\n\n"
+      "-9,-10, 0,0, -8,-10, 2,0, -7,-10, 4,0, -10,-9, 0,2, -10,-8, 2,2, -10,-7, 4,2\r\n");
+  const ToolResult result =
+      Match(tmp, {"--games", "2", "--rule", "renju", "--openings", "renju.txt", "--record",
+                  "records", Mode("first"), Mode("first")});
+  EXPECT_EQ(result.status, 0) << result.err;
+  EXPECT_TRUE(Contains(result.out, "\n1 opening from renju.txt, in order\n")) << result.out;
+  const std::string foul = "made a forbidden double-four at 0,0 after 1 move\n";
+  EXPECT_TRUE(Contains(result.out, "game 1 of 2 (x A, o B): B wins: A (x) " + foul)) << result.out;
+  EXPECT_TRUE(Contains(result.out, "game 2 of 2 (x B, o A): A wins: B (x) " + foul)) << result.out;
+  EXPECT_TRUE(
+      Contains(ReadWholeFile(tmp / "records/game-002.txt"),
+               "rule: renju\nopening: 1,0 10,10 2,0 12,10 3,0 14,10 0,1 10,12 0,2 12,12 0,3 "
+               "14,12\nresult: o wins\n"));
+  const ToolResult replayed = Match(tmp, {"--replay", "records/game-001.txt", "--show", "none"});
+  EXPECT_EQ(replayed.status, 0) << replayed.err;
+  EXPECT_TRUE(Contains(replayed.out, "rule: renju\n")) << replayed.out;
+  EXPECT_TRUE(Contains(replayed.out, "result: o wins: A (x) " + foul)) << replayed.out;
+
+  // A bad line is refused with its place before any game; a file that
+  // cannot be read is the referee's failure.
+  WriteWholeFile(tmp / "xy.txt", "# x,y pairs\n9,9 10,10\n");
+  const ToolResult misread = Match(tmp, {"--openings", "xy.txt"});
+  EXPECT_EQ(misread.status, 2);
+  EXPECT_TRUE(Contains(misread.err, "fiverow-match: xy.txt:2: bad cell \"9,9 10,10\""))
+      << misread.err;
+  EXPECT_TRUE(misread.out.empty()) << misread.out;
+  const ToolResult missing = Match(tmp, {"--openings", "missing.txt"});
+  EXPECT_EQ(missing.status, 1);
+  EXPECT_TRUE(Contains(missing.err, "cannot read missing.txt: No such file")) << missing.err;
+  EXPECT_EQ(Match(tmp, {"--openings", "/dev/zero"}).status, 1);
+  EXPECT_EQ(WorkFolders(tmp), 0);
+}
+
 // The output with the times taken out: they differ from run to run.
 std::string WithoutTimes(const std::string& text) {
   std::string kept = text;

@@ -120,6 +120,24 @@ TEST(GameRecords, RejectMalformedOnes) {
   EXPECT_FALSE(ParseRecord(FormatRecord(six), error));
 }
 
+TEST(GameRecords, UnderRenjuAForbiddenMoveOfXEndsTheGame) {
+  // x's 0,0 makes a four in its row and one in its column.
+  GameRecord renju = SampleRecord();
+  renju.rule = Rule::Renju;
+  renju.opening = {{1, 0}, {10, 10}, {2, 0}, {12, 10}, {3, 0}, {14, 10},
+                   {0, 1}, {10, 12}, {0, 2}, {12, 12}, {0, 3}, {14, 12}};
+  renju.moves = {{0, 0}};
+  renju.winner = Side::O;
+  std::string error;
+  EXPECT_TRUE(ParseRecord(FormatRecord(renju), error)) << error;
+  EXPECT_FALSE(ParseRecord(FormatRecord(renju) + "5,5\n", error));
+  EXPECT_NE(error.find("comes after a forbidden move"), std::string::npos) << error;
+  // By another rule the move is legal, and o, to move, lost.
+  renju.rule = Rule::Standard;
+  EXPECT_FALSE(ParseRecord(FormatRecord(renju), error));
+  EXPECT_NE(error.find("contradicts"), std::string::npos) << error;
+}
+
 TEST(MatchSummary, ChargesEachEndingToTheRightEngine) {
   Standings standings(2);
   PlayedGame played;
@@ -134,6 +152,8 @@ TEST(MatchSummary, ChargesEachEndingToTheRightEngine) {
   standings.Add(played);
   result.ending = Ending::ExitStatus;
   standings.Add(played);
+  result.ending = Ending::Forbidden;
+  standings.Add(played);
   result.ending = Ending::Resigned;
   standings.Add(played);
   result.winner.reset();
@@ -143,16 +163,16 @@ TEST(MatchSummary, ChargesEachEndingToTheRightEngine) {
   const EngineStats& a = standings.engines()[0];
   const EngineStats& b = standings.engines()[1];
   EXPECT_EQ(a.wins, 1);
-  EXPECT_EQ(a.losses, 3);
-  EXPECT_EQ(a.illegalMoves, 1);
+  EXPECT_EQ(a.losses, 4);
+  EXPECT_EQ(a.illegalMoves, 2);
   EXPECT_EQ(a.crashes, 1);
   EXPECT_EQ(a.draws, 1);
-  EXPECT_EQ(b.wins, 3);
+  EXPECT_EQ(b.wins, 4);
   EXPECT_EQ(b.losses, 1);
   EXPECT_EQ(b.timeOuts, 1);
   EXPECT_EQ(b.draws, 1);
   EXPECT_EQ(standings.tally().Wins(), 1);
-  EXPECT_EQ(standings.tally().Losses(), 3);
+  EXPECT_EQ(standings.tally().Losses(), 4);
 }
 
 TEST(MatchSummary, MedianOfMoveTimes) {
@@ -177,6 +197,7 @@ TEST(MatchOptionsParsing, DefaultsSuitOneGameOrAMatch) {
   const MatchOptions given = ParseMatchOptions({"--games=6", "--opening", "9,9 10,10", "a", "b c"});
   EXPECT_FALSE(given.RandomOpenings());
   EXPECT_EQ(given.engineCommands, (std::vector<std::string>{"a", "b c"}));
+  EXPECT_FALSE(ParseMatchOptions({"--games", "4", "--openings", "f"}).RandomOpenings());
 }
 
 TEST(MatchOptionsParsing, RejectsBadUsage) {
@@ -194,7 +215,15 @@ TEST(MatchOptionsParsing, RejectsBadUsage) {
       {"--keep=maybe"},
       {"--replay", "f", "engine"},
       {"--seed", "-3"},
-      {"--rule", "renju"},
+      {"--rule", "gomoku"},
+      {"--openings", "f", "--opening", "9,9"},
+      {"--opening", "9,9", "--openings", "f"},
+      {"--openings-format", "pos"},
+      {"--openings-order", "random"},
+      {"--symmetries"},
+      {"--openings", "f", "--openings-format", "sgf"},
+      {"--openings", "f", "--openings-order", "shuffled"},
+      {"--replay", "f", "--openings", "g"},
       {"--max-memory", "0"},
       {"--match-time", "x"},
       {"--replay", "f", "--rule", "standard", "--time-limit", "3"},

@@ -1,16 +1,18 @@
-// The referee's rules: fives, move text, the side marker, openings and
-// command lines.
+// The referee's rules: fives, move text, the side marker, openings, their
+// notations and schedules, and command lines.
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
 
 #include <set>
+#include <sstream>
 
 #include "MemoryFileSystem.h"
 #include "ToolRun.h"
 #include "files/PositionReader.h"
 #include "files/TurnFile.h"
 #include "game/Opening.h"
+#include "game/OpeningNotation.h"
 #include "game/Position.h"
 #include "game/Rules.h"
 #include "match/OpeningSchedule.h"
@@ -134,10 +136,15 @@ TEST(Openings, RandomOnesAreReproducibleBalancedAndCentral) {
   OpeningSchedule first = OpeningSchedule::Random(42, 20);
   OpeningSchedule second = OpeningSchedule::Random(42, 20);
   OpeningSchedule other = OpeningSchedule::Random(43, 20);
+  // The openings every earlier version made for this seed, asked for out of
+  // order.
+  EXPECT_EQ(OpeningText(first.At(5)), "8,12 9,10 9,8 8,7");
+  EXPECT_EQ(OpeningText(first.At(0)), "7,9 11,7 12,9 11,8");
+  EXPECT_EQ(OpeningText(first.At(3)), "10,9 11,11 8,12 11,7");
   std::set<std::string> seen;
-  for (int i = 0; i < 50; ++i) {
-    const Opening opening = first.Next();
-    EXPECT_EQ(opening, second.Next());
+  for (std::size_t i = 0; i < 50; ++i) {
+    const Opening opening = first.At(i);
+    EXPECT_EQ(opening, second.At(i));
     seen.insert(OpeningText(opening));
     ASSERT_EQ(opening.size(), 4u);  // two stones a side
     std::set<std::pair<int, int>> cells;
@@ -151,7 +158,101 @@ TEST(Openings, RandomOnesAreReproducibleBalancedAndCentral) {
     }
   }
   EXPECT_GT(seen.size(), 45u);
-  EXPECT_NE(OpeningText(OpeningSchedule::Random(42, 20).Next()), OpeningText(other.Next()));
+  EXPECT_NE(OpeningText(first.At(0)), OpeningText(other.At(0)));
+}
+
+std::string LineText(std::string_view line, OpeningFormat format, int size = 20) {
+  std::string error;
+  const std::optional<Opening> opening = ParseOpeningLine(line, format, size, error);
+  return opening ? OpeningText(*opening) : error;
+}
+
+TEST(OpeningNotation, ReadsEachFormatForTheBoardSize) {
+  EXPECT_EQ(LineText("8,-3, 6,-4, 5,-4", OpeningFormat::Offset), "18,7 16,6 15,6");
+  EXPECT_EQ(LineText(" 0,0,  -1,1\t", OpeningFormat::Offset), "10,10 9,11");
+  EXPECT_EQ(LineText("0,0, -1,1", OpeningFormat::Offset, 15), "7,7 6,8");
+  EXPECT_EQ(LineText("d3e5f6d7", OpeningFormat::Pos), "3,2 4,4 5,5 3,6");
+  EXPECT_EQ(LineText("a1T20", OpeningFormat::Pos), "0,0 19,19");
+  EXPECT_EQ(LineText("9,9 10,10", OpeningFormat::Xy), "9,9 10,10");
+}
+
+TEST(OpeningNotation, RefusesMalformedOffBoardTakenAndWonOpenings) {
+  // Blank-separated pairs are not offsets: an xy file is never misread.
+  EXPECT_EQ(LineText("0,0 1,1", OpeningFormat::Offset),
+            "bad cell \"0,0 1,1\" (expected dx,dy from the centre, moves separated by \", \")");
+  for (const char* line : {"0,0,1,1", "0,0, ", "1", "a,b", "0,+1", "0,0,, 1,1"}) {
+    EXPECT_NE(LineText(line, OpeningFormat::Offset).find("bad cell"), std::string::npos) << line;
+  }
+  EXPECT_EQ(LineText("0,0, 10,0", OpeningFormat::Offset),
+            "bad cell \"10,0\" (20,10 is off the 20 x 20 board)");
+  EXPECT_EQ(LineText("0,0, -10,-10", OpeningFormat::Offset), "10,10 0,0");
+  EXPECT_EQ(LineText("x9", OpeningFormat::Pos),
+            "bad cell \"x9\" (expected a column a..t and a row 1..20 on the 20 x 20 board, moves "
+            "written together)");
+  for (const char* line : {"a0", "a21", "d3 e5", "3d", "d", "d3,e5", "\x1b[2J"}) {
+    EXPECT_NE(LineText(line, OpeningFormat::Pos).find("bad cell"), std::string::npos) << line;
+  }
+  EXPECT_NE(LineText("p1", OpeningFormat::Pos, 15).find("a..o"), std::string::npos);
+  EXPECT_EQ(LineText("0,0, 1,1, 0,0", OpeningFormat::Offset),
+            "the opening places two stones on 10,10");
+  EXPECT_EQ(LineText("a1a2b1b2c1c2d1d2e1", OpeningFormat::Pos),
+            "the opening already has five in a row through 4,0");
+}
+
+TEST(OpeningNotation, TheEightSymmetriesAreDistinctAndOnTheBoard) {
+  for (const int size : {15, 20}) {
+    const Opening opening{{1, 0}, {3, 2}, {7, 2}};
+    std::set<std::string> images;
+    for (int symmetry = 0; symmetry < kSymmetries; ++symmetry) {
+      const Opening image = Symmetric(opening, symmetry, size);
+      images.insert(OpeningText(image));
+      std::string error;
+      EXPECT_TRUE(CheckOpening(image, size, error)) << error;
+    }
+    EXPECT_EQ(images.size(), 8u);
+    EXPECT_EQ(Symmetric(opening, 0, size), opening);
+  }
+  EXPECT_EQ(OpeningText(Symmetric({{1, 0}}, 1, 20)), "19,1");  // a quarter turn
+  EXPECT_EQ(OpeningText(Symmetric({{1, 0}}, 4, 20)), "18,0");  // a mirror image
+}
+
+TEST(OpeningsFromAList, PlayInOrderOrAFreshShufflePerPass) {
+  std::vector<Opening> list;
+  for (Int32 i = 0; i < 5; ++i) list.push_back({{i, 0}});
+  OpeningSchedule sequential =
+      OpeningSchedule::FromList(list, OpeningOrder::Sequential, false, 1, 20);
+  EXPECT_EQ(sequential.At(7), list[2]);
+  EXPECT_EQ(sequential.At(0), list[0]);
+
+  OpeningSchedule shuffled = OpeningSchedule::FromList(list, OpeningOrder::Random, false, 9, 20);
+  OpeningSchedule again = OpeningSchedule::FromList(list, OpeningOrder::Random, false, 9, 20);
+  std::vector<std::string> passes(4);
+  for (std::size_t k = 0; k < 20; ++k) passes[k / 5] += OpeningText(shuffled.At(k)) + " ";
+  std::set<std::string> orders;
+  for (const std::string& pass : passes) {
+    std::multiset<std::string> entries;
+    std::istringstream words(pass);
+    for (std::string word; words >> word;) entries.insert(word);
+    EXPECT_EQ(entries, (std::multiset<std::string>{"0,0", "1,0", "2,0", "3,0", "4,0"})) << pass;
+    orders.insert(pass);
+  }
+  EXPECT_GT(orders.size(), 1u);              // reshuffled, not repeated
+  EXPECT_EQ(again.At(13), shuffled.At(13));  // by the seed, at random access
+  EXPECT_EQ(again.At(2), shuffled.At(2));
+}
+
+TEST(OpeningsFromAList, SymmetriesAreChosenPerIndexBySeed) {
+  const std::vector<Opening> list{{{1, 0}, {3, 2}}};
+  OpeningSchedule schedule = OpeningSchedule::FromList(list, OpeningOrder::Sequential, true, 4, 20);
+  OpeningSchedule same = OpeningSchedule::FromList(list, OpeningOrder::Sequential, true, 4, 20);
+  std::set<std::string> images;
+  for (std::size_t k = 0; k < 64; ++k) {
+    const Opening opening = schedule.At(k);
+    EXPECT_EQ(opening, schedule.At(k));
+    EXPECT_EQ(opening, same.At(k));
+    images.insert(OpeningText(opening));
+  }
+  EXPECT_EQ(images.size(), 8u);
 }
 
 TEST(EngineCommands, SplitLikeAShell) {

@@ -90,6 +90,14 @@ case_silent() {
   pipe_case 'B wins: A \(x\) ran over the time limit of 1 s after 0 moves' --time-limit 1 -- silent
 }
 
+# Under renju the engine is told the rule, and x's first free cell, 0,0,
+# makes a four in its row and one in its column: a forbidden move, which loses.
+pipe_case renju 'B wins: A \(x\) made a forbidden double-four at 0,0 after 1 move' \
+  --rule renju --opening "1,0 10,10 2,0 12,10 3,0 14,10 0,1 10,12 0,2 12,12 0,3 14,12" <<'EOF'
+EOF
+grep -qx 'INFO rule 4' "$dir/log" || fail "not told INFO rule 4" "$(grep INFO "$dir/log")"
+finish_case renju
+
 # It exits after its first move: the next TURN finds no reader.
 add_case exits_mid_game
 case_exits_mid_game() {

@@ -28,15 +28,17 @@ constexpr const char* kFooter =
     R"(A move is x,y (column,row, 0..19) on an empty cell. Wrong text, an occupied
 cell, running out of time, a non-zero exit status, a Tah.dat that is not a
 regular file or a folder the referee cannot repair loses the game; so does a
-pipe engine's UNKNOWN, ERROR or exit. A full board is a draw. Engine A plays
-x (the first player) in odd-numbered games, B in even-numbered ones. Each
-game starts with empty folders. For several games the summary adds the Elo
-difference of A over B with its 95% margin and the likelihood that A is the
-stronger, from the pairs of games played on the same opening.
+pipe engine's UNKNOWN, ERROR or exit, and under renju a move of x forbidden
+by the rule. A full board is a draw. Engine A plays x (the first player) in
+odd-numbered games, B in even-numbered ones. Each game starts with empty
+folders. For several games the summary adds the Elo difference of A over B
+with its 95% margin and the likelihood that A is the stronger, from the
+pairs of games played on the same opening.
 
-Exit status: 0 when every game was played to a result, 2 for a usage error,
-1 when the referee itself failed (a folder or an engine could not be made or
-started, its output could not be written) or was stopped by a signal.)";
+Exit status: 0 when every game was played to a result, 2 for a usage error
+(a bad line of an openings file too), 1 when the referee itself failed (a
+folder or an engine could not be made or started, a file could not be read,
+its output could not be written) or was stopped by a signal.)";
 
 // The help as the referee writes it: usage, what it does, the options with
 // their descriptions in a column, then the rules of a match.
@@ -119,26 +121,56 @@ void DefineOptions(CLI::App& app, MatchOptions& o) {
                  o.maxMemoryMB =
                      static_cast<std::uint64_t>(ParseWholeNumber(name, text, 1, 1 << 20));
                }));
-  plays(option("--rule", "freestyle|standard",
+  plays(option("--rule", "freestyle|standard|renju",
                "five or more in a row wins (freestyle, the default),\n"
-               "or exactly five: an overline does not win (standard)",
+               "or exactly five: an overline does not win (standard);\n"
+               "renju: x wins with exactly five and loses by a\n"
+               "double-three, double-four or overline, o wins with\n"
+               "five or more",
                [&o](auto&, auto& text) { o.rule = ParseRule(text); }));
   plays(option("--games", "N", "play N games (default 1)", [&o](auto& name, auto& text) {
     o.games = static_cast<int>(ParseWholeNumber(name, text, 1, 1000000));
   }));
-  plays(option("--seed", "S", "seed of the random openings (default 1)",
+  plays(option("--seed", "S",
+               "seed of the random openings, and of the order and\n"
+               "symmetries of --openings (default 1)",
                [&o](auto& name, auto& text) { o.seed = ParseSeed(name, text); }));
-  plays(option("--opening", "\"x,y ...\"",
-               "place these stones alternately, x first, before the\n"
-               "engines move; without it a single game starts on an\n"
-               "empty board, and several games (or a --seed) use\n"
-               "random balanced openings near the centre, each played\n"
-               "twice with the sides swapped",
-               [&o](auto&, auto& text) {
-                 std::string error;
-                 o.opening = ParseOpening(text, kStandardBoardSize, error);
-                 if (!o.opening) throw UsageError(error);
-               }));
+  CLI::Option* opening = option("--opening", "\"x,y ...\"",
+                                "place these stones alternately, x first, before the\n"
+                                "engines move; without it a single game starts on an\n"
+                                "empty board, and several games (or a --seed) use\n"
+                                "random balanced openings near the centre, each played\n"
+                                "twice with the sides swapped",
+                                [&o](auto&, auto& text) {
+                                  std::string error;
+                                  o.opening = ParseOpening(text, kStandardBoardSize, error);
+                                  if (!o.opening) throw UsageError(error);
+                                });
+  plays(opening);
+  CLI::Option* openings = option("--openings", "FILE",
+                                 "play the openings of FILE in turn, one a line, each\n"
+                                 "twice with the sides swapped, from the first again\n"
+                                 "when they run out; blank lines and lines starting\n"
+                                 "with # are skipped",
+                                 [&o](auto&, auto& text) { o.openingsFile = text; });
+  plays(openings->excludes(opening));
+  plays(option("--openings-format", "offset|pos|xy",
+               "how FILE writes moves, x's first: \"8,-3, 6,-4\" from\n"
+               "the centre (offset, the default), \"d3e5\" by column\n"
+               "letter and row from 1 at the top (pos), or\n"
+               "\"9,9 10,10\" as --opening takes them (xy)",
+               [&o](auto&, auto& text) { o.openingsFormat = ParseOpeningFormat(text); })
+            ->needs(openings));
+  plays(option("--openings-order", "sequential|random",
+               "play the openings in the file's order (the default),\n"
+               "or shuffled by --seed, afresh on each pass",
+               [&o](auto&, auto& text) { o.openingsOrder = ParseOpeningOrder(text); })
+            ->needs(openings));
+  plays(app.add_flag_callback(
+               "--symmetries", [&o] { o.symmetries = true; },
+               "play each opening turned or mirrored: in one of the\n"
+               "board's 8 symmetries, chosen by --seed")
+            ->needs(openings));
   option("--show", "each|end|none",
          "show the board after each move, at the end of each\n"
          "game, or not at all (default: each for one game, none\n"

@@ -8,7 +8,9 @@
 
 #include "cli/OptionValues.h"
 #include "game/Opening.h"
+#include "game/OpeningNotation.h"
 #include "game/Rules.h"
+#include "match/OpeningSchedule.h"
 #include "output/TerminalView.h"
 #include "stats/Rating.h"
 
@@ -28,6 +30,10 @@ struct MatchOptions {
   int games = 1;
   std::optional<std::uint64_t> seed;
   std::optional<Opening> opening;
+  std::optional<std::string> openingsFile;  // one opening a line, read before the match
+  OpeningFormat openingsFormat = OpeningFormat::Offset;
+  OpeningOrder openingsOrder = OpeningOrder::Sequential;
+  bool symmetries = false;   // each opening in a random one of the board's symmetries
   std::optional<Show> show;  // default depends on the games
   std::optional<std::string> recordFolder;
   std::optional<std::string> replayFile;
@@ -36,8 +42,10 @@ struct MatchOptions {
   std::optional<SprtParameters> sprt;  // stop the match once the test decides
 
   // Random openings are used for a match of several games, or when a seed is
-  // given, unless an opening is given.
-  bool RandomOpenings() const { return !opening && (games > 1 || seed.has_value()); }
+  // given, unless an opening or a file of them is given.
+  bool RandomOpenings() const {
+    return !opening && !openingsFile && (games > 1 || seed.has_value());
+  }
   // A person sees the board before each of its moves; the match then shows
   // the end of each game.
   Show ShowOrDefault() const {

@@ -51,7 +51,18 @@ double ParseSeconds(const std::string& option, const std::string& text, bool zer
 
 Rule ParseRule(const std::string& text) {
   if (const std::optional<Rule> rule = RuleNamed(text)) return *rule;
-  throw UsageError("--rule takes freestyle or standard, not \"" + text + "\"");
+  throw UsageError("--rule takes freestyle, standard or renju, not \"" + text + "\"");
+}
+
+OpeningFormat ParseOpeningFormat(const std::string& text) {
+  if (const std::optional<OpeningFormat> format = OpeningFormatNamed(text)) return *format;
+  throw UsageError("--openings-format takes offset, pos or xy, not \"" + text + "\"");
+}
+
+OpeningOrder ParseOpeningOrder(const std::string& text) {
+  if (text == "sequential") return OpeningOrder::Sequential;
+  if (text == "random") return OpeningOrder::Random;
+  throw UsageError("--openings-order takes sequential or random, not \"" + text + "\"");
 }
 
 Show ParseShow(const std::string& text) {

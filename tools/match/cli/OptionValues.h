@@ -7,7 +7,9 @@
 #include <string_view>
 
 #include "common/Arguments.h"
+#include "game/OpeningNotation.h"
 #include "game/Rules.h"
+#include "match/OpeningSchedule.h"
 #include "output/TerminalView.h"
 #include "stats/Rating.h"
 
@@ -22,6 +24,8 @@ std::uint64_t ParseSeed(const std::string& option, const std::string& text);
 // A number of seconds above 0 (or from 0 with `zero`), at most a day.
 double ParseSeconds(const std::string& option, const std::string& text, bool zero = false);
 Rule ParseRule(const std::string& text);
+OpeningFormat ParseOpeningFormat(const std::string& text);
+OpeningOrder ParseOpeningOrder(const std::string& text);
 Show ParseShow(const std::string& text);
 // "elo0=E0,elo1=E1,alpha=A,beta=B" in any order.
 SprtParameters ParseSprtParameters(std::string_view text);

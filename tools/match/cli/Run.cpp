@@ -5,6 +5,8 @@
 #include <limits>
 #include <ostream>
 
+#include "cli/OpeningsFile.h"
+#include "common/EscapedText.h"
 #include "common/Terminal.h"
 #include "match/Match.h"
 #include "output/ProtocolLog.h"
@@ -45,17 +47,38 @@ MatchPlan PlanOf(const MatchOptions& options) {
   return plan;
 }
 
+// The match's openings, and a line about them for people (none for a fixed
+// opening). A file of them is read whole here, before anything is shown.
+OpeningSchedule OpeningsOf(const MatchOptions& options, int boardSize, std::string& about) {
+  const std::uint64_t seed = options.seed.value_or(1);
+  if (options.openingsFile) {
+    std::vector<Opening> list =
+        ReadOpeningsFile(*options.openingsFile, options.openingsFormat, boardSize);
+    const bool shuffled = options.openingsOrder == OpeningOrder::Random;
+    about = std::to_string(list.size()) + (list.size() == 1 ? " opening" : " openings") + " from " +
+            tools::ShownText(*options.openingsFile) + (shuffled ? ", shuffled" : ", in order") +
+            (options.symmetries ? ", in random symmetries" : "");
+    if (shuffled || options.symmetries) about += ", seed " + std::to_string(seed);
+    return OpeningSchedule::FromList(std::move(list), options.openingsOrder, options.symmetries,
+                                     seed, boardSize);
+  }
+  if (options.RandomOpenings()) {
+    about = "random openings, seed " + std::to_string(seed);
+    return OpeningSchedule::Random(seed, boardSize);
+  }
+  return OpeningSchedule::Fixed(options.opening.value_or(Opening{}));
+}
+
 int PlayMatch(const MatchOptions& options, std::ostream& out, std::ostream& err) {
   const MatchPlan plan = PlanOf(options);
-  Sinks sinks;
   TerminalSettings settings;
+  OpeningSchedule openings = OpeningsOf(options, plan.boardSize, settings.openings);
+  Sinks sinks;
   settings.show = options.ShowOrDefault();
   settings.colour = tools::ColourWanted(STDOUT_FILENO);
   // A person's game keeps the terminal to itself.
   settings.progress = options.games > 1 && ::isatty(STDERR_FILENO) == 1 && !options.HasHuman();
   settings.live = std::min(options.concurrency, options.games) == 1;
-  if (options.RandomOpenings())
-    settings.openings = "random openings, seed " + std::to_string(options.seed.value_or(1));
   TerminalView terminal(plan, settings, out, err);
   sinks.Add(terminal);
   std::optional<ProtocolLog> log;
@@ -63,10 +86,6 @@ int PlayMatch(const MatchOptions& options, std::ostream& out, std::ostream& err)
   std::optional<RecordFolder> records;
   if (options.recordFolder)
     sinks.Add(records.emplace(*options.recordFolder, options.games, plan.engines));
-
-  OpeningSchedule openings = options.RandomOpenings()
-                                 ? OpeningSchedule::Random(options.seed.value_or(1), plan.boardSize)
-                                 : OpeningSchedule::Fixed(options.opening.value_or(Opening{}));
   RunMatch(plan, std::move(openings), sinks, err);
   return 0;
 }

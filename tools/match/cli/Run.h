@@ -10,7 +10,7 @@ namespace fiverow::match {
 
 // The exit status: 0 when every game was played to a result (or the record
 // was shown), 1 when the referee failed or was stopped. Throws UsageError
-// for an engine command that cannot be split.
+// for an engine command that cannot be split or a bad openings file.
 int Run(const MatchOptions& options, std::ostream& out, std::ostream& err);
 
 }  // namespace fiverow::match

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "game/Renju.h"
 #include "protocol/Numbers.h"
 
 namespace fiverow::match {
@@ -94,9 +95,16 @@ GameResult Game::Play() {
     stones.push_back(move);
     result_.moves.push_back(move);
     events_.OnMove(position, move, side, answer.seconds);
+    if (spec_.rule == Rule::Renju && side == Side::X) {
+      if (const std::optional<Foul> foul = RenjuFoul(position, move)) {
+        return Lose(
+            side, Ending::Forbidden,
+            "made a forbidden " + std::string(FoulName(*foul)) + " at " + protocol::CellText(move));
+      }
+    }
     if (Wins(position, move, spec_.rule)) {
       const int length = position.LongestLineThrough(move);
-      const bool five = length == kWinLength || spec_.rule == Rule::Standard;
+      const bool five = length == kWinLength || NeedsExactlyFive(spec_.rule, side);
       result_.winner = side;
       result_.ending = Ending::Five;
       result_.reason = spec_.sides[side].label + " (" + StoneChar(side) + ") made " +

@@ -21,6 +21,7 @@ enum class Ending : std::uint8_t {
   Resigned,    // the loser gave up (a person typed quit, or their input ended)
   BadText,     // no move x,y on the board: wrong text in Tah.dat, a malformed reply
   Occupied,    // the move's cell already held a stone
+  Forbidden,   // renju: x made a double-three, a double-four or an overline
   TimeOut,     // the engine ran over the time limit or its match time
   ExitStatus,  // the engine failed: a non-zero exit status, or a pipe engine ended,
                // refused (ERROR, UNKNOWN) or broke off the conversation

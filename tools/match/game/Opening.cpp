@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "common/EscapedText.h"
 #include "protocol/Numbers.h"
 
 namespace fiverow::match {
@@ -14,7 +15,7 @@ Position StartPosition(const Opening& opening, int size) {
 
 std::optional<Opening> ParseOpening(std::string_view text, int size, std::string& error) {
   Opening opening;
-  Position position(size);
+  const Position board(size);
   std::size_t at = 0;
   while (true) {
     at = text.find_first_not_of(" \t", at);
@@ -23,23 +24,35 @@ std::optional<Opening> ParseOpening(std::string_view text, int size, std::string
     const std::string_view word = text.substr(at, end - at);
     at = end;
     const auto cell = protocol::ParseCell(word);
-    if (!cell || !position.OnBoard(*cell)) {
-      error = "bad cell \"" + std::string(word) +
-              "\" in the opening (expected x,y with x and y in " + CoordinateRange(position) + ")";
-      return std::nullopt;
-    }
-    if (!position.IsEmpty(*cell)) {
-      error = "the opening places two stones on " + protocol::CellText(*cell);
-      return std::nullopt;
-    }
-    position.Place(*cell, SideToMove(position));
-    if (position.CompletesFive(*cell)) {
-      error = "the opening already has five in a row through " + protocol::CellText(*cell);
+    if (!cell || !board.OnBoard(*cell)) {
+      error = "bad cell \"" + tools::ShownText(word) +
+              "\" in the opening (expected x,y with x and y in " + CoordinateRange(board) + ")";
       return std::nullopt;
     }
     opening.push_back(*cell);
   }
+  if (!CheckOpening(opening, size, error)) return std::nullopt;
   return opening;
+}
+
+bool CheckOpening(const Opening& opening, int size, std::string& error) {
+  Position position(size);
+  for (const Move cell : opening) {
+    if (!position.OnBoard(cell)) {
+      error = "the opening places a stone on " + protocol::CellText(cell) + ", off the board";
+      return false;
+    }
+    if (!position.IsEmpty(cell)) {
+      error = "the opening places two stones on " + protocol::CellText(cell);
+      return false;
+    }
+    position.Place(cell, SideToMove(position));
+    if (position.CompletesFive(cell)) {
+      error = "the opening already has five in a row through " + protocol::CellText(cell);
+      return false;
+    }
+  }
+  return true;
 }
 
 std::string OpeningText(const Opening& opening) {

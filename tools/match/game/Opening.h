@@ -18,6 +18,10 @@ using Opening = std::vector<Move>;
 // a five already on the board.
 std::optional<Opening> ParseOpening(std::string_view text, int size, std::string& error);
 
+// Whether `opening` can start a game on a board of `size`: each cell on the
+// board and empty, and no five in a row; else a message.
+bool CheckOpening(const Opening& opening, int size, std::string& error);
+
 std::string OpeningText(const Opening& opening);
 
 // The board of `size` with the opening's stones, x first.

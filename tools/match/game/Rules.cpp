@@ -6,9 +6,10 @@
 namespace fiverow::match {
 
 namespace {
-constexpr std::array<std::pair<Rule, std::string_view>, 2> kRuleNames{{
+constexpr std::array<std::pair<Rule, std::string_view>, 3> kRuleNames{{
     {Rule::Freestyle, "freestyle"},
     {Rule::Standard, "standard"},
+    {Rule::Renju, "renju"},
 }};
 }  // namespace
 
@@ -27,7 +28,8 @@ std::optional<Rule> RuleNamed(std::string_view name) {
 }
 
 bool Wins(const Position& position, Move cell, Rule rule) {
-  if (rule == Rule::Freestyle) return position.CompletesFive(cell);
+  const Side side = position.At(cell) == StoneChar(Side::X) ? Side::X : Side::O;
+  if (!NeedsExactlyFive(rule, side)) return position.CompletesFive(cell);
   const std::array<int, 4> lengths = position.LinesThrough(cell);
   return std::find(lengths.begin(), lengths.end(), kWinLength) != lengths.end();
 }

@@ -51,8 +51,8 @@ void RunMatch(const MatchPlan& plan, OpeningSchedule openings, MatchSink& sinks,
   const int workers = std::max(1, std::min(plan.concurrency, plan.games));
   if (const std::uint64_t limit = RaiseOpenFileLimit(); limit < OpenFilesNeeded(workers)) {
     throw RefereeError("playing " + std::to_string(workers) + " games at once needs about " +
-                       std::to_string(OpenFilesNeeded(workers)) +
-                       " open files, but the limit is " + std::to_string(limit) +
+                       std::to_string(OpenFilesNeeded(workers)) + " open files, but the limit is " +
+                       std::to_string(limit) +
                        " (ulimit -n): play fewer at once, or raise the limit");
   }
   CatchStopSignals();

@@ -1,5 +1,6 @@
 // The games of a match between engines A and B, in game order: each opening
-// is played twice, A on x in the odd-numbered game and B in the next.
+// is played twice, A on x in the odd-numbered game and B in the next, so
+// games 2k + 1 and 2k + 2 play opening index k.
 #pragma once
 
 #include <cstddef>
@@ -31,7 +32,6 @@ class Schedule {
   int games_;
   OpeningSchedule openings_;
   int next_ = 1;
-  Opening opening_;
 };
 
 }  // namespace fiverow::match

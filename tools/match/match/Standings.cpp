@@ -27,7 +27,8 @@ void Standings::Add(const PlayedGame& played) {
   if (aAgainstB) tally_.Add(winner == 0 ? GameOutcome::Win : GameOutcome::Loss);
   switch (result.ending) {
     case Ending::BadText:
-    case Ending::Occupied: ++loser.illegalMoves; break;
+    case Ending::Occupied:
+    case Ending::Forbidden: ++loser.illegalMoves; break;
     case Ending::TimeOut: ++loser.timeOuts; break;
     case Ending::ExitStatus:
     case Ending::Signal:

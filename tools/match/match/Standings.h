@@ -15,7 +15,8 @@ struct EngineStats {
   int wins = 0;
   int draws = 0;
   int losses = 0;
-  int illegalMoves = 0;  // wrong text, an occupied cell, a cell off the board
+  int illegalMoves = 0;  // wrong text, an occupied cell, a cell off the board, a
+                         // forbidden move
   int timeOuts = 0;
   int crashes = 0;                  // a non-zero exit status, a fatal signal, a ruined folder
   int restarts = 0;                 // started afresh after a fault of its own

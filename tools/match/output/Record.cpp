@@ -1,6 +1,7 @@
 #include "output/Record.h"
 
 #include "common/EscapedText.h"
+#include "game/Renju.h"
 #include "output/GameText.h"
 #include "protocol/Numbers.h"
 
@@ -160,7 +161,10 @@ std::optional<GameRecord> ParseRecord(std::string_view text, std::string& error)
   }
 
   Position position = StartPosition(record.opening, kStandardBoardSize);
-  std::optional<Side> wonBy;
+  // How the moves ended the game, if they did: a win, or under renju x's
+  // forbidden move, which loses.
+  std::optional<Side> decided;
+  std::string_view decidedBy;
   while (const auto line = NextLine(text)) {
     if (line->empty()) continue;
     if (full) {
@@ -175,17 +179,24 @@ std::optional<GameRecord> ParseRecord(std::string_view text, std::string& error)
     const auto move = protocol::ParseCell(*line);
     if (!move || !position.OnBoard(*move))
       return fail("bad move \"" + tools::ShownText(*line) + "\"");
-    if (wonBy) return fail("the move " + std::string(*line) + " comes after five in a row");
+    if (decided)
+      return fail("the move " + std::string(*line) + " comes after " + std::string(decidedBy));
     if (!position.IsEmpty(*move))
       return fail("the move " + std::string(*line) + " is on an occupied cell");
     const Side side = SideToMove(position);
     position.Place(*move, side);
     record.moves.push_back(*move);
-    if (Wins(position, *move, record.rule)) wonBy = side;
+    if (record.rule == Rule::Renju && side == Side::X && RenjuFoul(position, *move)) {
+      decided = Opponent(side);
+      decidedBy = "a forbidden move";
+    } else if (Wins(position, *move, record.rule)) {
+      decided = side;
+      decidedBy = "five in a row";
+    }
   }
-  // A win ends the game; a full board is a draw; any other end is the loss
-  // of the side to move.
-  const std::optional<Side> winner = wonBy ? wonBy
+  // A win or a forbidden move ends the game; a full board is a draw; any
+  // other end is the loss of the side to move.
+  const std::optional<Side> winner = decided ? decided
                                      : position.IsFull()
                                          ? std::nullopt
                                          : std::optional(Opponent(SideToMove(position)));

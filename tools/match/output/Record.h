@@ -5,7 +5,7 @@
 //   o: <command of the engine playing o>
 //   x protocol: file        (or "pipe", "human")
 //   o protocol: pipe
-//   rule: freestyle         (or "standard")
+//   rule: freestyle         (or "standard", "renju")
 //   opening: 9,9 10,10
 //   result: x wins          (or "o wins", "draw")
 //   reason: A made five in a row with 12,7
@@ -53,9 +53,10 @@ GameRecord RecordOf(const PlayedGame& played, const std::vector<MatchEngine>& en
 std::string FormatRecord(const GameRecord& record);
 
 // Reads a record back; fails with a message on anything malformed: a move on
-// an occupied cell, a move after a win by the record's rule, or a result the
-// moves contradict (the game ends at a win, at a full board, or with the loss
-// of the side to move).
+// an occupied cell, a move after a win by the record's rule or after x's
+// forbidden move under renju, or a result the moves contradict (the game ends
+// at a win, with the loss of the side that made a forbidden move, at a full
+// board, or with the loss of the side to move).
 std::optional<GameRecord> ParseRecord(std::string_view text, std::string& error);
 
 }  // namespace fiverow::match

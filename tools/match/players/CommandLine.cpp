@@ -100,8 +100,8 @@ std::optional<std::vector<std::string>> ResolveCommand(std::vector<std::string> 
   // A folder can be searched, not run; nor can anything but a file.
   struct stat info {};
   if (::stat(program.c_str(), &info) == 0 && !S_ISREG(info.st_mode)) {
-    error = "cannot start the engine \"" + program + "\": " +
-            (S_ISDIR(info.st_mode) ? "it is a folder" : "it is not a regular file");
+    error = "cannot start the engine \"" + program +
+            "\": " + (S_ISDIR(info.st_mode) ? "it is a folder" : "it is not a regular file");
     return std::nullopt;
   }
   return words;

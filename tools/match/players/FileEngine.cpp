@@ -37,9 +37,9 @@ Answer FileEngine::Play(const MoveRequest& request) {
   }
   if (signalled || run.code != 0) {
     answer.fault = signalled ? Ending::Signal : Ending::ExitStatus;
-    answer.reason = CrashReason(
-        {signalled, run.code, run.output, run.peakResidentKiB, run.killedForMemory},
-        setup_.limits.memoryBytes);
+    answer.reason =
+        CrashReason({signalled, run.code, run.output, run.peakResidentKiB, run.killedForMemory},
+                    setup_.limits.memoryBytes);
     answer.output = run.output;
     answer.outputCut = run.outputCut;
     return answer;

@@ -33,6 +33,16 @@ NoteKind NoteKindOf(ReplyKind kind) {
   }
 }
 
+// The protocol's number for a rule in INFO rule.
+std::string_view RuleCode(Rule rule) {
+  switch (rule) {
+    case Rule::Standard: return "1";
+    case Rule::Renju: return "4";
+    case Rule::Freestyle: break;
+  }
+  return "0";
+}
+
 }  // namespace
 
 std::optional<Answer> PipeEngine::StartGame(NoteListener& listener) {
@@ -75,7 +85,7 @@ std::optional<Answer> PipeEngine::Launch(Clock::time_point deadline) {
       protocol::InfoLine("timeout_match", WholeMilliseconds(limits.matchSeconds.value_or(0))),
       protocol::InfoLine("max_memory", std::to_string(limits.memoryBytes.value_or(0))),
       protocol::InfoLine("game_type", "1"),
-      protocol::InfoLine("rule", limits.rule == Rule::Standard ? "1" : "0"),
+      protocol::InfoLine("rule", RuleCode(limits.rule)),
       CommandLine(CommandKind::About)};
   ChildProcess::Wait wait = Send(info, deadline);
   TextLine line;

@@ -54,7 +54,7 @@ bool HasWord(std::string_view text, std::string_view word) {
 }  // namespace
 
 std::optional<std::string> DelegatedCgroup(std::string_view procCgroup, const std::string& mount,
-                                            pid_t self, uid_t user) {
+                                           pid_t self, uid_t user) {
   if (mount.empty()) return std::nullopt;
   std::istringstream lines{std::string(procCgroup)};
   std::string path;

@@ -24,7 +24,7 @@ namespace fiverow::match {
 // /proc/self/cgroup), not the root, owned by `user`, offering the memory
 // controller, and holding no process but `self`. None otherwise.
 std::optional<std::string> DelegatedCgroup(std::string_view procCgroup, const std::string& mount,
-                                            pid_t self, uid_t user);
+                                           pid_t self, uid_t user);
 
 class MemoryGroups {
  public:
