@@ -188,6 +188,10 @@ TEST(ExplainUsage, AFailedWriteToStandardOutputIsAnError) {
       RunTool({"/bin/sh", "-c", "exec \"$0\" >/dev/full", kExplain}, game.path());
   EXPECT_EQ(full.status, 1);
   EXPECT_NE(full.err.find("cannot write to standard output"), std::string::npos) << full.err;
+  const ToolResult help =
+      RunTool({"/bin/sh", "-c", "exec \"$0\" --help >/dev/full", kExplain}, game.path());
+  EXPECT_EQ(help.status, 1);
+  EXPECT_NE(help.err.find("cannot write to standard output"), std::string::npos) << help.err;
 }
 
 TEST(ExplainUsage, BadUsageExitsWithTwo) {

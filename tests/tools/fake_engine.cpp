@@ -37,6 +37,11 @@
 //       error-race [MS]    thinks MS ms a move (default 500); a command heard
 //                          meanwhile is answered "ERROR Unknown command: ..."
 //                          and the move follows 5 ms later
+//       error-first        sends "ERROR Unknown command: ..." before each move,
+//                          the move 5 ms later, as error-race does when it
+//                          hears a command
+//       no-restart         answers RESTART with UNKNOWN
+//       mute               never answers anything
 //       on-time            moves at 90% of its turn limit: INFO timeout_turn,
 //                          or INFO time_left where that is less
 //       twice              answers every command twice
@@ -296,10 +301,11 @@ class PipeEngine {
         grid_.at(x, y) = who == 1 ? 1 : 2;
       return -1;
     }
+    if (mode_ == "mute") return word == "END" ? 0 : -1;
     if (word == "START") return Start();
     if (word == "RESTART") {
       grid_ = {};
-      Reply("OK");
+      Reply(mode_ == "no-restart" ? "UNKNOWN RESTART" : "OK");
     } else if (word == "INFO") {
       std::string key;
       long value = 0;
@@ -392,6 +398,10 @@ class PipeEngine {
         Reply("ERROR Unknown command: " + heard);
         SleepMs(5);
       }
+    }
+    if (mode_ == "error-first") {
+      Reply("ERROR Unknown command: INFO");
+      SleepMs(5);
     }
     if (mode_ == "talk") Send("MESSAGE thinking \033[31mhard\nDEBUG depth 1\r");
     grid_.at(cell[0], cell[1]) = 1;

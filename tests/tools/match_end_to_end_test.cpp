@@ -354,6 +354,10 @@ TEST(MatchUsage, AFailedWriteToStandardOutputEndsTheMatchAfterCleaningUp) {
   EXPECT_TRUE(Contains(full.err, "cannot write to standard output: No space left on device"))
       << full.err;
   EXPECT_EQ(WorkFolders(tmp), 0);
+  const ToolResult help =
+      RunTool({"/bin/sh", "-c", "exec \"$0\" --help >/dev/full", kMatch}, tmp.path());
+  EXPECT_EQ(help.status, 1);
+  EXPECT_TRUE(Contains(help.err, "cannot write to standard output")) << help.err;
 }
 
 TEST(MatchUsage, BadUsageExitsWithTwoAndAHint) {
@@ -385,6 +389,30 @@ TEST(MatchUsage, TheRefereesOwnFailuresExitWithOne) {
   const ToolResult noFolder = RunTool({kMatch}, tmp.path(), {{"TMPDIR", tmp / "missing"}});
   EXPECT_EQ(noFolder.status, 1);
   EXPECT_TRUE(Contains(noFolder.err, "cannot create a folder")) << noFolder.err;
+
+  // A folder passes for executable, but is refused before the match.
+  const ToolResult folder = Match(tmp, {tmp.path()});
+  EXPECT_EQ(folder.status, 1);
+  EXPECT_TRUE(Contains(folder.err, "it is a folder")) << folder.err;
+  EXPECT_EQ(folder.out, "");
+
+  // More games at once than the open files allow are refused up front.
+  const ToolResult crowded = RunTool(
+      {"/bin/sh", "-c",
+       "ulimit -Sn 256 && ulimit -Hn 256 && exec \"$0\" --concurrency 128 --games 256", kMatch},
+      tmp.path(), {{"TMPDIR", tmp.path()}});
+  EXPECT_EQ(crowded.status, 1);
+  EXPECT_TRUE(Contains(crowded.err, "open files, but the limit is 256")) << crowded.err;
+  EXPECT_EQ(WorkFolders(tmp), 0);
+}
+
+TEST(MatchPlayers, AScriptWithoutAnInterpreterLineRunsInTheShell) {
+  const TempFolder tmp;
+  WriteWholeFile(tmp / "engine", "echo 4,10 >Tah.dat\n");
+  ::chmod((tmp / "engine").c_str(), 0755);
+  const ToolResult result = Match(tmp, {"--show", "none", "--opening", kQuickWin, tmp / "engine"});
+  EXPECT_EQ(result.status, 0) << result.err;
+  EXPECT_TRUE(Contains(result.out, "A wins: A (x) made five in a row with 4,10")) << result.out;
 }
 
 TEST(MatchUsage, KeepLeavesTheEnginesFoldersWithTheLastFiles) {
@@ -426,15 +454,17 @@ TEST(MatchPlayers, FiverowPlaysTheSameGamesByEitherProtocol) {
 
 TEST(MatchPlayers, APersonTypesMovesIsRefusedBadOnesAndMayResign) {
   const TempFolder tmp;
-  const ToolResult result =
-      RunTool({"/bin/sh", "-c",
-               "printf '10,10\\nhello\\n 9 , 9\\nquit\\n' | exec \"$0\" fiverow human", kMatch},
-              tmp.path(), {{"TMPDIR", tmp.path()}, {"NO_COLOR", "1"}});
+  const ToolResult result = RunTool(
+      {"/bin/sh", "-c",
+       "printf '10,10\\nhello\\n1 0,1 0\\n 9 , 9\\nquit\\n' | exec \"$0\" fiverow human", kMatch},
+      tmp.path(), {{"TMPDIR", tmp.path()}, {"NO_COLOR", "1"}});
   EXPECT_EQ(result.status, 0) << result.err;
   const std::string prompt = "B (o) to move, type x,y (column,row) or quit: ";
   EXPECT_TRUE(Contains(result.out, prompt + "10,10\nrefused: 10,10 is occupied\n" + prompt +
                                        "hello\nrefused: \"hello\" is not x,y"))
       << result.out;
+  // Blanks only around the numbers: "1 0" is not 10.
+  EXPECT_TRUE(Contains(result.out, "refused: \"1 0,1 0\" is not x,y")) << result.out;
   // fiverow's reply to 9,9 is marked on the board the person sees next.
   EXPECT_TRUE(Contains(result.out, "  9 .  .  .  .  .  .  .  .  .  o [x] .")) << result.out;
   EXPECT_TRUE(Contains(result.out, "A wins: B (o) resigned after 3 moves")) << result.out;

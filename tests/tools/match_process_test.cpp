@@ -7,11 +7,13 @@
 
 #include <algorithm>
 #include <chrono>
+#include <filesystem>
 #include <thread>
 
 #include "ToolRun.h"
 #include "common/UniqueFd.h"
 #include "process/ChildReaper.h"
+#include "process/MemoryGroups.h"
 #include "process/RefereeError.h"
 #include "process/RunToExit.h"
 #include "protocol/LineSplitter.h"
@@ -157,6 +159,34 @@ TEST(EngineLines, EndAtAnyLineEndWhereverReadsSplitThemAndStayBounded) {
   EXPECT_EQ(taken[3].text, "DEBUG");
   EXPECT_EQ(taken[4].text, "12345678");
   EXPECT_TRUE(taken[4].cut);
+}
+
+// A cgroup is divided only when it was made for the referee: its own, not
+// the root, owned by it, with the memory controller, and holding nothing else.
+TEST(MemoryGroups, OnlyACgroupOfTheRefereesOwnIsDivided) {
+  const TempFolder mount;
+  const std::string folder = mount / "user.slice/run-1.scope";
+  std::filesystem::create_directories(folder);
+  const pid_t self = ::getpid();
+  const auto write = [&](const std::string& name, const std::string& text) {
+    fiverow::testing::WriteWholeFile(folder + "/" + name, text);
+  };
+  write("cgroup.controllers", "cpu io memory pids\n");
+  write("cgroup.subtree_control", "");
+  write("cgroup.procs", std::to_string(self) + "\n");
+  const std::string mine = "0::/user.slice/run-1.scope\n";
+  EXPECT_EQ(DelegatedCgroup(mine, mount.path(), self, ::geteuid()), folder);
+  // A hybrid host lists v1 hierarchies too; only the v2 line counts.
+  EXPECT_EQ(DelegatedCgroup("4:memory:/x\n" + mine, mount.path(), self, ::geteuid()), folder);
+  EXPECT_FALSE(DelegatedCgroup("0::/\n", mount.path(), self, ::geteuid()));
+  EXPECT_FALSE(DelegatedCgroup("4:memory:/x\n", mount.path(), self, ::geteuid()));
+  EXPECT_FALSE(DelegatedCgroup(mine, "", self, ::geteuid()));
+  EXPECT_FALSE(DelegatedCgroup(mine, mount.path(), self, ::geteuid() + 1));
+  write("cgroup.procs", std::to_string(self) + "\n1\n");  // shared with another process
+  EXPECT_FALSE(DelegatedCgroup(mine, mount.path(), self, ::geteuid()));
+  write("cgroup.procs", std::to_string(self) + "\n");
+  write("cgroup.controllers", "cpu pids\n");
+  EXPECT_FALSE(DelegatedCgroup(mine, mount.path(), self, ::geteuid()));
 }
 
 }  // namespace

@@ -2,9 +2,12 @@
 // the board as text.
 #include <gtest/gtest.h>
 
+#include "ToolRun.h"
 #include "cli/MatchOptions.h"
+#include "common/EscapedText.h"
 #include "game/BoardText.h"
 #include "match/Standings.h"
+#include "output/ProtocolLog.h"
 #include "output/Record.h"
 #include "stats/Median.h"
 
@@ -246,6 +249,35 @@ TEST(BoardText, MarksTheLastMoveAndColoursOnlyWhenAsked) {
             std::string::npos);
   EXPECT_EQ(std::count(plain.begin(), plain.end(), '\n'), 21);
   EXPECT_NE(RenderBoard(position, Move{19, 19}, true).find('\033'), std::string::npos);
+}
+
+TEST(ProtocolLog, CutsLongLinesAndCountsWhatIsTooMuch) {
+  const fiverow::testing::TempFolder folder;
+  const std::string path = folder / "log.txt";
+  {
+    ProtocolLog log(path);
+    log.OnLine({1, "A", true, "START 20"});
+    log.OnLine({1, "A", false, std::string(2000, 'x') + "\x1b"});
+    const std::string block(4096, 'y');
+    for (int i = 0; i < 2600; ++i) log.OnLine({2, "B", false, block});
+    PlayedGame played;
+    played.setup.game = 2;
+    log.GameEnded(played, Standings(2));
+  }
+  const std::string text = fiverow::testing::ReadWholeFile(path);
+  EXPECT_NE(text.find(" game 1 A > START 20\n"), std::string::npos) << text.substr(0, 200);
+  EXPECT_NE(text.find(" game 1 A < " + std::string(1024, 'x') + " [cut]\n"), std::string::npos);
+  EXPECT_NE(text.find("game 2 B sent 167977 more bytes, not written\n"), std::string::npos);
+  EXPECT_LT(text.size(), 10'600'000u);
+}
+
+// Characters that reorder or break text are escaped like control bytes,
+// and still read back exactly.
+TEST(EscapedText, HidesFormatCharactersAndKeepsOtherText) {
+  const std::string text = "A\u202eB\u2066C\u200bD \u00e9\u4e2d";
+  EXPECT_EQ(tools::EscapeText(text),
+            "A\\xe2\\x80\\xaeB\\xe2\\x81\\xa6C\\xe2\\x80\\x8bD \u00e9\u4e2d");
+  EXPECT_EQ(tools::UnescapeText(tools::EscapeText(text)), text);
 }
 
 }  // namespace

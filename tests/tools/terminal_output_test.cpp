@@ -53,6 +53,11 @@ TEST(TerminalOutput, TheProgressLineGoesToATerminalOnly) {
   const ToolResult terminal = RunToolOnTerminal(args, tmp.path(), env);
   EXPECT_EQ(terminal.status, 0);
   EXPECT_NE(terminal.out.find("game 2 of 2, move 0"), std::string::npos) << terminal.out;
+  // Cleared before each line of the game, never glued to one.
+  const ToolResult each = RunToolOnTerminal(
+      {kMatch, "--games", "2", "--show", "each", "--opening", kQuickWin}, tmp.path(), env);
+  EXPECT_NE(each.out.find("\r\033[Kmove 1: "), std::string::npos) << each.out;
+  EXPECT_EQ(each.out.find(")move "), std::string::npos) << each.out;
   const ToolResult file = RunTool(args, tmp.path(), env);
   EXPECT_EQ(file.err.find("game 2 of 2, move"), std::string::npos) << file.err;
 }

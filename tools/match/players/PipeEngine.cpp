@@ -48,6 +48,8 @@ std::string_view RuleCode(Rule rule) {
 std::optional<Answer> PipeEngine::StartGame(NoteListener& listener) {
   notes_ = &listener;
   stonesKnown_ = 0;
+  unaskedMove_.clear();
+  lastAnswer_.reset();
   const Clock::time_point deadline = DeadlineAfter(Clock::now(), setup_.limits.startSeconds);
   if (process_ && process_->exit()) Drop();  // it ended between games
   if (process_) {
@@ -155,13 +157,18 @@ Answer PipeEngine::Play(const MoveRequest& request) {
   const Clock::time_point start = Clock::now();
   const Clock::time_point deadline =
       DeadlineAfter(start, request.limitSeconds + request.marginSeconds);
-  if (std::optional<Answer> twice = ReadUnasked()) return *twice;
   const std::string timeLeft =
       request.timeLeft ? WholeMilliseconds(*request.timeLeft) : "2147483647";
   std::vector<std::string> command = MoveCommand(request);
   command.insert(command.begin(), protocol::InfoLine("time_left", timeLeft));
   ChildProcess::Wait wait = Send(command, deadline);
-  // Until a move: ERROR and UNKNOWN lines are kept, and the wait goes on.
+  if (!unaskedMove_.empty()) {
+    Answer twice = Crash("answered twice: " + unaskedMove_ + " came when no move was asked for");
+    twice.fault = Ending::BadText;
+    return twice;
+  }
+  // Until a move: ERROR and UNKNOWN lines are kept, and so are late answers
+  // to other commands (OK, ABOUT's); the wait goes on.
   TextLine line;
   std::string complaint;
   Reply reply;
@@ -169,9 +176,14 @@ Answer PipeEngine::Play(const MoveRequest& request) {
     wait = NextReply(deadline, line);
     if (wait != ChildProcess::Wait::Ready) break;
     reply = line.cut ? Reply{} : protocol::ParseReply(line.text);
-    if (reply.kind != ReplyKind::Error && reply.kind != ReplyKind::Unknown) break;
-    Note(NoteKindOf(reply.kind), reply.text);
-    complaint = "it sent " + tools::QuotedText(line.text, line.cut);
+    if (reply.kind == ReplyKind::Error || reply.kind == ReplyKind::Unknown) {
+      Note(NoteKindOf(reply.kind), reply.text);
+      complaint = "it sent " + tools::QuotedText(line.text, line.cut);
+    } else if (reply.kind == ReplyKind::Ok || protocol::AboutValue(line.text, "NAME")) {
+      Note(NoteKind::Other, line.text);
+    } else {
+      break;
+    }
   }
   Answer answer;
   if (wait == ChildProcess::Wait::DeadlinePassed) {
@@ -181,8 +193,14 @@ Answer PipeEngine::Play(const MoveRequest& request) {
     answer = Crash(wait, deadline);
   } else if (reply.kind != ReplyKind::Move) {
     answer.reason = "answered " + tools::QuotedText(line.text, line.cut) + " instead of a move X,Y";
+  } else if (lastAnswer_ == reply.move) {
+    // Its last answer again: sent twice, the second stopped on its way.
+    answer = Crash("answered twice: " + tools::QuotedText(line.text, line.cut) +
+                   " came when no move was asked for");
+    answer.fault = Ending::BadText;
   } else {
     answer.move = reply.move;
+    lastAnswer_ = reply.move;
     stonesKnown_ = request.stones.size() + 1;
   }
   answer.seconds = SecondsSince(start);
@@ -194,23 +212,23 @@ Answer PipeEngine::Play(const MoveRequest& request) {
   return answer;
 }
 
-std::optional<Answer> PipeEngine::ReadUnasked() {
+void PipeEngine::ReadUnasked() {
   TextLine line;
   while (process_->TakeWaitingLine(line)) {
     if (setup_.lines != nullptr) setup_.lines->OnLine(false, line.text);
     const Reply reply = line.cut ? Reply{} : protocol::ParseReply(line.text);
-    if (reply.kind == ReplyKind::Move) {
-      return Crash("answered twice: " + tools::QuotedText(line.text, line.cut) +
-                   " came when no move was asked for");
-    }
-    Note(NoteKindOf(reply.kind),
-         reply.kind == ReplyKind::Other ? std::string_view(line.text) : reply.text);
+    if (reply.kind == ReplyKind::Move && unaskedMove_.empty())
+      unaskedMove_ = tools::QuotedText(line.text, line.cut);
+    Note(NoteKindOf(reply.kind), reply.kind == ReplyKind::Other || reply.kind == ReplyKind::Move
+                                     ? std::string_view(line.text)
+                                     : reply.text);
   }
-  return std::nullopt;
 }
 
 ChildProcess::Wait PipeEngine::Send(const std::vector<std::string>& lines,
                                     Clock::time_point deadline) {
+  // What came before the command is never taken as its answer.
+  ReadUnasked();
   std::string bytes;
   for (const std::string& line : lines) {
     if (setup_.lines != nullptr) setup_.lines->OnLine(true, line);

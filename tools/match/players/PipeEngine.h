@@ -59,8 +59,9 @@ class PipeEngine final : public Contestant {
   // The next line that is not MESSAGE or DEBUG; those go to the notes.
   ChildProcess::Wait NextReply(Clock::time_point deadline, TextLine& line);
   // Reads the lines that came while nothing was asked, keeping them as
-  // notes; a move among them is a fault: an answer sent twice.
-  std::optional<Answer> ReadUnasked();
+  // notes; a move among them is kept in unaskedMove_, a fault: an answer
+  // sent twice.
+  void ReadUnasked();
   void Note(NoteKind kind, std::string_view text);
 
   // A crash for a wait that ended without an answer: the process ended or
@@ -78,7 +79,9 @@ class PipeEngine final : public Contestant {
   bool faulted_ = false;  // its last game ended by its fault: the next process is a restart
   int restarts_ = 0;
   std::string name_;
-  std::size_t stonesKnown_ = 0;  // the first stones of the game it has been told or played
+  std::size_t stonesKnown_ = 0;     // the first stones of the game it has been told or played
+  std::string unaskedMove_;         // a move that came when none was asked for, quoted
+  std::optional<Move> lastAnswer_;  // its last move this game
 };
 
 }  // namespace fiverow::match
