@@ -16,6 +16,7 @@
 #include "game/Position.h"
 #include "game/Rules.h"
 #include "match/OpeningSchedule.h"
+#include "match/Schedule.h"
 #include "players/CommandLine.h"
 #include "players/EngineSpec.h"
 #include "players/FileProtocol.h"
@@ -253,6 +254,29 @@ TEST(OpeningsFromAList, SymmetriesAreChosenPerIndexBySeed) {
     images.insert(OpeningText(opening));
   }
   EXPECT_EQ(images.size(), 8u);
+}
+
+// Every pair plays each of the round's openings twice, colours swapped, and
+// every pair of a round the same openings; a gauntlet pairs only the first.
+TEST(Schedules, PairEveryEngineOnTheSameOpeningsEachRound) {
+  Schedule robin({3, false, 2, 2}, OpeningSchedule::Random(5, 20));
+  ASSERT_EQ(robin.games(), 12);
+  OpeningSchedule openings = OpeningSchedule::Random(5, 20);
+  std::string played;
+  for (int game = 1; game <= robin.games(); ++game) {
+    const GameSetup setup = robin.Next();
+    EXPECT_EQ(setup.game, game);
+    EXPECT_EQ(setup.opening, openings.At(game > 6 ? 1 : 0)) << game;
+    played += std::to_string(setup.engines[Side::X]) + std::to_string(setup.engines[Side::O]) + " ";
+  }
+  EXPECT_EQ(played, "01 10 02 20 12 21 01 10 02 20 12 21 ");
+  Schedule gauntlet({4, true, 1, 4}, OpeningSchedule::Fixed({}));
+  played.clear();
+  for (int game = 1; game <= gauntlet.games(); ++game) {
+    const GameSetup setup = gauntlet.Next();
+    played += std::to_string(setup.engines[Side::X]) + std::to_string(setup.engines[Side::O]) + " ";
+  }
+  EXPECT_EQ(played, "01 10 01 10 02 20 02 20 03 30 03 30 ");
 }
 
 TEST(EngineCommands, SplitLikeAShell) {

@@ -158,6 +158,21 @@ EOF
     fail "not stopped while fiverow thinks: $(sort -u "$dir/states" 2>&1)"
 }
 
+# Limits and settings for one engine: its own turn limit and increment,
+# depth and an option of its own; the draw after a number of moves.
+add_case per_engine_settings
+case_per_engine_settings() {
+  pipe_case 'draw: adjudicated a draw at 12 stones on the board after 12 moves' --draw-after 12 \
+    --time-limit 2 --time-limit A:0.5 --match-time 30 --increment A:1 --depth A:6 \
+    --engine-option A:hash_size=64 -- legal
+  local heard
+  heard=$(grep -E '^INFO (timeout_turn|max_depth|hash_size)' "$dir/log" | tr '\n' ' ')
+  [[ $heard == 'INFO timeout_turn 500 INFO max_depth 6 INFO hash_size 64 ' ]] || fail "heard: $heard"
+  # Each move's second back, with a second more: its clock grows.
+  mapfile -t left < <(sed -n 's/^INFO time_left //p' "$dir/log")
+  ((${#left[@]} >= 3 && left[2] > left[1] && left[1] > left[0])) || fail "time left: ${left[*]}"
+}
+
 # Under renju x's first free cell, 0,0, makes a four in its row and one in
 # its column: a forbidden move, which loses. A pipe engine is told the rule.
 add_case renju

@@ -5,11 +5,32 @@
 #include <algorithm>
 #include <functional>
 
+#include "match/Match.h"
+#include "match/Schedule.h"
 #include "players/EngineSpec.h"
 
 namespace fiverow::match {
 
 namespace {
+
+// Reads "E:VALUE" or "VALUE" into the value of engine E or of every engine.
+template <typename T, typename Read>
+void SetPerEngine(PerEngine<T>& values, const std::string& option, const std::string& text,
+                  Read read) {
+  const EngineValue given = ParseEngineValue(option, text);
+  const T value = read(given.value);
+  if (given.engine)
+    values.one[*given.engine] = value;
+  else
+    values.all = value;
+}
+
+template <typename T>
+std::vector<std::size_t> Named(const PerEngine<T>& values) {
+  std::vector<std::size_t> engines;
+  for (const auto& [engine, value] : values.one) engines.push_back(engine);
+  return engines;
+}
 
 constexpr const char* kDescription =
     R"(Plays five-in-a-row games between two engines. Each engine is a command line
@@ -98,16 +119,54 @@ void DefineOptions(CLI::App& app, MatchOptions& o) {
             ->multi_option_policy(CLI::MultiOptionPolicy::TakeLast);
       };
   const auto plays = [&playing](CLI::Option* added) { playing.push_back(added); };
+  // An option that may be given again, for all engines or for one: each
+  // value read in turn.
+  const auto repeated =
+      [&app](const std::string& name, const std::string& value, const std::string& help,
+             std::function<void(const std::string& name, const std::string&)> read) {
+        return app.add_option(name, help)
+            ->type_name(value)
+            ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll)
+            ->each([name, read](const std::string& text) { read(name, text); });
+      };
 
-  plays(option("--time-limit", "SECONDS",
-               "time per move; an engine that runs over is killed and\n"
-               "loses (default 5; a person has none unless given)",
-               [&o](auto& name, auto& text) {
-                 o.timeLimit = ParseSeconds(name, text);
-                 o.timeLimitGiven = true;
-               }));
-  plays(option("--match-time", "SECONDS", "time per engine per game; running out loses",
-               [&o](auto& name, auto& text) { o.matchTime = ParseSeconds(name, text); }));
+  plays(repeated("--time-limit", "[E:]SECONDS",
+                 "time per move; an engine that runs over is killed and\n"
+                 "loses (default 5; a person has none unless given);\n"
+                 "E:SECONDS for engine E alone, as for the next four",
+                 [&o](auto& name, auto& text) {
+                   SetPerEngine(o.timeLimit, name, text,
+                                [&](auto& value) { return ParseSeconds(name, value); });
+                 }));
+  plays(repeated("--match-time", "[E:]SECONDS", "time per engine per game; running out loses",
+                 [&o](auto& name, auto& text) {
+                   SetPerEngine(o.matchTime, name, text,
+                                [&](auto& value) { return ParseSeconds(name, value); });
+                 }));
+  plays(repeated("--increment", "[E:]SECONDS",
+                 "time added to an engine's match time after each of\n"
+                 "its moves",
+                 [&o](auto& name, auto& text) {
+                   SetPerEngine(o.increment, name, text,
+                                [&](auto& value) { return ParseSeconds(name, value, true); });
+                 }));
+  plays(repeated("--depth", "[E:]N", "told to pipe engines as INFO max_depth",
+                 [&o](auto& name, auto& text) {
+                   SetPerEngine(o.depth, name, text, [&](auto& value) {
+                     return static_cast<std::uint64_t>(ParseWholeNumber(name, value, 1, 1000000));
+                   });
+                 }));
+  plays(repeated(
+      "--nodes", "[E:]N", "told to pipe engines as INFO max_node", [&o](auto& name, auto& text) {
+        SetPerEngine(o.nodes, name, text, [&](auto& value) {
+          return static_cast<std::uint64_t>(ParseWholeNumber(name, value, 1, 1000000000000));
+        });
+      }));
+  plays(repeated(
+      "--engine-option", "E:KEY=VALUE",
+      "send INFO KEY VALUE to pipe engine E (not a key the\n"
+      "referee sends itself)",
+      [&o](auto& name, auto& text) { o.engineOptions.push_back(ParseEngineInfo(name, text)); }));
   plays(option("--start-time", "SECONDS",
                "time for a pipe engine's start-up (START, INFO, ABOUT),\n"
                "on no move's clock (default 30)",
@@ -128,9 +187,26 @@ void DefineOptions(CLI::App& app, MatchOptions& o) {
                "double-three, double-four or overline, o wins with\n"
                "five or more",
                [&o](auto&, auto& text) { o.rule = ParseRule(text); }));
-  plays(option("--games", "N", "play N games (default 1)", [&o](auto& name, auto& text) {
-    o.games = static_cast<int>(ParseWholeNumber(name, text, 1, 1000000));
-  }));
+  plays(option("--games", "N",
+               "play N games (default 1); with three engines or more,\n"
+               "N games of each pair in each round (even, default 2)",
+               [&o](auto& name, auto& text) {
+                 o.games = static_cast<int>(ParseWholeNumber(name, text, 1, 1000000));
+               }));
+  plays(app.add_flag_callback(
+      "--gauntlet", [&o] { o.gauntlet = true; },
+      "the first engine against each other one, rather than\n"
+      "every engine against every other (a round-robin)"));
+  plays(option("--rounds", "N", "play the schedule N times (default 1)",
+               [&o](auto& name, auto& text) {
+                 o.rounds = static_cast<int>(ParseWholeNumber(name, text, 1, 100000));
+               }));
+  plays(option("--draw-after", "N",
+               "a game is a draw once N moves are on the board, the\n"
+               "opening's stones included",
+               [&o](auto& name, auto& text) {
+                 o.drawAfter = static_cast<int>(ParseWholeNumber(name, text, 1, 10000));
+               }));
   plays(option("--seed", "S",
                "seed of the random openings, and of the order and\n"
                "symmetries of --openings (default 1)",
@@ -201,14 +277,36 @@ void DefineOptions(CLI::App& app, MatchOptions& o) {
                "or H1 (E1 stronger), at error rates alpha and beta;\n"
                "--games N is then the most games played",
                [&o](auto&, auto& text) { o.sprt = ParseSprtParameters(text); }));
-  plays(app.add_option("engines", o.engineCommands, "the engines, A then B")->expected(0, 2));
+  plays(app.add_option("engines", o.engineCommands, "the engines, A, B, C, ...")->expected(0, -1));
   for (CLI::Option* other : playing) replay->excludes(other);
   app.set_help_flag("-h,--help", "show this help");
 }
 
 // What the options allow together, beyond what --replay excludes.
 void CheckCombinations(const MatchOptions& options) {
-  if (options.sprt && options.games < 2)
+  const std::size_t engines = options.EngineCount();
+  const auto checkEngine = [engines](const std::string& option, std::size_t engine) {
+    if (engine >= engines) {
+      throw UsageError(option + " names engine " + EngineLabel(engine) +
+                       ", but the engines are A to " + EngineLabel(engines - 1));
+    }
+  };
+  for (const auto& [option, named] : {std::pair{"--time-limit", Named(options.timeLimit)},
+                                      {"--match-time", Named(options.matchTime)},
+                                      {"--increment", Named(options.increment)},
+                                      {"--depth", Named(options.depth)},
+                                      {"--nodes", Named(options.nodes)}}) {
+    for (const std::size_t engine : named) checkEngine(option, engine);
+  }
+  for (const EngineInfo& info : options.engineOptions) checkEngine("--engine-option", info.engine);
+  if (engines > 2 && options.GamesPerPair() % 2 != 0)
+    throw UsageError(
+        "--games takes an even number with three engines or more (each opening is "
+        "played twice), not " +
+        std::to_string(options.GamesPerPair()));
+  if (options.gauntlet && engines < 3) throw UsageError("--gauntlet needs three engines or more");
+  if (options.sprt && engines > 2) throw UsageError("--sprt is for two engines only");
+  if (options.sprt && options.TotalGames() < 2)
     throw UsageError("--sprt needs --games N, the most games to play (at least 2)");
   if (options.concurrency > 1 && options.HasHuman())
     throw UsageError("a human plays one game at a time: no --concurrency with human");
@@ -238,6 +336,14 @@ std::string MatchHelp() {
   CLI::App app(kDescription, "fiverow-match");
   DefineOptions(app, options);
   return app.help();
+}
+
+int MatchOptions::TotalGames() const {
+  Pairing pairing;
+  pairing.engines = EngineCount();
+  pairing.gauntlet = gauntlet;
+  const std::size_t pairs = PairsOf(pairing).size();
+  return rounds * static_cast<int>(pairs) * GamesPerPair();
 }
 
 bool MatchOptions::HasHuman() const {

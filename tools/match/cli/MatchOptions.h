@@ -1,7 +1,9 @@
 // The referee's command line.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <map>
 #include <optional>
 #include <string>
 #include <vector>
@@ -16,18 +18,36 @@
 
 namespace fiverow::match {
 
+// A value for every engine, and values for single engines, by index, that
+// take its place.
+template <typename T>
+struct PerEngine {
+  std::optional<T> all;
+  std::map<std::size_t, T> one;
+  std::optional<T> For(std::size_t engine) const {
+    const auto found = one.find(engine);
+    return found != one.end() ? std::optional<T>(found->second) : all;
+  }
+};
+
 struct MatchOptions {
   bool help = false;
-  std::vector<std::string> engineCommands;  // 0 to 2, as given
-  double timeLimit = 5.0;                   // seconds per move
-  bool timeLimitGiven = false;
-  std::optional<double> matchTime;  // seconds per engine per game
-  double startTime = 30;            // seconds for a pipe engine's start-up
-  double timeMargin = 0.1;          // seconds a move may run past its limit
+  std::vector<std::string> engineCommands;  // as given: A, B, C, ...
+  PerEngine<double> timeLimit;              // seconds per move; 5 when not given
+  PerEngine<double> matchTime;              // seconds per engine per game
+  PerEngine<double> increment;              // seconds added to the match time per move
+  PerEngine<std::uint64_t> depth;           // INFO max_depth
+  PerEngine<std::uint64_t> nodes;           // INFO max_node
+  std::vector<EngineInfo> engineOptions;
+  double startTime = 30;    // seconds for a pipe engine's start-up
+  double timeMargin = 0.1;  // seconds a move may run past its limit
   std::optional<std::string> logFile;
   std::optional<std::uint64_t> maxMemoryMB;
   Rule rule = Rule::Freestyle;
-  int games = 1;
+  std::optional<int> games;  // per pair of engines in a round
+  bool gauntlet = false;     // the first engine against each other one
+  int rounds = 1;
+  std::optional<int> drawAfter;  // moves in all, the opening's included
   std::optional<std::uint64_t> seed;
   std::optional<Opening> opening;
   std::optional<std::string> openingsFile;  // one opening a line, read before the match
@@ -41,17 +61,22 @@ struct MatchOptions {
   int concurrency = 1;                 // games played at once
   std::optional<SprtParameters> sprt;  // stop the match once the test decides
 
+  // The engines of the match: two at least, fiverow for those not given.
+  std::size_t EngineCount() const { return std::max<std::size_t>(2, engineCommands.size()); }
+  // The games of a pair in a round: 1 by default for two engines, 2 for more.
+  int GamesPerPair() const { return games.value_or(EngineCount() > 2 ? 2 : 1); }
+  int TotalGames() const;
   // Random openings are used for a match of several games, or when a seed is
   // given, unless an opening or a file of them is given.
   bool RandomOpenings() const {
-    return !opening && !openingsFile && (games > 1 || seed.has_value());
+    return !opening && !openingsFile && (TotalGames() > 1 || seed.has_value());
   }
   // A person sees the board before each of its moves; the match then shows
   // the end of each game.
   Show ShowOrDefault() const {
     if (show) return *show;
     if (HasHuman()) return Show::End;
-    return games > 1 ? Show::None : Show::Each;
+    return TotalGames() > 1 ? Show::None : Show::Each;
   }
   bool HasHuman() const;
 };

@@ -2,10 +2,14 @@
 
 #include <algorithm>
 #include <array>
+#include <cctype>
 #include <charconv>
 #include <cmath>
 #include <optional>
 
+#include "cli/MatchOptions.h"
+#include "common/EscapedText.h"
+#include "match/Match.h"
 #include "output/NumberText.h"
 
 namespace fiverow::match {
@@ -47,6 +51,47 @@ double ParseSeconds(const std::string& option, const std::string& text, bool zer
                      " (at most 86400), not \"" + text + "\"");
   }
   return value;
+}
+
+EngineValue ParseEngineValue(const std::string& option, const std::string& text) {
+  EngineValue given;
+  given.value = text;
+  const std::size_t colon = text.find(':');
+  if (colon == std::string::npos) return given;
+  given.engine = EngineNamed(text.substr(0, colon));
+  if (!given.engine) {
+    throw UsageError(option +
+                     " takes VALUE or E:VALUE with E an engine's letter (A, B, ...), not \"" +
+                     tools::ShownText(text) + "\"");
+  }
+  given.value = text.substr(colon + 1);
+  return given;
+}
+
+EngineInfo ParseEngineInfo(const std::string& option, const std::string& text) {
+  // What the referee tells engines itself, and must stay as it says.
+  static constexpr std::string_view kOwnKeys[] = {
+      "timeout_turn", "timeout_match", "time_left", "max_memory", "rule", "game_type", "folder"};
+  const EngineValue given = ParseEngineValue(option, text);
+  const std::size_t equals = given.value.find('=');
+  if (!given.engine || equals == std::string::npos || equals == 0) {
+    throw UsageError(option + " takes E:KEY=VALUE, e.g. B:hash_size=64, not \"" +
+                     tools::ShownText(text) + "\"");
+  }
+  EngineInfo info{*given.engine, given.value.substr(0, equals), given.value.substr(equals + 1)};
+  const bool wordKey = std::all_of(info.key.begin(), info.key.end(), [](unsigned char c) {
+    return std::isalnum(c) != 0 || c == '_';
+  });
+  if (!wordKey)
+    throw UsageError(option + ": a key is letters, digits and _, not \"" +
+                     tools::ShownText(info.key) + "\"");
+  if (std::find(std::begin(kOwnKeys), std::end(kOwnKeys), info.key) != std::end(kOwnKeys))
+    throw UsageError(option + ": the referee sends INFO " + info.key + " itself");
+  if (std::any_of(info.value.begin(), info.value.end(),
+                  [](unsigned char c) { return c < 0x20 || c == 0x7f; })) {
+    throw UsageError(option + ": the value of " + info.key + " holds a control character");
+  }
+  return info;
 }
 
 Rule ParseRule(const std::string& text) {

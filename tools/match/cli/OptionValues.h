@@ -2,7 +2,9 @@
 // Each throws UsageError for a value it cannot take.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -27,6 +29,23 @@ Rule ParseRule(const std::string& text);
 OpeningFormat ParseOpeningFormat(const std::string& text);
 OpeningOrder ParseOpeningOrder(const std::string& text);
 Show ParseShow(const std::string& text);
+// "E:VALUE" for engine E alone (E a letter, A, B, ...), or "VALUE" for all.
+struct EngineValue {
+  std::optional<std::size_t> engine;
+  std::string value;
+};
+EngineValue ParseEngineValue(const std::string& option, const std::string& text);
+
+// "E:KEY=VALUE" for --engine-option: a key the referee does not send
+// itself, of letters, digits and underscores, and a value without control
+// characters.
+struct EngineInfo {
+  std::size_t engine = 0;
+  std::string key;
+  std::string value;
+};
+EngineInfo ParseEngineInfo(const std::string& option, const std::string& text);
+
 // "elo0=E0,elo1=E1,alpha=A,beta=B" in any order.
 SprtParameters ParseSprtParameters(std::string_view text);
 

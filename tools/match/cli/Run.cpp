@@ -22,24 +22,41 @@ namespace {
 MatchPlan PlanOf(const MatchOptions& options) {
   MatchPlan plan;
   const CommandPlace place = ThisCommandPlace();
-  for (std::size_t index = 0; index < 2; ++index) {
+  for (std::size_t index = 0; index < options.EngineCount(); ++index) {
     MatchEngine engine;
-    engine.label = std::string(1, static_cast<char>('A' + index));
+    engine.label = EngineLabel(index);
     engine.spec = ChooseEngine(index < options.engineCommands.size() ? options.engineCommands[index]
                                                                      : DefaultEngineCommand(place),
                                place);
     // A person is timed only by a limit that was asked for.
-    const bool untimed = engine.spec.protocol == Protocol::Human && !options.timeLimitGiven;
-    engine.limits.turnSeconds =
-        untimed ? std::numeric_limits<double>::infinity() : options.timeLimit;
-    engine.limits.matchSeconds = options.matchTime;
+    const std::optional<double> turn = options.timeLimit.For(index);
+    const bool person = engine.spec.protocol == Protocol::Human;
+    engine.limits.turnSeconds = turn     ? *turn
+                                : person ? std::numeric_limits<double>::infinity()
+                                         : kDefaultTurnSeconds;
+    engine.limits.matchSeconds = options.matchTime.For(index);
+    engine.limits.incrementSeconds = options.increment.For(index).value_or(0);
+    if (const auto depth = options.depth.For(index))
+      engine.limits.info.emplace_back("max_depth", std::to_string(*depth));
+    if (const auto nodes = options.nodes.For(index))
+      engine.limits.info.emplace_back("max_node", std::to_string(*nodes));
+    for (const EngineInfo& info : options.engineOptions) {
+      if (info.engine == index) engine.limits.info.emplace_back(info.key, info.value);
+    }
+    if (!engine.limits.info.empty() && engine.spec.protocol != Protocol::Pipe) {
+      throw UsageError("engine " + engine.label +
+                       " is not a pipe engine: it cannot be told --depth, --nodes or "
+                       "--engine-option");
+    }
     engine.limits.marginSeconds = options.timeMargin;
     engine.limits.startSeconds = options.startTime;
     if (options.maxMemoryMB) engine.limits.memoryBytes = *options.maxMemoryMB << 20;
     engine.limits.rule = options.rule;
     plan.engines.push_back(std::move(engine));
   }
-  plan.games = options.games;
+  plan.pairing = {options.EngineCount(), options.gauntlet, options.rounds, options.GamesPerPair()};
+  plan.games = options.TotalGames();
+  plan.drawAfter = options.drawAfter;
   plan.concurrency = options.concurrency;
   plan.rule = options.rule;
   plan.keep = options.keep;
@@ -77,15 +94,15 @@ int PlayMatch(const MatchOptions& options, std::ostream& out, std::ostream& err)
   settings.show = options.ShowOrDefault();
   settings.colour = tools::ColourWanted(STDOUT_FILENO);
   // A person's game keeps the terminal to itself.
-  settings.progress = options.games > 1 && ::isatty(STDERR_FILENO) == 1 && !options.HasHuman();
-  settings.live = std::min(options.concurrency, options.games) == 1;
+  settings.progress = plan.games > 1 && ::isatty(STDERR_FILENO) == 1 && !options.HasHuman();
+  settings.live = std::min(options.concurrency, plan.games) == 1;
   TerminalView terminal(plan, settings, out, err);
   sinks.Add(terminal);
   std::optional<ProtocolLog> log;
   if (options.logFile) sinks.Add(log.emplace(*options.logFile));
   std::optional<RecordFolder> records;
   if (options.recordFolder)
-    sinks.Add(records.emplace(*options.recordFolder, options.games, plan.engines));
+    sinks.Add(records.emplace(*options.recordFolder, plan.games, plan.engines));
   RunMatch(plan, std::move(openings), sinks, err);
   return 0;
 }

@@ -54,6 +54,12 @@ GameResult Game::Play() {
   std::optional<Move> last;
   Side side = SideToMove(position);
   while (!position.IsFull()) {
+    if (spec_.drawAfter && position.StoneCount() >= *spec_.drawAfter) {
+      result_.ending = Ending::DrawAfter;
+      result_.reason =
+          "adjudicated a draw at " + std::to_string(position.StoneCount()) + " stones on the board";
+      return result_;
+    }
     Contestant& mover = PlayerOf(side);
     const SideSetup& setup = spec_.sides[side];
     if (!started_[side]) {
@@ -70,7 +76,7 @@ GameResult Game::Play() {
         mover.Play({position, stones, side, last, limit, setup.marginSeconds, clock});
     mover.Pause();
     result_.moveSeconds[side].push_back(answer.seconds);
-    if (clock) timeLeft_[side] = std::max(0.0, *clock - answer.seconds);
+    if (clock) timeLeft_[side] = std::max(0.0, *clock - answer.seconds) + setup.incrementSeconds;
 
     if (!answer.move && answer.fault == Ending::TimeOut) {
       std::string reason = byClock

@@ -16,6 +16,7 @@ struct SideSetup {
   double turnSeconds = 5.0;            // the time limit per move; infinity for none
   std::optional<double> matchSeconds;  // for all its moves of the game
   double marginSeconds = 0;            // how far past either limit a move still counts
+  double incrementSeconds = 0;         // added to its match time after each of its moves
 };
 
 struct GameSpec {
@@ -23,6 +24,7 @@ struct GameSpec {
   Rule rule = Rule::Freestyle;
   Opening opening;
   PerSide<SideSetup> sides;
+  std::optional<int> drawAfter;  // stones on the board, the opening's included
 };
 
 // Plays from the opening until a win, a full board, a fault or a

@@ -18,6 +18,7 @@ namespace fiverow::match {
 enum class Ending : std::uint8_t {
   Five,        // won on the board: five in a row by the rule
   BoardFull,   // a draw
+  DrawAfter,   // a draw by adjudication: the moves a game may last were played
   Resigned,    // the loser gave up (a person typed quit, or their input ended)
   BadText,     // no move x,y on the board: wrong text in Tah.dat, a malformed reply
   Occupied,    // the move's cell already held a stone
@@ -31,7 +32,8 @@ enum class Ending : std::uint8_t {
 
 // Whether an ending counts against the side that caused it.
 constexpr bool IsFault(Ending ending) {
-  return ending != Ending::Five && ending != Ending::BoardFull && ending != Ending::Resigned;
+  return ending != Ending::Five && ending != Ending::BoardFull && ending != Ending::DrawAfter &&
+         ending != Ending::Resigned;
 }
 
 // A line a pipe engine sent besides its answers, kept for the record:

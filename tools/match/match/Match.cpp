@@ -16,6 +16,23 @@
 
 namespace fiverow::match {
 
+std::string EngineLabel(EngineIndex engine) {
+  std::string label;
+  for (EngineIndex left = engine + 1; left > 0; left = (left - 1) / 26)
+    label.insert(label.begin(), static_cast<char>('A' + (left - 1) % 26));
+  return label;
+}
+
+std::optional<EngineIndex> EngineNamed(std::string_view label) {
+  if (label.empty() || label.size() > 3) return std::nullopt;
+  EngineIndex number = 0;
+  for (const char c : label) {
+    if (c < 'A' || c > 'Z') return std::nullopt;
+    number = number * 26 + static_cast<EngineIndex>(c - 'A' + 1);
+  }
+  return number - 1;
+}
+
 namespace {
 
 // How far the games played at once may run ahead of the first one not yet
@@ -30,11 +47,16 @@ PlayedGame PlayOne(const MatchPlan& plan, const GameSetup& setup, Seats& seats, 
   spec.boardSize = plan.boardSize;
   spec.rule = plan.rule;
   spec.opening = setup.opening;
+  spec.drawAfter = plan.drawAfter;
   const PerSide<Contestant*> players = seats.For(setup);
   for (const Side side : kSides) {
     const MatchEngine& engine = plan.engines[setup.engines[side]];
-    spec.sides[side] = {engine.label, players[side], engine.limits.turnSeconds,
-                        engine.limits.matchSeconds, engine.limits.marginSeconds};
+    spec.sides[side] = {engine.label,
+                        players[side],
+                        engine.limits.turnSeconds,
+                        engine.limits.matchSeconds,
+                        engine.limits.marginSeconds,
+                        engine.limits.incrementSeconds};
   }
   std::unique_ptr<GameEvents> events = sinks.GameStarted(setup);
   NoEvents none;
@@ -69,14 +91,14 @@ void RunMatch(const MatchPlan& plan, OpeningSchedule openings, MatchSink& sinks,
   for (int slot = 0; slot < workers; ++slot) {
     const Workspace& workspace = workspaces.emplace_back(folders, plan.keep, err);
     if (plan.keep) {
-      err << "fiverow-match: the engines' folders are " << workspace.root() << "/A and /B\n";
+      err << "fiverow-match: the engines' folders are in " << workspace.root() << "\n";
     }
   }
 
   sinks.MatchStarted();
   std::deque<Seats> seats;
   for (const Workspace& workspace : workspaces) seats.emplace_back(plan, workspace, sinks);
-  Schedule schedule(plan.games, std::move(openings));
+  Schedule schedule(plan.pairing, std::move(openings));
   Standings standings(plan.engines.size());
   WorkerPool pool(workers, [&](const GameSetup& setup, int slot) {
     return PlayOne(plan, setup, seats[static_cast<std::size_t>(slot)], sinks);

@@ -4,15 +4,22 @@
 #include <iosfwd>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "game/Rules.h"
 #include "match/MatchSink.h"
 #include "match/OpeningSchedule.h"
+#include "match/Schedule.h"
 #include "players/EngineLimits.h"
 #include "players/EngineSpec.h"
 
 namespace fiverow::match {
+
+// An engine's letter, by its place among the engines given: A, B, ..., Z,
+// AA, AB, ...; and back.
+std::string EngineLabel(EngineIndex engine);
+std::optional<EngineIndex> EngineNamed(std::string_view label);
 
 struct MatchEngine {
   std::string label;  // "A", "B"
@@ -21,12 +28,14 @@ struct MatchEngine {
 };
 
 struct MatchPlan {
-  std::vector<MatchEngine> engines;  // A and B
-  int games = 1;
-  int concurrency = 1;  // games played at once
+  std::vector<MatchEngine> engines;  // A, B, C, ...
+  Pairing pairing;                   // who plays whom, how often
+  int games = 1;                     // in all
+  int concurrency = 1;               // games played at once
   int boardSize = kStandardBoardSize;
   Rule rule = Rule::Freestyle;
-  bool keep = false;  // the engines' folders stay after the match
+  bool keep = false;             // the engines' folders stay after the match
+  std::optional<int> drawAfter;  // a game is drawn once this many moves are on the board
   std::optional<SprtParameters> sprt;
 };
 

@@ -1,9 +1,14 @@
-// The games of a match between engines A and B, in game order: each opening
-// is played twice, A on x in the odd-numbered game and B in the next, so
-// games 2k + 1 and 2k + 2 play opening index k.
+// The games of a match, in game order. Every pair of engines (a round-robin),
+// or the first engine with each other one (a gauntlet), plays a number of
+// games in each round: each opening twice, the pair's first engine on x in
+// the first game and the second in the next. In each round every pair plays
+// the same openings, the round's share of the schedule's openings by index,
+// so that pairs are compared on equal terms.
 #pragma once
 
 #include <cstddef>
+#include <utility>
+#include <vector>
 
 #include "game/Opening.h"
 #include "game/Sides.h"
@@ -11,7 +16,7 @@
 
 namespace fiverow::match {
 
-// The engines of a match in the order given: 0 is A, 1 is B.
+// The engines of a match in the order given: 0 is A, 1 is B, ...
 using EngineIndex = std::size_t;
 
 struct GameSetup {
@@ -20,17 +25,29 @@ struct GameSetup {
   PerSide<EngineIndex> engines{};
 };
 
+struct Pairing {
+  std::size_t engines = 2;
+  bool gauntlet = false;  // the first engine against each other one
+  int rounds = 1;
+  int gamesPerPair = 1;  // in each round; each opening is played twice
+};
+
+// The pairs of engines that meet, first engine first.
+std::vector<std::pair<EngineIndex, EngineIndex>> PairsOf(const Pairing& pairing);
+
 class Schedule {
  public:
-  Schedule(int games, OpeningSchedule openings) : games_(games), openings_(std::move(openings)) {}
+  Schedule(const Pairing& pairing, OpeningSchedule openings);
 
   int games() const { return games_; }
   // The next game; only while there are games left.
   GameSetup Next();
 
  private:
-  int games_;
+  Pairing pairing_;
+  std::vector<std::pair<EngineIndex, EngineIndex>> pairs_;
   OpeningSchedule openings_;
+  int games_;
   int next_ = 1;
 };
 

@@ -35,6 +35,7 @@ void Standings::Add(const PlayedGame& played) {
     case Ending::Folder: ++loser.crashes; break;
     case Ending::Five:
     case Ending::BoardFull:
+    case Ending::DrawAfter:
     case Ending::Resigned: break;
   }
 }

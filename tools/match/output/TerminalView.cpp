@@ -8,10 +8,31 @@
 #include "output/GameText.h"
 #include "output/NumberText.h"
 #include "output/RatingText.h"
+#include "output/TournamentText.h"
 #include "process/OutputCheck.h"
 #include "protocol/Numbers.h"
 
 namespace fiverow::match {
+
+namespace {
+
+// The score so far for the progress line: "(A 3, B 2, draws 1)" for two
+// engines, each engine's points for more.
+std::string ScoreText(const std::vector<MatchEngine>& engines, const Standings& standings) {
+  const auto& stats = standings.engines();
+  if (engines.size() == 2) {
+    return "(A " + std::to_string(stats[0].wins) + ", B " + std::to_string(stats[1].wins) +
+           ", draws " + std::to_string(stats[0].draws) + ")";
+  }
+  std::string text = "(";
+  for (std::size_t i = 0; i < engines.size(); ++i) {
+    if (i > 0) text += ", ";
+    text += engines[i].label + " " + ShortText(standings.crosstable().Points(i));
+  }
+  return text + ")";
+}
+
+}  // namespace
 
 // One game as it is played: live onto the terminal, or held back.
 class TerminalView::GameView final : public GameEvents {
@@ -72,7 +93,7 @@ class TerminalView::GameView final : public GameEvents {
 TerminalView::TerminalView(const MatchPlan& plan, TerminalSettings settings, std::ostream& out,
                            std::ostream& err)
     : plan_(plan), settings_(std::move(settings)), out_(out), err_(err) {
-  score_ = "(A 0, B 0, draws 0)";
+  score_ = ScoreText(plan_.engines, Standings(plan_.engines.size()));
 }
 
 void TerminalView::MatchStarted() {
@@ -114,9 +135,7 @@ void TerminalView::GameEnded(const PlayedGame& played, const Standings& standing
   if (!result.engineOutput.empty() || result.engineOutputCut)
     text += EngineOutputText(result.engineOutput, result.engineOutputCut);
   Write(text);
-  const auto& stats = standings.engines();
-  score_ = "(A " + std::to_string(stats[0].wins) + ", B " + std::to_string(stats[1].wins) +
-           ", draws " + std::to_string(stats[0].draws) + ")";
+  score_ = ScoreText(plan_.engines, standings);
 }
 
 void TerminalView::SprtUpdated(const SprtParameters& parameters, const SprtState& state) {
@@ -127,7 +146,9 @@ void TerminalView::SprtUpdated(const SprtParameters& parameters, const SprtState
 void TerminalView::MatchEnded(const Standings& standings) {
   ClearProgress();
   std::string text;
-  if (plan_.games > 1) {
+  if (plan_.engines.size() > 2) {
+    text += "\n" + TournamentSummary(plan_.engines, standings);
+  } else if (plan_.games > 1) {
     text += "\n" + MatchSummary(plan_.engines, standings);
   }
   if (plan_.sprt) {

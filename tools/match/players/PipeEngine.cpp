@@ -82,13 +82,13 @@ std::optional<Answer> PipeEngine::Launch(Clock::time_point deadline) {
           Expect(CommandLine(CommandKind::Start, {limits.boardSize}), deadline)) {
     return failure;
   }
-  const std::vector<std::string> info = {
+  std::vector<std::string> info = {
       protocol::InfoLine("timeout_turn", WholeMilliseconds(limits.turnSeconds)),
       protocol::InfoLine("timeout_match", WholeMilliseconds(limits.matchSeconds.value_or(0))),
       protocol::InfoLine("max_memory", std::to_string(limits.memoryBytes.value_or(0))),
-      protocol::InfoLine("game_type", "1"),
-      protocol::InfoLine("rule", RuleCode(limits.rule)),
-      CommandLine(CommandKind::About)};
+      protocol::InfoLine("game_type", "1"), protocol::InfoLine("rule", RuleCode(limits.rule))};
+  for (const auto& [key, value] : limits.info) info.push_back(protocol::InfoLine(key, value));
+  info.push_back(CommandLine(CommandKind::About));
   ChildProcess::Wait wait = Send(info, deadline);
   TextLine line;
   if (wait == ChildProcess::Wait::Ready) wait = NextReply(deadline, line);
