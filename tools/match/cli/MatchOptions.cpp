@@ -33,11 +33,12 @@ std::vector<std::size_t> Named(const PerEngine<T>& values) {
 }
 
 constexpr const char* kDescription =
-    R"(Plays five-in-a-row games between two engines. Each engine is a command line
-(quote it if it has arguments); both default to the fiverow built beside this
-program. An engine speaks the Plocha.dat / Tah.dat file protocol, one run per
-move, unless its program's name begins with "pbrain-": such an engine speaks
-the pipe protocol, one process per game. "file:COMMAND" and "pipe:COMMAND"
+    R"(Plays five-in-a-row games between engines: two, or a tournament of any
+number. Each engine is a command line (quote it if it has arguments); with
+fewer than two, the fiverow built beside this program plays the others. An
+engine speaks the Plocha.dat / Tah.dat file protocol, one run per move,
+unless its program's name begins with "pbrain-": such an engine speaks the
+pipe protocol, one process for the match. "file:COMMAND" and "pipe:COMMAND"
 choose the protocol; "human" is a person at this terminal, who types x,y.
 The programs "fiverow" and "pbrain-fiverow" are the ones beside this program.
 Each engine runs in a temporary folder of its own, so its program is looked
@@ -50,11 +51,13 @@ constexpr const char* kFooter =
 cell, running out of time, a non-zero exit status, a Tah.dat that is not a
 regular file or a folder the referee cannot repair loses the game; so does a
 pipe engine's UNKNOWN, ERROR or exit, and under renju a move of x forbidden
-by the rule. A full board is a draw. Engine A plays x (the first player) in
-odd-numbered games, B in even-numbered ones. Each game starts with empty
-folders. For several games the summary adds the Elo difference of A over B
-with its 95% margin and the likelihood that A is the stronger, from the
-pairs of games played on the same opening.
+by the rule. A full board is a draw. The engines are A, B, C, ... in the
+order given. Each pair plays each opening twice, the pair's first engine on
+x (the first player) in the first game. For several games of two engines
+the summary adds the Elo difference of A over B with its 95% margin and the
+likelihood that A is the stronger, from the pairs of games played on the
+same opening; for three engines or more, standings, a crosstable and the
+ratings of all engines fitted together.
 
 Exit status: 0 when every game was played to a result, 2 for a usage error
 (a bad line of an openings file too), 1 when the referee itself failed (a
@@ -67,7 +70,7 @@ class HelpFormatter final : public CLI::Formatter {
  public:
   HelpFormatter() { column_width(24); }
   std::string make_help(const CLI::App* app, std::string, CLI::AppFormatMode) const override {
-    std::string help = "Usage: fiverow-match [options] [ENGINE_A [ENGINE_B]]\n\n";
+    std::string help = "Usage: fiverow-match [options] [ENGINE_A [ENGINE_B [ENGINE_C ...]]]\n\n";
     help += app->get_description() + "\n\nOptions:\n";
     for (const CLI::Option* option : app->get_options()) {
       if (option->get_positional()) continue;
