@@ -13,16 +13,22 @@
 #   bare      runs per second of two bare streams at once against one: the
 #             most that running engines at once can gain on this machine
 #
-# usage: bench/referee-bench.sh [GAMES] [ROUNDS] [BUILD_DIR]
-#   GAMES      games per match, default 40
-#   ROUNDS     rounds, default 5
-#   BUILD_DIR  an already configured build tree; default: the release preset's,
-#              configured here if needed
+# With BASELINE_MATCH (another build of fiverow-match, e.g. an earlier
+# commit's), each round also plays both matches under it, and the figures of
+# both builds are printed, measured in the same run.
+#
+# usage: bench/referee-bench.sh [GAMES] [ROUNDS] [BUILD_DIR] [BASELINE_MATCH]
+#   GAMES           games per match, default 40
+#   ROUNDS          rounds, default 5
+#   BUILD_DIR       an already configured build tree; default: the release
+#                   preset's, configured here if needed
+#   BASELINE_MATCH  a fiverow-match to compare with
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 games="${1:-40}"
 rounds="${2:-5}"
 build="${3:-}"
+baseline="${4:+$(realpath "$4")}"
 
 if [[ -z "$build" ]]; then
   build="$root/build/release"
@@ -47,18 +53,19 @@ timer() {
     awk '$1 == "fiverow" && $2 == "median" { print $3; exit }'
 }
 
-# match CONCURRENCY: a self-play match; prints its wall time in ns, and
-# leaves its output in $work/out.
+# match CONCURRENCY [REFEREE]: a self-play match of fiverow; prints its wall
+# time in ns, and leaves its output in $work/out.
 match() {
   local start
   start=$(now)
-  "$build/fiverow-match" --games "$games" --seed 1 --concurrency "$1" >"$work/out"
+  "${2:-$build/fiverow-match}" --games "$games" --seed 1 --concurrency "$1" \
+    "$build/fiverow" "$build/fiverow" >"$work/out"
   echo $(($(now) - start))
 }
 
 mkdir "$work/second"
 cp "$work"/*.dat "$work/second/"
-bare=() alone=() both=() one=() two=()
+bare=() alone=() both=() one=() two=() oldOne=() oldTwo=()
 for ((round = 1; round <= rounds; round++)); do
   start=$(now)
   bare+=("$(timer "$work")")
@@ -71,12 +78,25 @@ for ((round = 1; round <= rounds; round++)); do
   one+=("$(match 1)")
   moves=$(grep -o 'after [0-9]* move' "$work/out" | awk '{ n += $2 } END { print n }')
   two+=("$(match 2)")
+  if [[ -n $baseline ]]; then
+    oldOne+=("$(match 1 "$baseline")")
+    oldTwo+=("$(match 2 "$baseline")")
+  fi
   echo "round $round: bare run ${bare[-1]} us; bare runs $((alone[-1] / 1000000)) ms alone," \
     "$((both[-1] / 1000000)) ms twice at once; match $((one[-1] / 1000000)) ms at" \
     "--concurrency 1, $((two[-1] / 1000000)) ms at 2 ($moves moves)" >&2
 done
 
 m() { printf '%s\n' "$@" | median; }
+if [[ -n $baseline ]]; then
+  awk -v bare="$(m "${bare[@]}")" -v alone="$(m "${alone[@]}")" -v both="$(m "${both[@]}")" \
+    -v one="$(m "${oldOne[@]}")" -v two="$(m "${oldTwo[@]}")" -v moves="$moves" 'BEGIN {
+    move = one / moves / 1000
+    printf "baseline: per move %.1f us, overhead %+.1f%%; speed-up at 2 %.2f, %.0f%% of the bare runs'"'"' %.2f\n",
+      move, (move / bare - 1) * 100, one / two, 100 * (one / two) / (2 * alone / both), 2 * alone / both
+  }'
+  echo "this build:"
+fi
 awk -v bare="$(m "${bare[@]}")" -v alone="$(m "${alone[@]}")" -v both="$(m "${both[@]}")" \
   -v one="$(m "${one[@]}")" -v two="$(m "${two[@]}")" -v moves="$moves" -v games="$games" \
   -v rounds="$rounds" 'BEGIN {
@@ -88,4 +108,5 @@ awk -v bare="$(m "${bare[@]}")" -v alone="$(m "${alone[@]}")" -v both="$(m "${bo
   printf "games/s, concurrency 2    %8.1f      speed-up %.2f\n", games / (two / 1e9), one / two
   printf "bare runs, two at once               speed-up %.2f (what the machine allows)\n",
     2 * alone / both
+  printf "speed-up at 2 over what the machine allows: %.0f%%\n", 100 * (one / two) / (2 * alone / both)
 }'

@@ -78,7 +78,7 @@ class HelpFormatter final : public CLI::Formatter {
       for (std::size_t comma = names.find(','); comma != std::string::npos;
            comma = names.find(',', comma + 2))
         names.insert(comma + 1, " ");
-      names = "  " + names;
+      names.insert(0, 2, ' ');
       if (option->get_type_size() != 0) names += " " + option->get_type_name();
       std::string description = option->get_description();
       if (names.size() + 2 > column_width_) {

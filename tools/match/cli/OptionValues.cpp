@@ -94,28 +94,29 @@ EngineInfo ParseEngineInfo(const std::string& option, const std::string& text) {
   return info;
 }
 
-Rule ParseRule(const std::string& text) {
-  if (const std::optional<Rule> rule = RuleNamed(text)) return *rule;
-  throw UsageError("--rule takes freestyle, standard or renju, not \"" + text + "\"");
+namespace {
+
+template <typename Enum, std::size_t kCount>
+Enum ParseNamed(const std::string& option, const tools::NameTable<Enum, kCount>& names,
+                const std::string& text) {
+  if (const std::optional<Enum> value = names.Named(text)) return *value;
+  throw UsageError(option + " takes " + names.Choices() + ", not \"" + tools::ShownText(text) +
+                   "\"");
 }
 
+}  // namespace
+
+Rule ParseRule(const std::string& text) { return ParseNamed("--rule", kRuleNames, text); }
+
 OpeningFormat ParseOpeningFormat(const std::string& text) {
-  if (const std::optional<OpeningFormat> format = OpeningFormatNamed(text)) return *format;
-  throw UsageError("--openings-format takes offset, pos or xy, not \"" + text + "\"");
+  return ParseNamed("--openings-format", kFormatNames, text);
 }
 
 OpeningOrder ParseOpeningOrder(const std::string& text) {
-  if (text == "sequential") return OpeningOrder::Sequential;
-  if (text == "random") return OpeningOrder::Random;
-  throw UsageError("--openings-order takes sequential or random, not \"" + text + "\"");
+  return ParseNamed("--openings-order", kOrderNames, text);
 }
 
-Show ParseShow(const std::string& text) {
-  if (text == "each") return Show::Each;
-  if (text == "end") return Show::End;
-  if (text == "none") return Show::None;
-  throw UsageError("--show takes each, end or none, not \"" + text + "\"");
-}
+Show ParseShow(const std::string& text) { return ParseNamed("--show", kShowNames, text); }
 
 SprtParameters ParseSprtParameters(std::string_view text) {
   const std::string form =

@@ -10,12 +10,6 @@ namespace fiverow::match {
 
 namespace {
 
-constexpr std::array<std::pair<OpeningFormat, std::string_view>, 3> kFormatNames{{
-    {OpeningFormat::Offset, "offset"},
-    {OpeningFormat::Pos, "pos"},
-    {OpeningFormat::Xy, "xy"},
-}};
-
 std::string BadCell(std::string_view word, const std::string& why) {
   return "bad cell \"" + tools::ShownText(word) + "\" (" + why + ")";
 }
@@ -96,18 +90,10 @@ std::optional<Opening> ParsePositions(std::string_view line, int size, std::stri
 
 }  // namespace
 
-std::string_view OpeningFormatName(OpeningFormat format) {
-  for (const auto& [known, name] : kFormatNames) {
-    if (known == format) return name;
-  }
-  return "offset";
-}
+std::string_view OpeningFormatName(OpeningFormat format) { return kFormatNames.NameOf(format); }
 
 std::optional<OpeningFormat> OpeningFormatNamed(std::string_view name) {
-  for (const auto& [format, known] : kFormatNames) {
-    if (known == name) return format;
-  }
-  return std::nullopt;
+  return kFormatNames.Named(name);
 }
 
 std::optional<Opening> ParseOpeningLine(std::string_view line, OpeningFormat format, int size,

@@ -12,11 +12,18 @@
 #include <string>
 #include <string_view>
 
+#include "common/NameTable.h"
 #include "game/Opening.h"
 
 namespace fiverow::match {
 
 enum class OpeningFormat : std::uint8_t { Offset, Pos, Xy };
+
+inline constexpr tools::NameTable<OpeningFormat, 3> kFormatNames{{{
+    {OpeningFormat::Offset, "offset"},
+    {OpeningFormat::Pos, "pos"},
+    {OpeningFormat::Xy, "xy"},
+}}};
 
 // "offset", "pos", "xy".
 std::string_view OpeningFormatName(OpeningFormat format);

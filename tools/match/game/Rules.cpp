@@ -5,27 +5,9 @@
 
 namespace fiverow::match {
 
-namespace {
-constexpr std::array<std::pair<Rule, std::string_view>, 3> kRuleNames{{
-    {Rule::Freestyle, "freestyle"},
-    {Rule::Standard, "standard"},
-    {Rule::Renju, "renju"},
-}};
-}  // namespace
+std::string_view RuleName(Rule rule) { return kRuleNames.NameOf(rule); }
 
-std::string_view RuleName(Rule rule) {
-  for (const auto& [known, name] : kRuleNames) {
-    if (known == rule) return name;
-  }
-  return "freestyle";
-}
-
-std::optional<Rule> RuleNamed(std::string_view name) {
-  for (const auto& [rule, known] : kRuleNames) {
-    if (known == name) return rule;
-  }
-  return std::nullopt;
-}
+std::optional<Rule> RuleNamed(std::string_view name) { return kRuleNames.Named(name); }
 
 bool Wins(const Position& position, Move cell, Rule rule) {
   const Side side = position.At(cell) == StoneChar(Side::X) ? Side::X : Side::O;

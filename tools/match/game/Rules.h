@@ -8,11 +8,18 @@
 #include <optional>
 #include <string_view>
 
+#include "common/NameTable.h"
 #include "game/Position.h"
 
 namespace fiverow::match {
 
 enum class Rule : std::uint8_t { Freestyle, Standard, Renju };
+
+inline constexpr tools::NameTable<Rule, 3> kRuleNames{{{
+    {Rule::Freestyle, "freestyle"},
+    {Rule::Standard, "standard"},
+    {Rule::Renju, "renju"},
+}}};
 
 // "freestyle", "standard", "renju".
 std::string_view RuleName(Rule rule);

@@ -8,11 +8,17 @@
 #include <random>
 #include <vector>
 
+#include "common/NameTable.h"
 #include "game/Opening.h"
 
 namespace fiverow::match {
 
 enum class OpeningOrder : std::uint8_t { Sequential, Random };
+
+inline constexpr tools::NameTable<OpeningOrder, 2> kOrderNames{{{
+    {OpeningOrder::Sequential, "sequential"},
+    {OpeningOrder::Random, "random"},
+}}};
 
 class OpeningSchedule {
  public:

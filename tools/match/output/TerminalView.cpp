@@ -147,9 +147,11 @@ void TerminalView::MatchEnded(const Standings& standings) {
   ClearProgress();
   std::string text;
   if (plan_.engines.size() > 2) {
-    text += "\n" + TournamentSummary(plan_.engines, standings);
+    text += '\n';
+    text += TournamentSummary(plan_.engines, standings);
   } else if (plan_.games > 1) {
-    text += "\n" + MatchSummary(plan_.engines, standings);
+    text += '\n';
+    text += MatchSummary(plan_.engines, standings);
   }
   if (plan_.sprt) {
     const std::string played = std::to_string(standings.tally().Games());

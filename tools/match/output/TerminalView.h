@@ -10,12 +10,19 @@
 #include <optional>
 #include <string>
 
+#include "common/NameTable.h"
 #include "match/Match.h"
 #include "match/MatchSink.h"
 
 namespace fiverow::match {
 
 enum class Show { Each, End, None };
+
+inline constexpr tools::NameTable<Show, 3> kShowNames{{{
+    {Show::Each, "each"},
+    {Show::End, "end"},
+    {Show::None, "none"},
+}}};
 
 struct TerminalSettings {
   Show show = Show::Each;

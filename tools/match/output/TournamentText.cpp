@@ -31,7 +31,7 @@ std::vector<std::size_t> Ranking(const Crosstable& table,
 std::string RatingText(const FittedRating& rating) {
   if (!rating.rated) return "-";
   std::string elo = FixedText(rating.elo, 1);
-  if (!elo.starts_with('-') && elo != "0.0") elo.insert(0, "+");
+  if (!elo.starts_with('-') && elo != "0.0") elo.insert(elo.begin(), '+');
   return elo + " +/- " + FixedText(rating.margin, 1);
 }
 

@@ -24,21 +24,9 @@ std::string_view FileNameOf(std::string_view path) {
 
 }  // namespace
 
-std::string_view ProtocolName(Protocol protocol) {
-  switch (protocol) {
-    case Protocol::File: return "file";
-    case Protocol::Pipe: return "pipe";
-    case Protocol::Human: return "human";
-  }
-  return "file";
-}
+std::string_view ProtocolName(Protocol protocol) { return kProtocolNames.NameOf(protocol); }
 
-std::optional<Protocol> ProtocolNamed(std::string_view name) {
-  for (const Protocol protocol : {Protocol::File, Protocol::Pipe, Protocol::Human}) {
-    if (ProtocolName(protocol) == name) return protocol;
-  }
-  return std::nullopt;
-}
+std::optional<Protocol> ProtocolNamed(std::string_view name) { return kProtocolNames.Named(name); }
 
 bool NamesHuman(std::string_view given) { return given == "human"; }
 

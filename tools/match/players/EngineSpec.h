@@ -17,9 +17,17 @@
 #include <string_view>
 #include <vector>
 
+#include "common/NameTable.h"
+
 namespace fiverow::match {
 
 enum class Protocol : std::uint8_t { File, Pipe, Human };
+
+inline constexpr tools::NameTable<Protocol, 3> kProtocolNames{{{
+    {Protocol::File, "file"},
+    {Protocol::Pipe, "pipe"},
+    {Protocol::Human, "human"},
+}}};
 
 // An engine or a person, as named on the command line.
 struct EngineSpec {
