@@ -120,7 +120,7 @@ case_mute_at_start() {
 # max_memory, are on no move's clock and within its budget.
 add_case slow_start
 case_slow_start() {
-  pipe_case '. wins: . \(.\) made five in a row' --time-limit 1 --match-time 30 --max-memory 256 \
+  pipe_case '. wins: . \(.\) made five in a row' --time-limit 1 --match-time 30 --max-memory A:256 \
     -- slow-start
 }
 
@@ -234,7 +234,7 @@ case_match_time() {
 add_case max_memory
 case_max_memory() {
   pipe_case 'B wins: A \(x\) out of memory \([0-9]+ MB over its limit of 64 MB\) after 0 moves' \
-    --max-memory 64 -- hog
+    --max-memory A:64 -- hog
 }
 
 # Four games at once, each between a pipe engine and a file engine that

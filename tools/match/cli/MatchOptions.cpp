@@ -178,11 +178,15 @@ void DefineOptions(CLI::App& app, MatchOptions& o) {
                "how far past its time limit or match time a move still\n"
                "counts (default 0.1); engines are told the limits",
                [&o](auto& name, auto& text) { o.timeMargin = ParseSeconds(name, text, true); }));
-  plays(option("--max-memory", "MB", "address space per engine; running out is a crash",
-               [&o](auto& name, auto& text) {
-                 o.maxMemoryMB =
-                     static_cast<std::uint64_t>(ParseWholeNumber(name, text, 1, 1 << 20));
-               }));
+  plays(repeated("--max-memory", "[E:]MB",
+                 "memory per engine, with all it starts; holding more\n"
+                 "loses",
+                 [&o](auto& name, auto& text) {
+                   SetPerEngine(o.maxMemoryMB, name, text, [&](auto& value) {
+                     return static_cast<std::uint64_t>(ParseWholeNumber(name, value, 1, 1 << 20));
+                   });
+                 }));
+
   plays(option("--rule", "freestyle|standard|renju",
                "five or more in a row wins (freestyle, the default),\n"
                "or exactly five: an overline does not win (standard);\n"
@@ -298,7 +302,8 @@ void CheckCombinations(const MatchOptions& options) {
                                       {"--match-time", Named(options.matchTime)},
                                       {"--increment", Named(options.increment)},
                                       {"--depth", Named(options.depth)},
-                                      {"--nodes", Named(options.nodes)}}) {
+                                      {"--nodes", Named(options.nodes)},
+                                      {"--max-memory", Named(options.maxMemoryMB)}}) {
     for (const std::size_t engine : named) checkEngine(option, engine);
   }
   for (const EngineInfo& info : options.engineOptions) checkEngine("--engine-option", info.engine);

@@ -50,7 +50,8 @@ MatchPlan PlanOf(const MatchOptions& options) {
     }
     engine.limits.marginSeconds = options.timeMargin;
     engine.limits.startSeconds = options.startTime;
-    if (options.maxMemoryMB) engine.limits.memoryBytes = *options.maxMemoryMB << 20;
+    if (const auto megabytes = options.maxMemoryMB.For(index))
+      engine.limits.memoryBytes = *megabytes << 20;
     engine.limits.rule = options.rule;
     plan.engines.push_back(std::move(engine));
   }

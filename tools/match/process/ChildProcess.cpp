@@ -26,6 +26,12 @@ namespace fiverow::match {
 
 namespace {
 
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+constexpr bool kSanitizerBuild = true;
+#else
+constexpr bool kSanitizerBuild = false;
+#endif
+
 // Reads of 16 KiB at most, once a process has ended: what it started may
 // write on until it is killed too.
 constexpr int kReadsAfterExit = 64;
@@ -149,6 +155,10 @@ ChildProcess::ChildProcess(const std::vector<std::string>& argv, int folderFd,
   Pipe output = MakePipe();
   rlimit memory{};
   if (budget_) memory.rlim_cur = memory.rlim_max = AddressSpaceFor(*budget_);
+  // A referee built with a sanitizer runs engines built with it too, which
+  // reserve terabytes of address space for their shadow memory: they are
+  // held to their budget by measuring alone.
+  const bool limitAddressSpace = budget_ && !kSanitizerBuild;
 
   // vfork, not fork: the child borrows the referee's memory until its exec,
   // which keeps a start as cheap as posix_spawn's (copying the referee for
@@ -166,7 +176,7 @@ ChildProcess::ChildProcess(const std::vector<std::string>& argv, int folderFd,
                          input.read.get(),
                          options.talking ? lines.write.get() : output.write.get(),
                          output.write.get(),
-                         budget_ ? &memory : nullptr,
+                         limitAddressSpace ? &memory : nullptr,
                          group_ ? group_->procs.get() : -1,
                          ::getpid(),
                          &previous,
