@@ -215,8 +215,8 @@ TEST(MatchOpenings, AFileIsReadWholeAndARenjuFoulLoses) {
   EXPECT_TRUE(Contains(result.out, "game 2 of 2 (x B, o A): A wins: B (x) " + foul)) << result.out;
   EXPECT_TRUE(
       Contains(ReadWholeFile(tmp / "records/game-002.txt"),
-               "rule: renju\nopening: 1,0 10,10 2,0 12,10 3,0 14,10 0,1 10,12 0,2 12,12 0,3 "
-               "14,12\nresult: o wins\n"));
+               "rule: renju\nboard: 20\nopening: 1,0 10,10 2,0 12,10 3,0 14,10 0,1 10,12 0,2 "
+               "12,12 0,3 14,12\nresult: o wins\n"));
   const ToolResult replayed = Match(tmp, {"--replay", "records/game-001.txt", "--show", "none"});
   EXPECT_EQ(replayed.status, 0) << replayed.err;
   EXPECT_TRUE(Contains(replayed.out, "rule: renju\n")) << replayed.out;
@@ -343,6 +343,17 @@ TEST(MatchRecords, ReplayReadsOnlyARegularFileOfBoundedSize) {
   const ToolResult huge = Match(tmp, {"--replay", "huge.txt"});
   EXPECT_EQ(huge.status, 1);
   EXPECT_TRUE(Contains(huge.err, "too large for a game record")) << huge.err;
+}
+
+TEST(MatchBoardSizes, FileEnginesAreRefusedBeforeTheFirstGame) {
+  const TempFolder tmp;
+  const std::string pipe = "pipe:" + kFakeEngine + " pipe legal";
+  const ToolResult fileEngine = Match(tmp, {"--board-size", "15", pipe, kEngine});
+  EXPECT_EQ(fileEngine.status, 2);
+  EXPECT_TRUE(Contains(fileEngine.err, "--board-size 15 needs pipe engines or people: B (" +
+                                           kEngine + ") speaks the file protocol"))
+      << fileEngine.err;
+  EXPECT_EQ(fileEngine.out, "");
 }
 
 TEST(MatchUsage, AFailedWriteToStandardOutputEndsTheMatchAfterCleaningUp) {

@@ -25,7 +25,7 @@ existing file are made absolute; other words pass unchanged (write
 "sh ./engine.sh", not "sh engine.sh").)";
 
 constexpr const char* kFooter =
-    R"(A move is x,y (column,row, 0..19) on an empty cell. Wrong text, an occupied
+    R"(A move is x,y (column,row, from 0) on an empty cell. Wrong text, an occupied
 cell, running out of time, a non-zero exit status, a Tah.dat that is not a
 regular file or a folder the referee cannot repair loses the game; so does a
 pipe engine's UNKNOWN, ERROR or exit, and under renju a move of x forbidden
@@ -128,6 +128,13 @@ void DefineOptions(CLI::App& app, MatchOptions& o) {
                "double-three, double-four or overline, o wins with\n"
                "five or more",
                [&o](auto&, auto& text) { o.rule = ParseRule(text); }));
+  plays(option("--board-size", "N",
+               "play on a board of N x N cells, N from 15 to 22\n"
+               "(default 20); file engines play only on 20 x 20",
+               [&o](auto& name, auto& text) {
+                 o.boardSize = static_cast<int>(
+                     ParseWholeNumber(name, text, kSmallestBoardSize, kLargestBoardSize));
+               }));
   plays(option("--games", "N", "play N games (default 1)", [&o](auto& name, auto& text) {
     o.games = static_cast<int>(ParseWholeNumber(name, text, 1, 1000000));
   }));
@@ -141,11 +148,7 @@ void DefineOptions(CLI::App& app, MatchOptions& o) {
                                 "empty board, and several games (or a --seed) use\n"
                                 "random balanced openings near the centre, each played\n"
                                 "twice with the sides swapped",
-                                [&o](auto&, auto& text) {
-                                  std::string error;
-                                  o.opening = ParseOpening(text, kStandardBoardSize, error);
-                                  if (!o.opening) throw UsageError(error);
-                                });
+                                [&o](auto&, auto& text) { o.openingText = text; });
   plays(opening);
   CLI::Option* openings = option("--openings", "FILE",
                                  "play the openings of FILE in turn, one a line, each\n"
@@ -230,6 +233,11 @@ MatchOptions ParseMatchOptions(const std::vector<std::string>& args) {
     throw UsageError(error.what());
   }
   CheckCombinations(options);
+  if (options.openingText) {
+    std::string error;
+    options.opening = ParseOpening(*options.openingText, options.boardSize, error);
+    if (!options.opening) throw UsageError(error);
+  }
   return options;
 }
 

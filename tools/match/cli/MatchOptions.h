@@ -27,9 +27,11 @@ struct MatchOptions {
   std::optional<std::string> logFile;
   std::optional<std::uint64_t> maxMemoryMB;
   Rule rule = Rule::Freestyle;
+  int boardSize = kStandardBoardSize;
   int games = 1;
   std::optional<std::uint64_t> seed;
   std::optional<Opening> opening;
+  std::optional<std::string> openingText;   // as given, read once the board size is known
   std::optional<std::string> openingsFile;  // one opening a line, read before the match
   OpeningFormat openingsFormat = OpeningFormat::Offset;
   OpeningOrder openingsOrder = OpeningOrder::Sequential;

@@ -28,6 +28,12 @@ MatchPlan PlanOf(const MatchOptions& options) {
     engine.spec = ChooseEngine(index < options.engineCommands.size() ? options.engineCommands[index]
                                                                      : DefaultEngineCommand(place),
                                place);
+    if (engine.spec.protocol == Protocol::File && options.boardSize != kStandardBoardSize) {
+      throw UsageError("--board-size " + std::to_string(options.boardSize) +
+                       " needs pipe engines or people: " + engine.label + " (" +
+                       tools::ShownText(engine.spec.command) +
+                       ") speaks the file protocol, whose Plocha.dat is 20 x 20");
+    }
     // A person is timed only by a limit that was asked for.
     const bool untimed = engine.spec.protocol == Protocol::Human && !options.timeLimitGiven;
     engine.limits.turnSeconds =
@@ -37,10 +43,12 @@ MatchPlan PlanOf(const MatchOptions& options) {
     engine.limits.startSeconds = options.startTime;
     if (options.maxMemoryMB) engine.limits.memoryBytes = *options.maxMemoryMB << 20;
     engine.limits.rule = options.rule;
+    engine.limits.boardSize = options.boardSize;
     plan.engines.push_back(std::move(engine));
   }
   plan.games = options.games;
   plan.concurrency = options.concurrency;
+  plan.boardSize = options.boardSize;
   plan.rule = options.rule;
   plan.keep = options.keep;
   plan.sprt = options.sprt;

@@ -39,8 +39,10 @@ void ReplayGame(const std::string& file, Show show, bool colour, std::ostream& o
   out << EngineLine("x", {record.xCommand, {}, record.protocols[Side::X]})
       << EngineLine("o", {record.oCommand, {}, record.protocols[Side::O]});
   if (record.rule != Rule::Freestyle) out << "rule: " << RuleName(record.rule) << "\n";
+  if (record.boardSize != kStandardBoardSize)
+    out << "board: " << record.boardSize << " x " << record.boardSize << "\n";
   out << "opening: " << OpeningText(record.opening) << "\n";
-  Position position = StartPosition(record.opening, kStandardBoardSize);
+  Position position = StartPosition(record.opening, record.boardSize);
   if (show == Show::Each && position.StoneCount() > 0)
     out << RenderBoard(position, std::nullopt, colour);
   std::optional<Move> last;
