@@ -257,11 +257,13 @@ TEST(MatchOptionsParsing, RejectsBadUsage) {
       {"--board-size", "14"},
       {"--board-size", "23"},
       {"--opening", "15,0", "--board-size", "15"},  // read at the size given after it
+      {"--game", "2"},
+      {"--replay", "f", "--sgf", "g"},
   };
   for (const auto& args : bad) {
     EXPECT_THROW(ParseMatchOptions(args), UsageError) << args.front() << " " << args.back();
   }
-  EXPECT_NO_THROW(ParseMatchOptions({"--replay", "f", "--show", "end"}));
+  EXPECT_NO_THROW(ParseMatchOptions({"--replay", "f", "--show", "end", "--game", "2"}));
   EXPECT_EQ(ParseMatchOptions({"--board-size", "22", "--opening", "21,21"}).opening,
             (Opening{{21, 21}}));
 }

@@ -183,12 +183,23 @@ void DefineOptions(CLI::App& app, MatchOptions& o) {
                "write one game record per game into DIR, numbered on\n"
                "after the records already there",
                [&o](auto&, auto& text) { o.recordFolder = text; }));
+  plays(option("--sgf", "FILE",
+               "append each game to FILE as an SGF game tree, in\n"
+               "game order, for gomoku programs to read",
+               [&o](auto&, auto& text) { o.sgfFile = text; }));
   plays(option("--log", "FILE",
                "write every line sent to and received from every\n"
                "engine into FILE, with the time in microseconds",
                [&o](auto&, auto& text) { o.logFile = text; }));
-  CLI::Option* replay = option("--replay", "FILE", "show a recorded game again, then exit",
+  CLI::Option* replay = option("--replay", "FILE",
+                               "show a recorded game again, from a game record or\n"
+                               "an SGF file, then exit",
                                [&o](auto&, auto& text) { o.replayFile = text; });
+  option("--game", "N", "with --replay: the N-th game of an SGF file (default 1)",
+         [&o](auto& name, auto& text) {
+           o.replayGame = static_cast<int>(ParseWholeNumber(name, text, 1, 1000000000));
+         })
+      ->needs(replay);
   plays(app.add_flag_callback(
       "--keep", [&o] { o.keep = true; }, "keep the engines' working folders"));
   plays(option("--concurrency", "N",

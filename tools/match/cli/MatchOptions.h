@@ -38,7 +38,9 @@ struct MatchOptions {
   bool symmetries = false;   // each opening in a random one of the board's symmetries
   std::optional<Show> show;  // default depends on the games
   std::optional<std::string> recordFolder;
+  std::optional<std::string> sgfFile;  // each game appended as an SGF game tree
   std::optional<std::string> replayFile;
+  int replayGame = 1;  // which game of an SGF file
   bool keep = false;
   int concurrency = 1;                 // games played at once
   std::optional<SprtParameters> sprt;  // stop the match once the test decides

@@ -12,6 +12,7 @@
 #include "output/ProtocolLog.h"
 #include "output/RecordFolder.h"
 #include "output/Replay.h"
+#include "output/SgfFile.h"
 #include "output/TerminalView.h"
 #include "process/RefereeError.h"
 
@@ -94,6 +95,8 @@ int PlayMatch(const MatchOptions& options, std::ostream& out, std::ostream& err)
   std::optional<RecordFolder> records;
   if (options.recordFolder)
     sinks.Add(records.emplace(*options.recordFolder, options.games, plan.engines));
+  std::optional<SgfFile> sgf;
+  if (options.sgfFile) sinks.Add(sgf.emplace(*options.sgfFile, plan.engines));
   RunMatch(plan, std::move(openings), sinks, err);
   return 0;
 }
@@ -103,7 +106,7 @@ int PlayMatch(const MatchOptions& options, std::ostream& out, std::ostream& err)
 int Run(const MatchOptions& options, std::ostream& out, std::ostream& err) {
   try {
     if (options.replayFile) {
-      ReplayGame(*options.replayFile, options.show.value_or(Show::Each),
+      ReplayGame(*options.replayFile, options.replayGame, options.show.value_or(Show::Each),
                  tools::ColourWanted(STDOUT_FILENO), out);
       return 0;
     }
