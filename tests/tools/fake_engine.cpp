@@ -1,5 +1,6 @@
 // A fake engine for the referee's tests. It speaks either protocol, and plays
-// well or misbehaves as its mode says.
+// well or misbehaves as its mode says. Its file modes play on 20 x 20, its
+// pipe modes on the size START gives (up to 22).
 //
 //   fiverow_fake_engine file MODE [ARG...]
 //     One move: reads Plocha.dat and Tah.dat in its folder, writes the move
@@ -71,16 +72,17 @@
 
 namespace {
 
-constexpr int kSize = 20;
+constexpr int kSize = 20;  // of Plocha.dat
+constexpr int kLargestSize = 22;
 
-// 0 empty, 1 own stone, 2 the other side's.
+// 0 empty, 1 own stone, 2 the other side's, on a board of `size`.
 struct Grid {
-  int cells[kSize][kSize] = {};
+  int size = kSize;
+  int cells[kLargestSize][kLargestSize] = {};
   int& at(int x, int y) { return cells[y][x]; }
   int at(int x, int y) const { return cells[y][x]; }
+  bool OnBoard(int x, int y) const { return x >= 0 && x < size && y >= 0 && y < size; }
 };
-
-bool OnBoard(int x, int y) { return x >= 0 && x < kSize && y >= 0 && y < kSize; }
 
 int LineThrough(const Grid& grid, int x, int y, int stone) {
   static constexpr int kAxes[4][2] = {{1, 0}, {0, 1}, {1, 1}, {1, -1}};
@@ -89,7 +91,7 @@ int LineThrough(const Grid& grid, int x, int y, int stone) {
     int length = 1;
     for (const int sign : {1, -1}) {
       for (int cx = x + sign * axis[0], cy = y + sign * axis[1];
-           OnBoard(cx, cy) && grid.at(cx, cy) == stone;
+           grid.OnBoard(cx, cy) && grid.at(cx, cy) == stone;
            cx += sign * axis[0], cy += sign * axis[1]) {
         ++length;
       }
@@ -104,12 +106,13 @@ std::array<int, 2> Choose(const Grid& grid) {
   std::array<int, 2> best = {-1, -1};
   int bestScore = -1;
   int bestDistance = 0;
-  for (int y = 0; y < kSize; ++y) {
-    for (int x = 0; x < kSize; ++x) {
+  const int centre = grid.size / 2;
+  for (int y = 0; y < grid.size; ++y) {
+    for (int x = 0; x < grid.size; ++x) {
       if (grid.at(x, y) != 0) continue;
       const int score = std::max(2 * std::min(LineThrough(grid, x, y, 1), 5) + 1,
                                  2 * std::min(LineThrough(grid, x, y, 2), 5));
-      const int distance = std::max(std::abs(x - 10), std::abs(y - 10));
+      const int distance = std::max(std::abs(x - centre), std::abs(y - centre));
       if (score > bestScore || (score == bestScore && distance < bestDistance)) {
         best = {x, y};
         bestScore = score;
@@ -297,14 +300,14 @@ class PipeEngine {
         board_ = false;
         return Move(word);
       }
-      if (std::istringstream(line) >> x >> comma >> y >> comma >> who && OnBoard(x, y))
+      if (std::istringstream(line) >> x >> comma >> y >> comma >> who && grid_.OnBoard(x, y))
         grid_.at(x, y) = who == 1 ? 1 : 2;
       return -1;
     }
     if (mode_ == "mute") return word == "END" ? 0 : -1;
-    if (word == "START") return Start();
+    if (word == "START") return Start(words);
     if (word == "RESTART") {
-      grid_ = {};
+      grid_ = Grid{grid_.size};
       Reply(mode_ == "no-restart" ? "UNKNOWN RESTART" : "OK");
     } else if (word == "INFO") {
       std::string key;
@@ -322,14 +325,14 @@ class PipeEngine {
     } else if (word == "TURN") {
       int x = -1, y = -1;
       char comma = 0;
-      if (!(words >> x >> comma >> y) || !OnBoard(x, y) || grid_.at(x, y) != 0) {
+      if (!(words >> x >> comma >> y) || !grid_.OnBoard(x, y) || grid_.at(x, y) != 0) {
         Reply("ERROR bad TURN: " + line);
         return -1;
       }
       grid_.at(x, y) = 2;
       return Move(word);
     } else if (word == "BOARD") {
-      grid_ = {};
+      grid_ = Grid{grid_.size};
       board_ = true;
     } else if (word == "ABOUT") {
       Reply("name=\"fiverow_fake_engine\", version=\"1.0\"");
@@ -342,14 +345,19 @@ class PipeEngine {
     return -1;
   }
 
-  int Start() {
+  int Start(std::istringstream& words) {
+    int size = 0;
     if (mode_ == "refuse") {
       Reply("ERROR no room");
       return -1;
     }
+    if (!(words >> size) || size < 5 || size > kLargestSize) {
+      Reply("ERROR unsupported size");
+      return -1;
+    }
     if (mode_ == "slow-start") SleepMs(1200);
     if (mode_ == "burner" && !args_.empty()) StartBurner(args_[0]);
-    grid_ = {};
+    grid_ = Grid{size};
     Reply("OK");
     return -1;
   }

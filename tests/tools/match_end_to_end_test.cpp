@@ -215,8 +215,8 @@ TEST(MatchOpenings, AFileIsReadWholeAndARenjuFoulLoses) {
   EXPECT_TRUE(Contains(result.out, "game 2 of 2 (x B, o A): A wins: B (x) " + foul)) << result.out;
   EXPECT_TRUE(
       Contains(ReadWholeFile(tmp / "records/game-002.txt"),
-               "rule: renju\nopening: 1,0 10,10 2,0 12,10 3,0 14,10 0,1 10,12 0,2 12,12 0,3 "
-               "14,12\nresult: o wins\n"));
+               "rule: renju\nboard: 20\nopening: 1,0 10,10 2,0 12,10 3,0 14,10 0,1 10,12 0,2 "
+               "12,12 0,3 14,12\nresult: o wins\n"));
   const ToolResult replayed = Match(tmp, {"--replay", "records/game-001.txt", "--show", "none"});
   EXPECT_EQ(replayed.status, 0) << replayed.err;
   EXPECT_TRUE(Contains(replayed.out, "rule: renju\n")) << replayed.out;
@@ -343,6 +343,57 @@ TEST(MatchRecords, ReplayReadsOnlyARegularFileOfBoundedSize) {
   const ToolResult huge = Match(tmp, {"--replay", "huge.txt"});
   EXPECT_EQ(huge.status, 1);
   EXPECT_TRUE(Contains(huge.err, "too large for a game record")) << huge.err;
+}
+
+// The last board shown in `text` before `end`.
+std::string LastBoard(const std::string& text, const std::string& end) {
+  const std::size_t stop = text.find(end);
+  const std::size_t start = text.rfind("    0  1  2", stop);
+  return start == std::string::npos ? "" : text.substr(start, stop - start);
+}
+
+TEST(MatchBoardSizes, A15By15GameReplaysAlikeFromItsRecordAndItsSgf) {
+  const TempFolder tmp;
+  const std::string earlier = "(;GM[4]FF[4]SZ[20]RE[B+T];B[jj])\n";
+  WriteWholeFile(tmp / "games.sgf", earlier);
+  const std::string pipe = "pipe:" + kFakeEngine + " pipe legal";
+  const ToolResult played = Match(tmp, {"--board-size", "15", "--games", "2", "--show", "end",
+                                        "--record", "records", "--sgf", "games.sgf", pipe, pipe});
+  ASSERT_EQ(played.status, 0) << played.err;
+  const std::string board = LastBoard(played.out, "game 1 of 2");
+  EXPECT_TRUE(Contains(board, "\n 14 .  .")) << board;
+  EXPECT_FALSE(Contains(board, "\n 15 ")) << board;
+
+  // Appended after what the file held, a tree a game.
+  const std::string sgf = ReadWholeFile(tmp / "games.sgf");
+  EXPECT_TRUE(sgf.starts_with(earlier + "(;GM[4]FF[4]CA[UTF-8]SZ[15]PB[fiverow_fake_engine]"))
+      << sgf;
+  EXPECT_TRUE(Contains(sgf.substr(earlier.size() + 1), ")\n(;GM[4]FF[4]CA[UTF-8]SZ[15]")) << sgf;
+  const ToolResult fromRecord = Match(tmp, {"--replay", "records/game-001.txt", "--show", "end"});
+  ASSERT_EQ(fromRecord.status, 0) << fromRecord.err;
+  EXPECT_EQ(LastBoard(fromRecord.out, "result:"), board);
+  const ToolResult fromSgf = Match(tmp, {"--replay", "games.sgf", "--game", "2", "--show", "end"});
+  ASSERT_EQ(fromSgf.status, 0) << fromSgf.err;
+  EXPECT_EQ(LastBoard(fromSgf.out, "result:"), board);
+  EXPECT_TRUE(Contains(fromSgf.out, "o: fiverow_fake_engine\nboard: 15 x 15\n")) << fromSgf.out;
+}
+
+TEST(MatchBoardSizes, FileEnginesAndUnwritableSgfFilesAreRefusedBeforeTheFirstGame) {
+  const TempFolder tmp;
+  const std::string pipe = "pipe:" + kFakeEngine + " pipe legal";
+  const ToolResult fileEngine = Match(tmp, {"--board-size", "15", pipe, kEngine});
+  EXPECT_EQ(fileEngine.status, 2);
+  EXPECT_TRUE(Contains(fileEngine.err, "--board-size 15 needs pipe engines or people: B (" +
+                                           kEngine + ") speaks the file protocol"))
+      << fileEngine.err;
+  EXPECT_EQ(fileEngine.out, "");
+
+  std::filesystem::create_directory(tmp / "folder");
+  const ToolResult folder = Match(tmp, {"--sgf", "folder", pipe, pipe});
+  EXPECT_EQ(folder.status, 1);
+  EXPECT_TRUE(Contains(folder.err, "cannot write the SGF file folder: Is a directory"))
+      << folder.err;
+  EXPECT_FALSE(Contains(folder.out, "game 1")) << folder.out;
 }
 
 TEST(MatchUsage, AFailedWriteToStandardOutputEndsTheMatchAfterCleaningUp) {

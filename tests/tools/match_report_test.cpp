@@ -65,6 +65,29 @@ TEST(GameRecords, ReadBackWhatWasWritten) {
   EXPECT_TRUE(oddBack->moves.empty());
 }
 
+TEST(GameRecords, AreJudgedOnTheirBoardSize) {
+  // o, to move, lost: 17,0 is on boards of 18 and more.
+  GameRecord record = SampleRecord();
+  record.moves = {{1, 2}, {3, 4}, {17, 0}};
+  record.boardSize = 15;
+  std::string text = FormatRecord(record);
+  ASSERT_TRUE(text.starts_with("fiverow-match game record 4\n")) << text;
+  std::string error;
+  EXPECT_FALSE(ParseRecord(text, error));
+  EXPECT_EQ(error, "the move 17,0 is off the board of 15");
+  record.boardSize = 18;
+  const auto eighteen = ParseRecord(FormatRecord(record), error);
+  ASSERT_TRUE(eighteen) << error;
+  EXPECT_EQ(eighteen->boardSize, 18);
+
+  // A record of format 3 has no board line: 20 x 20.
+  text.replace(0, text.find('\n'), "fiverow-match game record 3");
+  text.erase(text.find("board: 15\n"), 10);
+  const auto third = ParseRecord(text, error);
+  ASSERT_TRUE(third) << error;
+  EXPECT_EQ(third->boardSize, 20);
+}
+
 TEST(GameRecords, ReadRecordsOfTheFirstFormatAsWritten) {
   std::string error;
   const auto back = ParseRecord(
@@ -251,11 +274,18 @@ TEST(MatchOptionsParsing, RejectsBadUsage) {
       {"--engine-option", "B:hash=\x01"},
       {"--gauntlet"},
       {"a", "b", "c", "--games", "10", "--sprt", "elo0=0,elo1=5,alpha=0.05,beta=0.05"},
+      {"--board-size", "14"},
+      {"--board-size", "23"},
+      {"--opening", "15,0", "--board-size", "15"},  // read at the size given after it
+      {"--game", "2"},
+      {"--replay", "f", "--sgf", "g"},
   };
   for (const auto& args : bad) {
     EXPECT_THROW(ParseMatchOptions(args), UsageError) << args.front() << " " << args.back();
   }
-  EXPECT_NO_THROW(ParseMatchOptions({"--replay", "f", "--show", "end"}));
+  EXPECT_NO_THROW(ParseMatchOptions({"--replay", "f", "--show", "end", "--game", "2"}));
+  EXPECT_EQ(ParseMatchOptions({"--board-size", "22", "--opening", "21,21"}).opening,
+            (Opening{{21, 21}}));
 }
 
 TEST(BoardText, MarksTheLastMoveAndColoursOnlyWhenAsked) {

@@ -188,6 +188,15 @@ case_renju() {
   grep -qx 'INFO rule 4' "$dir/log" || fail "not told INFO rule 4" "$(grep INFO "$dir/log")"
 }
 
+# On another board the engine is told its size, and refusing it loses.
+add_case board_size
+case_board_size() {
+  local opponent="pipe:$fake pipe legal"
+  pipe_case '. wins: . \(.\) made five in a row' --board-size 15 -- legal
+  grep -qx 'START 15' "$dir/log" || fail "not told START 15" "$(head -1 "$dir/log")"
+  pipe_case 'B wins: A \(x\) refused START 15: "ERROR no room" after 0 moves' --board-size 15 -- refuse
+}
+
 # It ends at its first move, leaving a child in a session of its own that
 # writes to its output without end and without a line end: the referee
 # reads a bounded amount after the exit, and kills the child.

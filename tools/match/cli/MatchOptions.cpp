@@ -47,7 +47,7 @@ existing file are made absolute; other words pass unchanged (write
 "sh ./engine.sh", not "sh engine.sh").)";
 
 constexpr const char* kFooter =
-    R"(A move is x,y (column,row, 0..19) on an empty cell. Wrong text, an occupied
+    R"(A move is x,y (column,row, from 0) on an empty cell. Wrong text, an occupied
 cell, running out of time, a non-zero exit status, a Tah.dat that is not a
 regular file or a folder the referee cannot repair loses the game; so does a
 pipe engine's UNKNOWN, ERROR or exit, and under renju a move of x forbidden
@@ -194,6 +194,13 @@ void DefineOptions(CLI::App& app, MatchOptions& o) {
                "double-three, double-four or overline, o wins with\n"
                "five or more",
                [&o](auto&, auto& text) { o.rule = ParseRule(text); }));
+  plays(option("--board-size", "N",
+               "play on a board of N x N cells, N from 15 to 22\n"
+               "(default 20); file engines play only on 20 x 20",
+               [&o](auto& name, auto& text) {
+                 o.boardSize = static_cast<int>(
+                     ParseWholeNumber(name, text, kSmallestBoardSize, kLargestBoardSize));
+               }));
   plays(option("--games", "N",
                "play N games (default 1); with three engines or more,\n"
                "N games of each pair in each round (even, default 2)",
@@ -224,11 +231,7 @@ void DefineOptions(CLI::App& app, MatchOptions& o) {
                                 "empty board, and several games (or a --seed) use\n"
                                 "random balanced openings near the centre, each played\n"
                                 "twice with the sides swapped",
-                                [&o](auto&, auto& text) {
-                                  std::string error;
-                                  o.opening = ParseOpening(text, kStandardBoardSize, error);
-                                  if (!o.opening) throw UsageError(error);
-                                });
+                                [&o](auto&, auto& text) { o.openingText = text; });
   plays(opening);
   CLI::Option* openings = option("--openings", "FILE",
                                  "play the openings of FILE in turn, one a line, each\n"
@@ -263,12 +266,23 @@ void DefineOptions(CLI::App& app, MatchOptions& o) {
                "write one game record per game into DIR, numbered on\n"
                "after the records already there",
                [&o](auto&, auto& text) { o.recordFolder = text; }));
+  plays(option("--sgf", "FILE",
+               "append each game to FILE as an SGF game tree, in\n"
+               "game order, for gomoku programs to read",
+               [&o](auto&, auto& text) { o.sgfFile = text; }));
   plays(option("--log", "FILE",
                "write every line sent to and received from every\n"
                "engine into FILE, with the time in microseconds",
                [&o](auto&, auto& text) { o.logFile = text; }));
-  CLI::Option* replay = option("--replay", "FILE", "show a recorded game again, then exit",
+  CLI::Option* replay = option("--replay", "FILE",
+                               "show a recorded game again, from a game record or\n"
+                               "an SGF file, then exit",
                                [&o](auto&, auto& text) { o.replayFile = text; });
+  option("--game", "N", "with --replay: the N-th game of an SGF file (default 1)",
+         [&o](auto& name, auto& text) {
+           o.replayGame = static_cast<int>(ParseWholeNumber(name, text, 1, 1000000000));
+         })
+      ->needs(replay);
   plays(app.add_flag_callback(
       "--keep", [&o] { o.keep = true; }, "keep the engines' working folders"));
   plays(option("--concurrency", "N",
@@ -336,6 +350,11 @@ MatchOptions ParseMatchOptions(const std::vector<std::string>& args) {
     throw UsageError(error.what());
   }
   CheckCombinations(options);
+  if (options.openingText) {
+    std::string error;
+    options.opening = ParseOpening(*options.openingText, options.boardSize, error);
+    if (!options.opening) throw UsageError(error);
+  }
   return options;
 }
 

@@ -48,15 +48,19 @@ struct MatchOptions {
   bool gauntlet = false;     // the first engine against each other one
   int rounds = 1;
   std::optional<int> drawAfter;  // moves in all, the opening's included
+  int boardSize = kStandardBoardSize;
   std::optional<std::uint64_t> seed;
   std::optional<Opening> opening;
+  std::optional<std::string> openingText;   // as given, read once the board size is known
   std::optional<std::string> openingsFile;  // one opening a line, read before the match
   OpeningFormat openingsFormat = OpeningFormat::Offset;
   OpeningOrder openingsOrder = OpeningOrder::Sequential;
   bool symmetries = false;   // each opening in a random one of the board's symmetries
   std::optional<Show> show;  // default depends on the games
   std::optional<std::string> recordFolder;
+  std::optional<std::string> sgfFile;  // each game appended as an SGF game tree
   std::optional<std::string> replayFile;
+  int replayGame = 1;  // which game of an SGF file
   bool keep = false;
   int concurrency = 1;                 // games played at once
   std::optional<SprtParameters> sprt;  // stop the match once the test decides

@@ -12,6 +12,7 @@
 #include "output/ProtocolLog.h"
 #include "output/RecordFolder.h"
 #include "output/Replay.h"
+#include "output/SgfFile.h"
 #include "output/TerminalView.h"
 #include "process/RefereeError.h"
 
@@ -28,6 +29,12 @@ MatchPlan PlanOf(const MatchOptions& options) {
     engine.spec = ChooseEngine(index < options.engineCommands.size() ? options.engineCommands[index]
                                                                      : DefaultEngineCommand(place),
                                place);
+    if (engine.spec.protocol == Protocol::File && options.boardSize != kStandardBoardSize) {
+      throw UsageError("--board-size " + std::to_string(options.boardSize) +
+                       " needs pipe engines or people: " + engine.label + " (" +
+                       tools::ShownText(engine.spec.command) +
+                       ") speaks the file protocol, whose Plocha.dat is 20 x 20");
+    }
     // A person is timed only by a limit that was asked for.
     const std::optional<double> turn = options.timeLimit.For(index);
     const bool person = engine.spec.protocol == Protocol::Human;
@@ -53,12 +60,14 @@ MatchPlan PlanOf(const MatchOptions& options) {
     if (const auto megabytes = options.maxMemoryMB.For(index))
       engine.limits.memoryBytes = *megabytes << 20;
     engine.limits.rule = options.rule;
+    engine.limits.boardSize = options.boardSize;
     plan.engines.push_back(std::move(engine));
   }
   plan.pairing = {options.EngineCount(), options.gauntlet, options.rounds, options.GamesPerPair()};
   plan.games = options.TotalGames();
   plan.drawAfter = options.drawAfter;
   plan.concurrency = options.concurrency;
+  plan.boardSize = options.boardSize;
   plan.rule = options.rule;
   plan.keep = options.keep;
   plan.sprt = options.sprt;
@@ -104,6 +113,8 @@ int PlayMatch(const MatchOptions& options, std::ostream& out, std::ostream& err)
   std::optional<RecordFolder> records;
   if (options.recordFolder)
     sinks.Add(records.emplace(*options.recordFolder, plan.games, plan.engines));
+  std::optional<SgfFile> sgf;
+  if (options.sgfFile) sinks.Add(sgf.emplace(*options.sgfFile, plan.engines));
   RunMatch(plan, std::move(openings), sinks, err);
   return 0;
 }
@@ -113,7 +124,7 @@ int PlayMatch(const MatchOptions& options, std::ostream& out, std::ostream& err)
 int Run(const MatchOptions& options, std::ostream& out, std::ostream& err) {
   try {
     if (options.replayFile) {
-      ReplayGame(*options.replayFile, options.show.value_or(Show::Each),
+      ReplayGame(*options.replayFile, options.replayGame, options.show.value_or(Show::Each),
                  tools::ColourWanted(STDOUT_FILENO), out);
       return 0;
     }

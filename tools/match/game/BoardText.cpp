@@ -12,7 +12,7 @@ constexpr const char* kEmptyColour = "\033[2m";  // dim
 constexpr const char* kLastColour = "\033[7m";   // reverse video
 
 std::string Number(int value, int width) {
-  char text[8];
+  char text[16];  // any int
   std::snprintf(text, sizeof text, "%*d", width, value);
   return text;
 }

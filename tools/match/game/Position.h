@@ -14,6 +14,8 @@ namespace fiverow::match {
 inline constexpr int kWinLength = 5;
 // fiverow's board, the size file engines play on.
 inline constexpr int kStandardBoardSize = kPlaySize;
+// The sizes a match may be played on (pipe engines and people).
+inline constexpr int kSmallestBoardSize = 15;
 inline constexpr int kLargestBoardSize = 22;
 
 class Position {

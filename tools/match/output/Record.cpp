@@ -1,5 +1,8 @@
 #include "output/Record.h"
 
+#include <algorithm>
+#include <iterator>
+
 #include "common/EscapedText.h"
 #include "game/Renju.h"
 #include "output/GameText.h"
@@ -8,9 +11,11 @@
 namespace fiverow::match {
 
 namespace {
-constexpr std::string_view kFirstTitle = "fiverow-match game record";
-constexpr std::string_view kSecondTitle = "fiverow-match game record 2";
-constexpr std::string_view kTitle = "fiverow-match game record 3";
+// By format, from the first.
+constexpr std::string_view kTitles[] = {"fiverow-match game record", "fiverow-match game record 2",
+                                        "fiverow-match game record 3",
+                                        "fiverow-match game record 4"};
+constexpr int kFormat = 4;
 
 // Takes the next line off `text`, without its line end.
 std::optional<std::string_view> NextLine(std::string_view& text) {
@@ -73,16 +78,18 @@ GameRecord RecordOf(const PlayedGame& played, const std::vector<MatchEngine>& en
   record.moves = result.moves;
   record.rule = result.rule;
   record.notes = result.notes;
+  record.boardSize = result.boardSize;
   return record;
 }
 
 std::string FormatRecord(const GameRecord& record) {
-  std::string text(kTitle);
+  std::string text(kTitles[kFormat - 1]);
   text += "\nx: " + tools::EscapeText(record.xCommand);
   text += "\no: " + tools::EscapeText(record.oCommand);
   text += "\nx protocol: " + std::string(ProtocolName(record.protocols[Side::X]));
   text += "\no protocol: " + std::string(ProtocolName(record.protocols[Side::O]));
   text += "\nrule: " + std::string(RuleName(record.rule));
+  text += "\nboard: " + std::to_string(record.boardSize);
   text += "\nopening: " + OpeningText(record.opening);
   text += "\nresult: " + ResultText(record.winner);
   text += "\nreason: " + tools::EscapeText(record.reason);
@@ -110,18 +117,33 @@ std::optional<GameRecord> ParseRecord(std::string_view text, std::string& error)
     return std::nullopt;
   };
   const auto title = NextLine(text);
-  if (title != kTitle && title != kSecondTitle && title != kFirstTitle)
-    return fail("not a fiverow-match game record");
-  const bool escaped = title != kFirstTitle;
-  const bool full = title == kTitle;  // with protocols, the rule and the engines' lines
+  const auto titled = std::find(std::begin(kTitles), std::end(kTitles), title);
+  if (!title || titled == std::end(kTitles)) return fail("not a fiverow-match game record");
+  const auto format = static_cast<int>(titled - std::begin(kTitles)) + 1;
+  const bool escaped = format >= 2;
+  const bool full = format >= 3;  // with protocols, the rule and the engines' lines
 
   // The header, by key; "" for a key the record's format lacks.
-  enum Key { kX, kO, kXProtocol, kOProtocol, kRule, kOpening, kResult, kReason, kMoves, kKeys };
-  constexpr std::string_view kNames[kKeys] = {
-      "x", "o", "x protocol", "o protocol", "rule", "opening", "result", "reason", "moves"};
+  enum Key {
+    kX,
+    kO,
+    kXProtocol,
+    kOProtocol,
+    kRule,
+    kBoard,
+    kOpening,
+    kResult,
+    kReason,
+    kMoves,
+    kKeys
+  };
+  constexpr std::string_view kNames[kKeys] = {"x",      "o",     "x protocol", "o protocol",
+                                              "rule",   "board", "opening",    "result",
+                                              "reason", "moves"};
   std::string_view values[kKeys];
   for (int key = 0; key < kKeys; ++key) {
     if (!full && (key == kXProtocol || key == kOProtocol || key == kRule)) continue;
+    if (format < 4 && key == kBoard) continue;
     const auto line = NextLine(text);
     const auto value = line ? ValueOf(*line, kNames[key]) : std::nullopt;
     if (!value)
@@ -148,8 +170,16 @@ std::optional<GameRecord> ParseRecord(std::string_view text, std::string& error)
     if (!rule) return fail("unknown rule \"" + tools::ShownText(values[kRule]) + "\"");
     record.rule = *rule;
   }
+  if (format >= 4) {
+    const auto size = protocol::ParseNumber(values[kBoard], protocol::kCellDigits);
+    if (!size || *size < kSmallestBoardSize || *size > kLargestBoardSize) {
+      return fail("the board size \"" + tools::ShownText(values[kBoard]) + "\" is not from " +
+                  std::to_string(kSmallestBoardSize) + " to " + std::to_string(kLargestBoardSize));
+    }
+    record.boardSize = *size;
+  }
   std::string openingError;
-  const auto opening = ParseOpening(values[kOpening], kStandardBoardSize, openingError);
+  const auto opening = ParseOpening(values[kOpening], record.boardSize, openingError);
   if (!opening) return fail(openingError);
   record.opening = *opening;
   if (values[kResult] == "x wins") {
@@ -157,14 +187,9 @@ std::optional<GameRecord> ParseRecord(std::string_view text, std::string& error)
   } else if (values[kResult] == "o wins") {
     record.winner = Side::O;
   } else if (values[kResult] != "draw") {
-    return fail("unknown result \"" + std::string(values[kResult]) + "\"");
+    return fail("unknown result \"" + tools::ShownText(values[kResult]) + "\"");
   }
 
-  Position position = StartPosition(record.opening, kStandardBoardSize);
-  // How the moves ended the game, if they did: a win, or under renju x's
-  // forbidden move, which loses.
-  std::optional<Side> decided;
-  std::string_view decidedBy;
   while (const auto line = NextLine(text)) {
     if (line->empty()) continue;
     if (full) {
@@ -177,19 +202,40 @@ std::optional<GameRecord> ParseRecord(std::string_view text, std::string& error)
       if (!noteError.empty()) return fail(noteError);
     }
     const auto move = protocol::ParseCell(*line);
-    if (!move || !position.OnBoard(*move))
-      return fail("bad move \"" + tools::ShownText(*line) + "\"");
-    if (decided)
-      return fail("the move " + std::string(*line) + " comes after " + std::string(decidedBy));
-    if (!position.IsEmpty(*move))
-      return fail("the move " + std::string(*line) + " is on an occupied cell");
-    const Side side = SideToMove(position);
-    position.Place(*move, side);
+    if (!move) return fail("bad move \"" + tools::ShownText(*line) + "\"");
     record.moves.push_back(*move);
-    if (record.rule == Rule::Renju && side == Side::X && RenjuFoul(position, *move)) {
+  }
+  if (!CheckGameRecord(record, error)) return std::nullopt;
+  return record;
+}
+
+bool CheckGameRecord(const GameRecord& record, std::string& error) {
+  if (!CheckOpening(record.opening, record.boardSize, error)) return false;
+  Position position = StartPosition(record.opening, record.boardSize);
+  // How the moves ended the game, if they did: a win, or under renju x's
+  // forbidden move, which loses.
+  std::optional<Side> decided;
+  std::string_view decidedBy;
+  for (const Move move : record.moves) {
+    const std::string cell = protocol::CellText(move);
+    if (!position.OnBoard(move)) {
+      error = "the move " + cell + " is off the board of " + std::to_string(position.size());
+      return false;
+    }
+    if (decided) {
+      error = "the move " + cell + " comes after " + std::string(decidedBy);
+      return false;
+    }
+    if (!position.IsEmpty(move)) {
+      error = "the move " + cell + " is on an occupied cell";
+      return false;
+    }
+    const Side side = SideToMove(position);
+    position.Place(move, side);
+    if (record.rule == Rule::Renju && side == Side::X && RenjuFoul(position, move)) {
       decided = Opponent(side);
       decidedBy = "a forbidden move";
-    } else if (Wins(position, *move, record.rule)) {
+    } else if (Wins(position, move, record.rule)) {
       decided = side;
       decidedBy = "five in a row";
     }
@@ -201,10 +247,11 @@ std::optional<GameRecord> ParseRecord(std::string_view text, std::string& error)
                                          ? std::nullopt
                                          : std::optional(Opponent(SideToMove(position)));
   if (record.winner != winner) {
-    return fail("the result \"" + std::string(values[kResult]) +
-                "\" contradicts the moves, which give \"" + ResultText(winner) + "\"");
+    error = "the result \"" + ResultText(record.winner) +
+            "\" contradicts the moves, which give \"" + ResultText(winner) + "\"";
+    return false;
   }
-  return record;
+  return true;
 }
 
 }  // namespace fiverow::match

@@ -7,8 +7,8 @@
 #include "common/EscapedText.h"
 #include "common/HandleFiles.h"
 #include "game/BoardText.h"
+#include "output/GameFile.h"
 #include "output/GameText.h"
-#include "output/Record.h"
 #include "process/OutputCheck.h"
 #include "process/RefereeError.h"
 #include "protocol/Numbers.h"
@@ -17,30 +17,32 @@ namespace fiverow::match {
 
 namespace {
 
-GameRecord ReadRecord(const std::string& file) {
-  const tools::FileRead read = tools::ReadRegularFile(AT_FDCWD, file.c_str(), kRecordLimit, true);
+GameRecord ReadGame(const std::string& file, int game) {
+  const tools::FileRead read = tools::ReadRegularFile(AT_FDCWD, file.c_str(), kSgfLimit, true);
   const std::string shownFile = tools::ShownText(file);
   if (read.error != 0) throw RefereeError(SystemErrorText("cannot read " + shownFile, read.error));
   if (read.notRegular) throw RefereeError(shownFile + " is not a regular file");
   if (read.cut) {
-    throw RefereeError(shownFile + " is over " + std::to_string(kRecordLimit / 1024) +
-                       " KiB, too large for a game record");
+    throw RefereeError(shownFile + " is over " + std::to_string(kSgfLimit >> 20) +
+                       " MiB, too large for a game record or an SGF file");
   }
   std::string error;
-  std::optional<GameRecord> record = ParseRecord(read.bytes, error);
+  std::optional<GameRecord> record = ParseGameFile(read.bytes, game, error);
   if (!record) throw RefereeError(shownFile + ": " + error);
   return *record;
 }
 
 }  // namespace
 
-void ReplayGame(const std::string& file, Show show, bool colour, std::ostream& out) {
-  const GameRecord record = ReadRecord(file);
+void ReplayGame(const std::string& file, int game, Show show, bool colour, std::ostream& out) {
+  const GameRecord record = ReadGame(file, game);
   out << EngineLine("x", {record.xCommand, {}, record.protocols[Side::X]})
       << EngineLine("o", {record.oCommand, {}, record.protocols[Side::O]});
   if (record.rule != Rule::Freestyle) out << "rule: " << RuleName(record.rule) << "\n";
+  if (record.boardSize != kStandardBoardSize)
+    out << "board: " << record.boardSize << " x " << record.boardSize << "\n";
   out << "opening: " << OpeningText(record.opening) << "\n";
-  Position position = StartPosition(record.opening, kStandardBoardSize);
+  Position position = StartPosition(record.opening, record.boardSize);
   if (show == Show::Each && position.StoneCount() > 0)
     out << RenderBoard(position, std::nullopt, colour);
   std::optional<Move> last;
@@ -59,8 +61,9 @@ void ReplayGame(const std::string& file, Show show, bool colour, std::ostream& o
     }
   }
   if (show == Show::End) out << RenderBoard(position, last, colour);
-  out << "result: " << ResultText(record.winner) << ": " << tools::ShownText(record.reason)
-      << " after " << MovesText(record.moves.size()) << "\n";
+  out << "result: " << ResultText(record.winner);
+  if (!record.reason.empty()) out << ": " << tools::ShownText(record.reason);
+  out << " after " << MovesText(record.moves.size()) << "\n";
   CheckOutput(out);
 }
 

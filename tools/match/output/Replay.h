@@ -8,12 +8,10 @@
 
 namespace fiverow::match {
 
-// Reads the record `file` (a regular file of at most kRecordLimit bytes) and
-// shows its game as --show asks. Throws RefereeError when the file cannot be
-// read or is malformed, or the output cannot be written.
-void ReplayGame(const std::string& file, Show show, bool colour, std::ostream& out);
-
-// At most this much of a record is read: a game record is a few KiB.
-inline constexpr std::size_t kRecordLimit = 1024 * 1024;
+// Reads the `game`-th game of `file`, a game record or an SGF file (a regular
+// file of at most kRecordLimit or kSgfLimit bytes, GameFile.h), and shows it
+// as --show asks. Throws RefereeError when the file cannot be read or is
+// malformed, or the output cannot be written.
+void ReplayGame(const std::string& file, int game, Show show, bool colour, std::ostream& out);
 
 }  // namespace fiverow::match

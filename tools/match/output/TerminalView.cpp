@@ -99,6 +99,10 @@ TerminalView::TerminalView(const MatchPlan& plan, TerminalSettings settings, std
 void TerminalView::MatchStarted() {
   std::string header;
   for (const MatchEngine& engine : plan_.engines) header += EngineLine(engine.label, engine.spec);
+  if (plan_.boardSize != kStandardBoardSize) {
+    header += "board: " + std::to_string(plan_.boardSize) + " x " +
+              std::to_string(plan_.boardSize) + "\n";
+  }
   if (!settings_.openings.empty()) header += settings_.openings + "\n";
   Write(header);
 }

@@ -1,0 +1,37 @@
+#include "output/SgfFile.h"
+
+#include <fcntl.h>
+
+#include <cerrno>
+
+#include "common/EscapedText.h"
+#include "common/HandleFiles.h"
+#include "output/Sgf.h"
+#include "process/RefereeError.h"
+
+namespace fiverow::match {
+
+SgfFile::SgfFile(const std::string& path, const std::vector<MatchEngine>& engines)
+    : path_(tools::ShownText(path)), engines_(engines) {
+  // Without O_NONBLOCK a FIFO with no reader would hold the match up here.
+  file_.Reset(::open(path.c_str(),
+                     O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC | O_NOCTTY | O_NONBLOCK, 0666));
+  if (!file_ || ::fcntl(file_.get(), F_SETFL, O_APPEND) != 0)
+    throw RefereeError(SystemErrorText("cannot write the SGF file " + path_, errno));
+}
+
+void SgfFile::GameEnded(const PlayedGame& played, const Standings&) {
+  const GameResult& result = played.result;
+  PerSide<std::string> players;
+  for (const Side side : kSides)
+    players[side] = SgfPlayerName(engines_[played.setup.engines[side]], result.names[side]);
+  const std::string tree = FormatSgf(RecordOf(played, engines_), players, result.ending);
+  if (const int error = tools::WriteAll(file_.get(), tree); error != 0)
+    throw RefereeError(SystemErrorText("cannot write the SGF file " + path_, error));
+}
+
+std::string SgfPlayerName(const MatchEngine& engine, const std::string& name) {
+  return name.empty() ? engine.label + ": " + engine.spec.command : name;
+}
+
+}  // namespace fiverow::match
