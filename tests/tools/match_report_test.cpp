@@ -134,6 +134,10 @@ TEST(GameRecords, RejectMalformedOnes) {
   EXPECT_NE(error.find("contradicts"), std::string::npos) << error;
   five.winner.reset();
   EXPECT_FALSE(ParseRecord(FormatRecord(five), error));
+  // A draw without a five was adjudicated.
+  GameRecord drawn = SampleRecord();
+  drawn.winner.reset();
+  EXPECT_TRUE(ParseRecord(FormatRecord(drawn), error)) << error;
 
   // By the standard rule an overline does not end the game.
   GameRecord six = SampleRecord();

@@ -241,12 +241,14 @@ bool CheckGameRecord(const GameRecord& record, std::string& error) {
     }
   }
   // A win or a forbidden move ends the game; a full board is a draw; any
-  // other end is the loss of the side to move.
+  // other end is the loss of the side to move, or a draw by adjudication
+  // (--draw-after).
   const std::optional<Side> winner = decided ? decided
                                      : position.IsFull()
                                          ? std::nullopt
                                          : std::optional(Opponent(SideToMove(position)));
-  if (record.winner != winner) {
+  const bool adjudicated = !decided && !record.winner;
+  if (record.winner != winner && !adjudicated) {
     error = "the result \"" + ResultText(record.winner) +
             "\" contradicts the moves, which give \"" + ResultText(winner) + "\"";
     return false;
