@@ -25,6 +25,7 @@ struct MatchOptions {
   double startTime = 30;            // seconds for a pipe engine's start-up
   double timeMargin = 0.1;          // seconds a move may run past its limit
   std::optional<std::string> logFile;
+  std::optional<std::string> eventsFile;  // the match as JSON lines, as it happens
   std::optional<std::uint64_t> maxMemoryMB;
   Rule rule = Rule::Freestyle;
   int games = 1;

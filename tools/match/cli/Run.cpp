@@ -9,6 +9,7 @@
 #include "common/EscapedText.h"
 #include "common/Terminal.h"
 #include "match/Match.h"
+#include "output/EventStream.h"
 #include "output/ProtocolLog.h"
 #include "output/RecordFolder.h"
 #include "output/Replay.h"
@@ -86,6 +87,8 @@ int PlayMatch(const MatchOptions& options, std::ostream& out, std::ostream& err)
   std::optional<RecordFolder> records;
   if (options.recordFolder)
     sinks.Add(records.emplace(*options.recordFolder, options.games, plan.engines));
+  std::optional<EventStream> events;
+  if (options.eventsFile) sinks.Add(events.emplace(*options.eventsFile, plan));
   RunMatch(plan, std::move(openings), sinks, err);
   return 0;
 }
