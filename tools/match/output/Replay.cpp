@@ -15,9 +15,7 @@
 
 namespace fiverow::match {
 
-namespace {
-
-GameRecord ReadRecord(const std::string& file) {
+GameRecord ReadRecordFile(const std::string& file) {
   const tools::FileRead read = tools::ReadRegularFile(AT_FDCWD, file.c_str(), kRecordLimit, true);
   const std::string shownFile = tools::ShownText(file);
   if (read.error != 0) throw RefereeError(SystemErrorText("cannot read " + shownFile, read.error));
@@ -32,10 +30,8 @@ GameRecord ReadRecord(const std::string& file) {
   return *record;
 }
 
-}  // namespace
-
 void ReplayGame(const std::string& file, Show show, bool colour, std::ostream& out) {
-  const GameRecord record = ReadRecord(file);
+  const GameRecord record = ReadRecordFile(file);
   out << EngineLine("x", {record.xCommand, {}, record.protocols[Side::X]})
       << EngineLine("o", {record.oCommand, {}, record.protocols[Side::O]});
   if (record.rule != Rule::Freestyle) out << "rule: " << RuleName(record.rule) << "\n";

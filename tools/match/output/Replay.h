@@ -4,9 +4,15 @@
 #include <iosfwd>
 #include <string>
 
+#include "output/Record.h"
 #include "output/TerminalView.h"
 
 namespace fiverow::match {
+
+// Reads and checks the record `file`, a regular file of at most
+// kRecordLimit bytes. Throws RefereeError when it cannot be read or is
+// malformed.
+GameRecord ReadRecordFile(const std::string& file);
 
 // Reads the record `file` (a regular file of at most kRecordLimit bytes) and
 // shows its game as --show asks. Throws RefereeError when the file cannot be
