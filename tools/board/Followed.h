@@ -1,6 +1,8 @@
 // Something a page follows as it changes (a game, a match being watched): a
-// snapshot as JSON text and a version that changes with it. Followers wait
-// for the next version; closing it ends every wait.
+// snapshot as JSON text and a version that changes with it, which the
+// snapshot holds too ("version"), so that a page can tell an older snapshot
+// that reached it late. Followers wait for the next version; closing it ends
+// every wait.
 #pragma once
 
 #include <chrono>
@@ -27,18 +29,18 @@ class Followed {
     std::unique_lock lock(mutex_);
     changed_.wait_for(lock, timeout, [&] { return closed_ || version_ != seen; });
     if (closed_) return std::nullopt;
-    return Snapshot{version_, SnapshotJson()};
+    return Snapshot{version_, SnapshotJson(version_)};
   }
 
   // The snapshot now.
   std::string Now() const {
     const std::lock_guard lock(mutex_);
-    return SnapshotJson();
+    return SnapshotJson(version_);
   }
 
  protected:
-  // With mutex_ held.
-  virtual std::string SnapshotJson() const = 0;
+  // With mutex_ held: the snapshot, holding `version`.
+  virtual std::string SnapshotJson(std::uint64_t version) const = 0;
   // With mutex_ held: a new version for the followers.
   void Changed() {
     ++version_;

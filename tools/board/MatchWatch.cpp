@@ -257,7 +257,7 @@ void MatchWatch::Apply(const Json& event) {
   }
 }
 
-std::string MatchWatch::SnapshotJson() const {
+std::string MatchWatch::SnapshotJson(std::uint64_t version) const {
   Json boards = Json::array();
   for (const auto& [game, board] : boards_) {
     Json stones = Json::array();
@@ -273,7 +273,8 @@ std::string MatchWatch::SnapshotJson() const {
   for (const auto& [games, llr] : sprtPoints_) points.push_back({games, llr});
   Json sprt = sprt_;
   if (!sprt.is_null()) sprt["points"] = std::move(points);
-  return JsonText({{"file", tools::ShownText(path_)},
+  return JsonText({{"version", version},
+                   {"file", tools::ShownText(path_)},
                    {"status", status_},
                    {"match", match_},
                    {"boards", std::move(boards)},

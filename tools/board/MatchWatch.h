@@ -58,7 +58,7 @@ class MatchWatch final : public Followed {
   // With mutex_ held; throws Json's exceptions on values out of place.
   void Apply(const Json& event);
   Board& BoardOf(int game);
-  std::string SnapshotJson() const override;
+  std::string SnapshotJson(std::uint64_t version) const override;
 
   const std::string path_;
   // Guarded by mutex_:

@@ -299,7 +299,7 @@ double WebGame::SecondsAlone() const {
   return followers_ > 0 ? 0.0 : match::SecondsSince(alone_);
 }
 
-std::string WebGame::SnapshotJson() const {
+std::string WebGame::SnapshotJson(std::uint64_t version) const {
   Json stones = Json::array();
   for (const Move stone : stones_) stones.push_back(CellJson(stone));
   Json notes = Json::array();
@@ -314,7 +314,8 @@ std::string WebGame::SnapshotJson() const {
   constexpr std::string_view kCommands[] = {"takeback", "resign", "new-game"};
   const bool canTakeBack = !pending_ && TakenBack(stones_, choice_.person).has_value();
   return JsonText(
-      {{"id", id_},
+      {{"version", version},
+       {"id", id_},
        {"engine", choice_.engine},
        {"engineName", engineName_},
        {"you", SideJson(choice_.person)},

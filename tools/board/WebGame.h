@@ -112,7 +112,7 @@ class WebGame final : public Followed {
   // With mutex_ held: carries out the pending command; whether a game is to
   // be played.
   bool Apply();
-  std::string SnapshotJson() const override;
+  std::string SnapshotJson(std::uint64_t version) const override;
 
   const std::string id_;
   const PlaySetup& setup_;

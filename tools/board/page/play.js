@@ -120,6 +120,8 @@ async function clickedCell(play, x, y) {
 
 function showState(play, state) {
   const previous = play.state;
+  // An answer to a request may come after a newer update of the stream.
+  if (previous && previous.id === state.id && state.version < previous.version) return;
   play.state = state;
   const changed = !previous || previous.stones.length !== state.stones.length ||
                   previous.size !== state.size;
