@@ -13,11 +13,12 @@ namespace fiverow::match {
 
 namespace {
 
-using Json = nlohmann::json;
+// In the order written, "event" first.
+using Json = nlohmann::ordered_json;
 
 Json Number(double value) {
   if (std::isinf(value)) return value > 0 ? "inf" : "-inf";
-  return value;
+  return value == 0 ? 0.0 : value;  // no -0
 }
 
 Json Cell(Move move) { return Json::array({move.x, move.y}); }
