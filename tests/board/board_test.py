@@ -348,7 +348,7 @@ HTTP_CASES = {"http_guard": case_http_guard, "many_games": case_many_games,
 
 def screenshots(tools, driver, folder):
     """The page while playing with fiverow's view shown, and while watching a match."""
-    board = Board(tools)
+    board = Board(tools, "fiverow")
     driver.set_window_size(1280, 860)
     driver.get(board.url)
     driver.find_element("id", "follow-view").click()
@@ -363,8 +363,8 @@ def screenshots(tools, driver, folder):
     events = os.path.join(tools.work, "events.jsonl")
     subprocess.run([tools.match, "--games", "8", "--concurrency", "2", "--sprt",
                     "elo0=0,elo1=50,alpha=0.05,beta=0.05", "--events", events, "fiverow",
-                    f"{tools.fake} file blunder 3 {tools.build}/fiverow"], check=True,
-                   capture_output=True)
+                    "tests/tools/fiverow_fake_engine file blunder 3 ./fiverow"], check=True,
+                   capture_output=True, cwd=tools.build)
     board = Board(tools, "--watch", events)
     driver.get(board.url)
     wait(driver, lambda d: status(d).startswith("The match has ended"), "the whole match")
