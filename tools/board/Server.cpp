@@ -258,6 +258,12 @@ int RunBoard(const BoardOptions& options, std::ostream& out, std::ostream& err) 
     httplib::Server server;
     server.new_task_queue = [] { return new httplib::ThreadPool(kServerThreads); };
     server.set_payload_max_length(kLargestRequest);
+    // Not the library's SO_REUSEPORT, which would let a second server share
+    // the port and take some of the requests: a taken port is an error.
+    server.set_socket_options([](socket_t socket) {
+      const int yes = 1;
+      ::setsockopt(socket, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
+    });
     server.set_keep_alive_timeout(2);
     server.set_default_headers({{"Content-Security-Policy", kContentPolicy},
                                 {"Cache-Control", "no-store"},
