@@ -297,8 +297,9 @@ int RunBoard(const BoardOptions& options, std::ostream& out, std::ostream& err) 
         });
         continue;
       }
-      server.Get("/" + std::string(file.name), [&file](const httplib::Request&,
-                                                       httplib::Response& response) {
+      std::string path = "/";
+      path += file.name;
+      server.Get(path, [&file](const httplib::Request&, httplib::Response& response) {
         response.set_content(file.bytes.data(), file.bytes.size(), std::string(file.type));
       });
     }
