@@ -408,10 +408,16 @@ def main(args):
     finally:
         if driver is not None:
             driver.quit()
+        # A case that failed leaves its server running: stopped as Ctrl-C
+        # would, so that it removes its engines' folders.
         for process in Board.started:
             if process.poll() is None:
-                process.kill()
-                process.wait()
+                process.terminate()
+                try:
+                    process.wait(timeout=15)
+                except subprocess.TimeoutExpired:
+                    process.kill()
+                    process.wait()
         shutil.rmtree(work, ignore_errors=True)
 
 
