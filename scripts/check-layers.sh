@@ -1,13 +1,15 @@
 #!/usr/bin/env bash
 # Checks that fiverow-match's layers include only downwards: a file in a
 # folder of tools/match/ may include from its own folder and the folders
-# listed before it, never from one after it. Prints each include that
-# reaches up, and the include graph between the layers with --graph.
+# listed before it, never from one after it. tools/board/, the board's front
+# end over them, is the top layer: it may use them all, and none of them it.
+# Prints each include that reaches up, and the include graph between the
+# layers with --graph.
 #   scripts/check-layers.sh [--graph]
 set -euo pipefail
 cd "$(dirname "$0")/../tools/match"
 
-layers=(process game players stats match output cli)
+layers=(process game players stats match output cli board)
 rank() {
   local i
   for i in "${!layers[@]}"; do [[ ${layers[$i]} == "$1" ]] && { echo "$i"; return; }; done
@@ -16,8 +18,9 @@ rank() {
 
 status=0
 declare -A edges=()
-for file in */*.h */*.cpp; do
-  from=${file%%/*}
+for file in */*.h */*.cpp ../board/*.h ../board/*.cpp; do
+  from=${file#../}
+  from=${from%%/*}
   from_rank=$(rank "$from")
   if ((from_rank < 0)); then
     echo "$file: in no layer (${layers[*]})"

@@ -20,6 +20,8 @@ need cmake cmake
 need ninja ninja-build
 need g++ g++
 need /usr/include/CLI/CLI.hpp libcli11-dev
+need /usr/include/nlohmann/json.hpp nlohmann-json3-dev  # fiverow-match --events, fiverow-board
+need /usr/include/httplib.h libcpp-httplib-dev          # fiverow-board
 need /usr/include/gtest/gtest.h libgtest-dev
 need chattr e2fsprogs  # the end-to-end tests
 need setpriv util-linux

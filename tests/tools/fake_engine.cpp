@@ -48,6 +48,8 @@
 //       twice              answers every command twice
 //       burner PIDFILE     at START, starts a child in a session of its own
 //                          that burns CPU for up to 60 s; writes its pid
+//       markup             legal, but names itself and talks in HTML that
+//                          would run script if a page took it for markup
 //
 // Its choice: the empty cell that makes its longest line, or blocks the
 // longest line of the other side (its own line first when equal), nearest the
@@ -273,6 +275,10 @@ class Input {
   bool ended_ = false;
 };
 
+// Markup that would change the page's title, or show an alert, if it ran.
+constexpr const char* kMarkup =
+    "<script>document.title='owned'</script><img src=x onerror=document.title='owned'>";
+
 class PipeEngine {
  public:
   PipeEngine(std::string mode, std::vector<std::string> args, std::string log)
@@ -335,7 +341,8 @@ class PipeEngine {
       grid_ = Grid{grid_.size};
       board_ = true;
     } else if (word == "ABOUT") {
-      Reply("name=\"fiverow_fake_engine\", version=\"1.0\"");
+      Reply(mode_ == "markup" ? "name=\"" + std::string(kMarkup) + "\", version=\"1.0\""
+                              : "name=\"fiverow_fake_engine\", version=\"1.0\"");
     } else if (word == "END") {
       if (mode_ == "ignore-end") ::sleep(30);
       return 0;
@@ -412,6 +419,7 @@ class PipeEngine {
       SleepMs(5);
     }
     if (mode_ == "talk") Send("MESSAGE thinking \033[31mhard\nDEBUG depth 1\r");
+    if (mode_ == "markup") Send("MESSAGE " + std::string(kMarkup) + "\n");
     grid_.at(cell[0], cell[1]) = 1;
     Reply(CellText(cell[0], cell[1]));
     if (mode_ == "exit-after-move") return 3;

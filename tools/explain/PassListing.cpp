@@ -9,8 +9,6 @@
 
 namespace fiverow::explain {
 
-namespace {
-
 // The line through the cell as the pass sees it: c(-2), c(-1), the cell
 // itself as "*", then c(+1) to c(+4).
 std::string LineText(const ListedPass& pass) {
@@ -41,8 +39,6 @@ std::string RowsText(RowMask rows) {
   }
   return text.empty() ? "-" : text;
 }
-
-}  // namespace
 
 std::vector<ListedPass> ListPasses(RunState& state, Move cell) {
   std::vector<ListedPass> passes;

@@ -25,6 +25,12 @@ struct ListedPass {
 // used as scratch.
 std::vector<ListedPass> ListPasses(RunState& state, Move cell);
 
+// The columns of the table: the line as the pass sees it ("x . * . o . ."),
+// the deciding tier ("5 three", "none") and its matching rows ("3,4", "-").
+std::string LineText(const ListedPass& pass);
+std::string TierText(int tier);
+std::string RowsText(RowMask rows);
+
 // The table, headed by the cell.
 std::string PassListing(RunState& state, Move cell);
 

@@ -274,6 +274,10 @@ void DefineOptions(CLI::App& app, MatchOptions& o) {
                "write every line sent to and received from every\n"
                "engine into FILE, with the time in microseconds",
                [&o](auto&, auto& text) { o.logFile = text; }));
+  plays(option("--events", "FILE",
+               "write the match's events into FILE as they happen,\n"
+               "one JSON object a line, for fiverow-board --watch",
+               [&o](auto&, auto& text) { o.eventsFile = text; }));
   CLI::Option* replay = option("--replay", "FILE",
                                "show a recorded game again, from a game record or\n"
                                "an SGF file, then exit",

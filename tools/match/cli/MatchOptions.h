@@ -42,6 +42,7 @@ struct MatchOptions {
   double startTime = 30;    // seconds for a pipe engine's start-up
   double timeMargin = 0.1;  // seconds a move may run past its limit
   std::optional<std::string> logFile;
+  std::optional<std::string> eventsFile;  // the match as JSON lines, as it happens
   PerEngine<std::uint64_t> maxMemoryMB;
   Rule rule = Rule::Freestyle;
   std::optional<int> games;  // per pair of engines in a round

@@ -9,6 +9,7 @@
 #include "common/EscapedText.h"
 #include "common/Terminal.h"
 #include "match/Match.h"
+#include "output/EventStream.h"
 #include "output/ProtocolLog.h"
 #include "output/RecordFolder.h"
 #include "output/Replay.h"
@@ -115,6 +116,8 @@ int PlayMatch(const MatchOptions& options, std::ostream& out, std::ostream& err)
     sinks.Add(records.emplace(*options.recordFolder, plan.games, plan.engines));
   std::optional<SgfFile> sgf;
   if (options.sgfFile) sinks.Add(sgf.emplace(*options.sgfFile, plan.engines));
+  std::optional<EventStream> events;
+  if (options.eventsFile) sinks.Add(events.emplace(*options.eventsFile, plan));
   RunMatch(plan, std::move(openings), sinks, err);
   return 0;
 }

@@ -15,9 +15,7 @@
 
 namespace fiverow::match {
 
-namespace {
-
-GameRecord ReadGame(const std::string& file, int game) {
+GameRecord ReadGameFile(const std::string& file, int game) {
   const tools::FileRead read = tools::ReadRegularFile(AT_FDCWD, file.c_str(), kSgfLimit, true);
   const std::string shownFile = tools::ShownText(file);
   if (read.error != 0) throw RefereeError(SystemErrorText("cannot read " + shownFile, read.error));
@@ -32,10 +30,8 @@ GameRecord ReadGame(const std::string& file, int game) {
   return *record;
 }
 
-}  // namespace
-
 void ReplayGame(const std::string& file, int game, Show show, bool colour, std::ostream& out) {
-  const GameRecord record = ReadGame(file, game);
+  const GameRecord record = ReadGameFile(file, game);
   out << EngineLine("x", {record.xCommand, {}, record.protocols[Side::X]})
       << EngineLine("o", {record.oCommand, {}, record.protocols[Side::O]});
   if (record.rule != Rule::Freestyle) out << "rule: " << RuleName(record.rule) << "\n";

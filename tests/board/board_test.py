@@ -1,0 +1,425 @@
+#!/usr/bin/env python3
+"""fiverow-board driven as a person drives it: the page in headless Chromium
+(python3-selenium, chromium-driver), and its guard by plain HTTP.
+
+  board_test.py --list
+  board_test.py --case NAME --build DIR
+  board_test.py --screenshots DIR --build DIR     pictures of the page for docs/
+
+DIR is the build folder holding fiverow-board, fiverow-match, fiverow-explain
+and tests/tools/fiverow_fake_engine. A browser case is skipped (exit status
+77) where the packages are missing, unless FIVEROW_REQUIRE_BROWSER is set, as
+CI sets it: then it fails.
+"""
+
+import http.client
+import json
+import os
+import re
+import shutil
+import signal
+import subprocess
+import sys
+import tempfile
+import time
+
+SKIPPED = 77
+CHROMIUM_FLAGS = ["--no-sandbox", "--headless", "--disable-gpu", "--disable-background-networking",
+                  "--disable-component-update", "--disable-sync", "--no-first-run",
+                  "--window-size=1280,1000"]
+MARKUP = "<script>document.title='owned'</script><img src=x onerror=document.title='owned'>"
+
+
+class Failure(Exception):
+    pass
+
+
+def check(condition, message):
+    if not condition:
+        raise Failure(message)
+
+
+class Tools:
+    def __init__(self, build, work):
+        self.build, self.work = build, work
+        self.board = os.path.join(build, "fiverow-board")
+        self.match = os.path.join(build, "fiverow-match")
+        self.explain = os.path.join(build, "fiverow-explain")
+        self.fake = os.path.join(build, "tests", "tools", "fiverow_fake_engine")
+        # The engine that plays the first empty cell: easy to beat.
+        self.weak = f"file:{self.fake} file first"
+
+    def record(self):
+        """A game of fiverow against the weak engine, recorded: its file."""
+        folder = os.path.join(self.work, "records")
+        subprocess.run([self.match, "--record", folder, "--show", "none", "--opening",
+                        "9,9 10,10 9,10", "fiverow", self.weak], check=True, capture_output=True)
+        return os.path.join(folder, "game-001.txt")
+
+
+class Board:
+    """A fiverow-board process, its address, and a stop that checks it ended well."""
+    started = []  # killed at the end if a case failed before stopping them
+
+    def __init__(self, tools, *args, env=None):
+        self.process = subprocess.Popen([tools.board, *args], stdout=subprocess.PIPE,
+                                        stderr=subprocess.PIPE, text=True, cwd=tools.work,
+                                        env=env)
+        Board.started.append(self.process)
+        self.process.stdout.readline()
+        self.url = self.process.stdout.readline().strip()
+        match = re.fullmatch(r"http://127\.0\.0\.1:(\d+)/\?t=([0-9a-f]{64})", self.url)
+        if not match:
+            self.process.kill()
+            raise Failure(f"no address printed: {self.url!r} {self.process.stderr.read()}")
+        self.port, self.token = int(match.group(1)), match.group(2)
+
+    def request(self, method, path, body=None, headers=None, token=True):
+        connection = http.client.HTTPConnection("127.0.0.1", self.port, timeout=10)
+        target = path + (("&" if "?" in path else "?") + "t=" + self.token if token else "")
+        connection.request(method, target, body=body, headers=headers or {})
+        response = connection.getresponse()
+        return response.status, dict(response.getheaders()), response.read().decode()
+
+    def stop(self):
+        self.process.send_signal(signal.SIGTERM)
+        _, errors = self.process.communicate(timeout=20)
+        check(self.process.returncode == 0, f"stopped with status {self.process.returncode}: {errors}")
+
+
+def browser(work):
+    """Headless Chromium, or the reason there is none."""
+    try:
+        from selenium import webdriver
+        from selenium.webdriver.chrome.service import Service
+    except ImportError:
+        return None, "python3-selenium is not installed"
+    driver_path = shutil.which("chromedriver") or "/usr/bin/chromedriver"
+    if not os.path.exists(driver_path):
+        return None, "chromium-driver is not installed"
+    options = webdriver.ChromeOptions()
+    for flag in CHROMIUM_FLAGS + [f"--user-data-dir={os.path.join(work, 'profile')}"]:
+        options.add_argument(flag)
+    if os.path.exists("/usr/bin/chromium"):
+        options.binary_location = "/usr/bin/chromium"
+    return webdriver.Chrome(service=Service(driver_path), options=options), None
+
+
+def wait(driver, condition, what, seconds=20):
+    deadline = time.time() + seconds
+    while time.time() < deadline:
+        try:
+            if condition(driver):
+                return
+        except Exception:  # an element not there yet, or replaced meanwhile
+            pass
+        time.sleep(0.05)
+    raise Failure(f"waited in vain for {what}; status: {status(driver)!r}")
+
+
+def status(driver):
+    return driver.execute_script("return document.getElementById('status').textContent")
+
+
+def stones(driver):
+    return len(driver.find_elements("css selector", "circle[data-stone]"))
+
+
+def click_cell(driver, x, y):
+    driver.find_element("css selector", f'rect[data-cell="{x},{y}"]').click()
+
+
+def play(driver, moves):
+    """Plays the person's moves, each after the engine has answered the last."""
+    for x, y in moves:
+        count = stones(driver)
+        wait(driver, lambda d: status(d).startswith("Your move"), "the person's turn")
+        click_cell(driver, x, y)
+        wait(driver, lambda d: stones(d) > count, f"the move {x},{y} on the board")
+
+
+# ---- the cases ---------------------------------------------------------------
+
+
+def case_play_win(tools, driver):
+    board = Board(tools, tools.weak)
+    driver.get(board.url)
+    play(driver, [(9, 9), (10, 9), (11, 9), (12, 9), (13, 9)])
+    wait(driver, lambda d: "You win" in status(d), "the win")
+    check(status(driver) == "You win: you (x) made five in a row with 13,9.", status(driver))
+    check(driver.find_element("id", "last-move") is not None, "the last move is marked")
+    board.stop()
+
+
+def case_takeback(tools, driver):
+    board = Board(tools, tools.weak)
+    driver.get(board.url)
+    play(driver, [(9, 9), (10, 9)])
+    wait(driver, lambda d: stones(d) == 4, "the engine's answer")
+    driver.find_element("id", "take-back").click()
+    wait(driver, lambda d: stones(d) == 2 and status(d).startswith("Your move"), "the takeback")
+    check(not driver.find_elements("css selector", 'circle[data-stone="10,9"]'), "10,9 is taken back")
+    # A reload finds the same game, named in the address.
+    check("&g=" in driver.current_url, driver.current_url)
+    driver.refresh()
+    wait(driver, lambda d: stones(d) == 2 and status(d).startswith("Your move"), "the game again")
+    play(driver, [(11, 11)])
+    wait(driver, lambda d: stones(d) == 4, "the game going on after the takeback")
+    board.stop()
+
+
+def explain_scores(tools, shown, turn):
+    """fiverow-explain's heat map of the position: {(x, y): score} and the chosen cell."""
+    folder = os.path.join(tools.work, "explained")
+    os.makedirs(folder, exist_ok=True)
+    rows = [["-"] * 20 for _ in range(20)]
+    for index, (x, y) in enumerate(shown):
+        rows[y][x] = "x" if index % 2 == 0 else "o"
+    with open(os.path.join(folder, "Plocha.dat"), "w") as position:
+        position.write("".join("".join(row) + "\n" for row in rows))
+    with open(os.path.join(folder, "Tah.dat"), "w") as turn_file:
+        turn_file.write("o" if turn == "x" else "x")  # the side fiverow plays is the other mark
+    output = subprocess.run([tools.explain, folder], check=True, capture_output=True, text=True).stdout
+    lines = output.splitlines()
+    start = next(i for i, line in enumerate(lines) if line.strip().startswith("0 ")) + 1
+    scores = {}
+    for y in range(20):
+        cells = lines[start + y].replace(">", " ").split()[1:]
+        for x, cell in enumerate(cells):
+            if cell.isdigit():
+                scores[(x, y)] = int(cell)
+    chosen = re.search(r"fiverow would play (\d+),(\d+)", output)
+    return scores, (int(chosen.group(1)), int(chosen.group(2)))
+
+
+def case_heat_map(tools, driver):
+    record = tools.record()
+    board = Board(tools, "--replay", record)
+    driver.get(board.url)
+    wait(driver, lambda d: status(d).startswith("The opening"), "the replay")
+    for _ in range(4):
+        driver.find_element("id", "replay-forward").click()
+    game = json.loads(board.request("GET", "/api/replay")[2])
+    shown = (game["opening"] + game["moves"])[:len(game["opening"]) + 4]
+    turn = "x" if len(shown) % 2 == 0 else "o"
+    driver.find_element("id", "show-view").click()
+    wait(driver, lambda d: d.find_elements("css selector", "text[data-score]"), "the heat map")
+    page = {tuple(map(int, node.get_attribute("data-score").split(","))): int(node.text)
+            for node in driver.find_elements("css selector", "text[data-score]")}
+    expected, chosen = explain_scores(tools, shown, turn)
+    check(page == expected, f"the heat map differs from fiverow-explain's: {page} != {expected}")
+    check(f"would choose {chosen[0]},{chosen[1]} " in driver.find_element("id", "chosen").text,
+          driver.find_element("id", "chosen").text)
+    # A click on a cell lists its passes, which add up to its score.
+    click_cell(driver, *chosen)
+    wait(driver, lambda d: d.find_elements("css selector", "#passes h3"), "the passes")
+    heading = driver.find_element("css selector", "#passes h3").text
+    check(heading.endswith(f"total {expected[chosen]}"), heading)
+    check(len(driver.find_elements("css selector", "table.passes tr")) == 18, "16 passes")
+    board.stop()
+
+
+def case_replay(tools, driver):
+    record = tools.record()
+    board = Board(tools, "--replay", record)
+    game = json.loads(board.request("GET", "/api/replay")[2])
+    opening, moves = len(game["opening"]), len(game["moves"])
+    driver.get(board.url)
+    wait(driver, lambda d: stones(d) == opening, "the opening")
+    driver.find_element("id", "replay-forward").click()
+    wait(driver, lambda d: stones(d) == opening + 1 and status(d).startswith("Move 1 of"), "move 1")
+    driver.find_element("id", "replay-last").click()
+    wait(driver, lambda d: stones(d) == opening + moves, "the last move")
+    check(f"{game['winner']} wins: {game['reason']}." in status(driver), status(driver))
+    driver.find_element("id", "replay-back").click()
+    wait(driver, lambda d: stones(d) == opening + moves - 1, "a move back")
+    board.stop()
+
+
+def case_hostile_name(tools, driver):
+    board = Board(tools, f"pipe:{tools.fake} pipe markup")
+    driver.get(board.url)
+    play(driver, [(9, 9)])
+    line = driver.find_element("id", "game-line")
+    wait(driver, lambda d: MARKUP in line.get_attribute("textContent"), "the engine's name as text")
+    wait(driver, lambda d: MARKUP in d.find_element("id", "notes").get_attribute("textContent"),
+         "the engine's message as text")
+    check(driver.title == "fiverow board", f"the page's title became {driver.title!r}")
+    check(not driver.find_elements("tag name", "img"), "the engine's markup made an element")
+    board.stop()
+
+
+def case_watch(tools, driver):
+    events = os.path.join(tools.work, "events.jsonl")
+    subprocess.run([tools.match, "--games", "4", "--sprt", "elo0=0,elo1=50,alpha=0.05,beta=0.05",
+                    "--events", events, "fiverow", tools.weak], check=True, capture_output=True)
+    kinds = [json.loads(line)["event"] for line in open(events)]
+    check(kinds[0] == "match-started" and kinds[-1] == "match-ended" and kinds.count("sprt") == 2,
+          f"the events: {kinds}")
+    board = Board(tools, "--watch", events)
+    driver.get(board.url)
+    wait(driver, lambda d: status(d) == "The match has ended after 4 games.", "the whole match")
+    rows = [[cell.text for cell in row.find_elements("tag name", "td")]
+            for row in driver.find_elements("css selector", "table.standings tr")[1:]]
+    check(rows[0][:6] == ["A", "4", "4", "4", "0", "0"], f"A's standing: {rows[0]}")
+    check(driver.find_elements("css selector", "svg.sprt polyline"), "the SPRT plot")
+    check(len(driver.find_elements("css selector", "#boards figure")) == 4, "the boards")
+    board.stop()
+
+
+def case_http_guard(tools):
+    board = Board(tools)
+    good = board.request("GET", "/api/config")
+    check(good[0] == 200 and "script-src 'self'" in good[1]["Content-Security-Policy"], good)
+    check(board.request("GET", "/api/config", token=False)[0] == 403, "no token")
+    check(board.request("GET", "/?t=" + "0" * 64, token=False)[0] == 403, "a wrong token")
+    check(board.request("GET", "/api/config", headers={"Host": "attacker.example"})[0] == 403,
+          "a rebound DNS name")
+    check(board.request("GET", "/api/config", headers={"Host": f"localhost:{board.port}"})[0] == 200,
+          "localhost")
+    check(board.request("POST", "/api/games", body="{}",
+                        headers={"Origin": "http://attacker.example"})[0] == 403, "another origin")
+    # Nobody else serves on its port meanwhile.
+    second = subprocess.run([tools.board, "--port", str(board.port)], capture_output=True,
+                            text=True, timeout=20)
+    check(second.returncode == 1 and "cannot listen" in second.stderr, f"a taken port: {second}")
+    board.stop()
+
+
+def case_many_games(tools):
+    """Each tab a game of its own, up to a bound; beyond it, a refusal that says why."""
+    board = Board(tools)
+    ids = []
+    for _ in range(16):
+        answer = board.request("POST", "/api/games", body='{"side":"x"}')
+        check(answer[0] == 201, answer)
+        ids.append(json.loads(answer[2])["id"])
+    check(len(set(ids)) == 16, "every game its own id")
+    refused = board.request("POST", "/api/games", body='{"side":"x"}')
+    check(refused[0] == 409 and "16 games open already" in refused[2], refused)
+    check(board.request("GET", f"/api/games/{ids[0]}")[0] == 200, "the first game is kept")
+    check(board.request("GET", "/api/games/" + "0" * 32)[0] == 404, "an unknown game")
+    board.stop()
+
+
+def case_stop_cleans_up(tools):
+    """Stopped mid-game, the board ends its engines and removes their folders."""
+    temporary = os.path.join(tools.work, "tmp")
+    os.makedirs(temporary)
+    pid_file = os.path.join(tools.work, "engine.pid")
+    board = Board(tools, f"pipe:{tools.fake} pipe --pid {pid_file} legal",
+                  env={**os.environ, "TMPDIR": temporary})
+    game = json.loads(board.request("POST", "/api/games", body='{"side":"x"}')[2])
+    path = f"/api/games/{game['id']}"
+    for _ in range(100):
+        if json.loads(board.request("GET", path)[2])["phase"] == "your-move":
+            break
+        time.sleep(0.05)
+    check(board.request("POST", path + "/move", body='{"cell":[9,9]}')[0] == 200, "a move")
+    for _ in range(100):
+        if os.path.exists(pid_file) and len(json.loads(board.request("GET", path)[2])["stones"]) == 2:
+            break
+        time.sleep(0.05)
+    engine = int(open(pid_file).read())
+    check(os.listdir(temporary), "the engine's folder while it plays")
+    board.stop()
+    check(os.listdir(temporary) == [], f"left behind: {os.listdir(temporary)}")
+    check(not os.path.exists(f"/proc/{engine}") or "Z" in open(f"/proc/{engine}/stat").read().split()[2],
+          "the engine still runs")
+
+
+def case_command_line(tools):
+    def run(*args, stdout=subprocess.PIPE):
+        return subprocess.run([tools.board, *args], stdout=stdout, stderr=subprocess.PIPE,
+                              text=True, cwd=tools.work, timeout=20)
+    check(run("--help").returncode == 0, "--help")
+    for args in (["--bogus"], ["human"], ["--watch", "a", "--replay", "b"], ["--port", "70000"],
+                 ["--replay", "a", "fiverow"], ["--listen", "example.org"]):
+        result = run(*args)
+        check(result.returncode == 2 and "fiverow-board: " in result.stderr, f"{args}: {result}")
+    with open("/dev/full", "w") as full:
+        result = run("--help", stdout=full)
+    check(result.returncode == 1 and "cannot write" in result.stderr, f"--help > /dev/full: {result}")
+    result = run("--replay", "missing.txt")
+    check(result.returncode == 1 and "missing.txt" in result.stderr, f"a missing record: {result}")
+
+
+BROWSER_CASES = {"play_win": case_play_win, "takeback": case_takeback, "heat_map": case_heat_map,
+                 "replay": case_replay, "hostile_name": case_hostile_name, "watch": case_watch}
+HTTP_CASES = {"http_guard": case_http_guard, "many_games": case_many_games,
+              "stop_cleans_up": case_stop_cleans_up, "command_line": case_command_line}
+
+
+def screenshots(tools, driver, folder):
+    """The page while playing with fiverow's view shown, and while watching a match."""
+    board = Board(tools, "fiverow")
+    driver.set_window_size(1280, 860)
+    driver.get(board.url)
+    driver.find_element("id", "follow-view").click()
+    for x, y in [(9, 9), (10, 8), (11, 9), (8, 10), (10, 10), (9, 11), (12, 8)][:5]:
+        if not driver.find_elements("css selector", f'circle[data-stone="{x},{y}"]'):
+            play(driver, [(x, y)])
+    wait(driver, lambda d: d.find_elements("css selector", "text[data-score]"), "fiverow's view")
+    driver.find_element("css selector", "ol.best button").click()
+    wait(driver, lambda d: d.find_elements("css selector", "#passes h3"), "the passes")
+    driver.save_screenshot(os.path.join(folder, "fiverow-board-play.png"))
+    board.stop()
+    events = os.path.join(tools.work, "events.jsonl")
+    subprocess.run([tools.match, "--games", "8", "--concurrency", "2", "--sprt",
+                    "elo0=0,elo1=50,alpha=0.05,beta=0.05", "--events", events, "fiverow",
+                    "tests/tools/fiverow_fake_engine file blunder 3 ./fiverow"], check=True,
+                   capture_output=True, cwd=tools.build)
+    board = Board(tools, "--watch", events)
+    driver.get(board.url)
+    wait(driver, lambda d: status(d).startswith("The match has ended"), "the whole match")
+    driver.save_screenshot(os.path.join(folder, "fiverow-board-watch.png"))
+    board.stop()
+
+
+def main(args):
+    if args[:1] == ["--list"]:
+        print("\n".join(list(BROWSER_CASES) + list(HTTP_CASES)))
+        return 0
+    build = os.path.abspath(args[args.index("--build") + 1])
+    work = tempfile.mkdtemp(prefix="fiverow-board-test-")
+    tools = Tools(build, work)
+    driver = None
+    try:
+        name = args[args.index("--case") + 1] if "--case" in args else None
+        if name in HTTP_CASES:
+            HTTP_CASES[name](tools)
+        else:
+            driver, reason = browser(work)
+            if driver is None:
+                if os.environ.get("FIVEROW_REQUIRE_BROWSER"):
+                    print(f"failed: {reason}, and FIVEROW_REQUIRE_BROWSER is set")
+                    return 1
+                print(f"skipped: {reason}")
+                return SKIPPED
+            if name is None:
+                screenshots(tools, driver, os.path.abspath(args[args.index("--screenshots") + 1]))
+            else:
+                BROWSER_CASES[name](tools, driver)
+        print(f"{name or 'screenshots'}: passed")
+        return 0
+    except Failure as failure:
+        print(f"{name}: failed: {failure}")
+        return 1
+    finally:
+        if driver is not None:
+            driver.quit()
+        # A case that failed leaves its server running: stopped as Ctrl-C
+        # would, so that it removes its engines' folders.
+        for process in Board.started:
+            if process.poll() is None:
+                process.terminate()
+                try:
+                    process.wait(timeout=15)
+                except subprocess.TimeoutExpired:
+                    process.kill()
+                    process.wait()
+        shutil.rmtree(work, ignore_errors=True)
+
+
+if __name__ == "__main__":
+    sys.exit(main(sys.argv[1:]))

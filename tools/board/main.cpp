@@ -1,0 +1,28 @@
+// fiverow-board: a page on this machine to play engines, see fiverow's view
+// of a position, watch a match and step through a game.
+#include <cerrno>
+#include <cstring>
+#include <iostream>
+
+#include "board/BoardOptions.h"
+#include "board/Server.h"
+#include "runtime/Console.h"
+
+int main(int argc, char** argv) {
+  using namespace fiverow::board;
+  // A closed or full standard output is an error to report, not a signal.
+  fiverow::KeepWriteFailuresAsErrors();
+  try {
+    const BoardOptions options = ParseBoardOptions(std::vector<std::string>(argv + 1, argv + argc));
+    if (options.help) {
+      if (std::cout << kBoardHelp << std::flush) return 0;
+      std::cerr << "fiverow-board: cannot write to standard output: " << std::strerror(errno)
+                << "\n";
+      return 1;
+    }
+    return RunBoard(options, std::cout, std::cerr);
+  } catch (const UsageError& error) {
+    std::cerr << "fiverow-board: " << error.what() << "\nTry 'fiverow-board --help'.\n";
+    return 2;
+  }
+}

@@ -1,0 +1,230 @@
+#include "output/EventStream.h"
+
+#include <cerrno>
+#include <cmath>
+#include <nlohmann/json.hpp>
+
+#include "common/EscapedText.h"
+#include "output/GameText.h"
+#include "process/RefereeError.h"
+#include "stats/Median.h"
+#include "stats/RatingFit.h"
+
+namespace fiverow::match {
+
+namespace {
+
+// In the order written, "event" first.
+using Json = nlohmann::ordered_json;
+
+Json Number(double value) {
+  if (std::isinf(value)) return value > 0 ? "inf" : "-inf";
+  return value == 0 ? 0.0 : value;  // no -0
+}
+
+Json Cell(Move move) { return Json::array({move.x, move.y}); }
+
+Json SideName(Side side) { return std::string(1, StoneChar(side)); }
+
+Json StandingsJson(const Standings& standings) {
+  const Crosstable& table = standings.crosstable();
+  // Three engines or more are rated together; two have the Elo difference.
+  const std::vector<FittedRating> ratings =
+      standings.engines().size() > 2 ? FitRatings(table) : std::vector<FittedRating>{};
+  Json engines = Json::array();
+  Json points = Json::array();
+  Json games = Json::array();
+  for (std::size_t engine = 0; engine < standings.engines().size(); ++engine) {
+    const EngineStats& stats = standings.engines()[engine];
+    engines.push_back({{"wins", stats.wins},
+                       {"draws", stats.draws},
+                       {"losses", stats.losses},
+                       {"illegal", stats.illegalMoves},
+                       {"timeOuts", stats.timeOuts},
+                       {"crashes", stats.crashes},
+                       {"restarts", stats.restarts},
+                       {"points", table.Points(engine)},
+                       {"games", table.Games(engine)},
+                       {"medianMoveSeconds", Median(stats.moveSeconds)}});
+    if (engine < ratings.size() && ratings[engine].rated) {
+      engines.back()["rating"] = {{"elo", Number(ratings[engine].elo)},
+                                  {"margin", Number(ratings[engine].margin)}};
+    }
+    Json pointsRow = Json::array();
+    Json gamesRow = Json::array();
+    for (std::size_t opponent = 0; opponent < table.Engines(); ++opponent) {
+      pointsRow.push_back(table.Points(engine, opponent));
+      gamesRow.push_back(table.Games(engine, opponent));
+    }
+    points.push_back(std::move(pointsRow));
+    games.push_back(std::move(gamesRow));
+  }
+  const RatingTally& tally = standings.tally();
+  Json elo = nullptr;
+  if (const std::optional<EloEstimate> estimate = EstimateElo(tally)) {
+    elo = {{"elo", Number(estimate->elo)},
+           {"margin", Number(estimate->margin)},
+           {"los", estimate->los}};
+  }
+  return {{"engines", std::move(engines)},
+          {"points", std::move(points)},
+          {"games", std::move(games)},
+          {"tally",
+           {{"wins", tally.Wins()},
+            {"draws", tally.Draws()},
+            {"losses", tally.Losses()},
+            {"pairs", tally.Pairs()}}},
+          {"elo", std::move(elo)}};
+}
+
+std::string Line(const Json& event) {
+  // Everything put in is valid UTF-8 already; replace is a last guard.
+  return event.dump(-1, ' ', false, Json::error_handler_t::replace);
+}
+
+// One game's moves and notes, from the thread that plays it.
+class GameFeed final : public GameEvents {
+ public:
+  GameFeed(EventStream& stream, int game) : stream_(stream), game_(game) {}
+
+  void OnMove(const Position&, Move move, Side side, double seconds) override {
+    stream_.Write(Line({{"event", "move"},
+                        {"game", game_},
+                        {"side", SideName(side)},
+                        {"move", Cell(move)},
+                        {"seconds", seconds}}));
+  }
+  void OnNote(const EngineNote& note) override {
+    stream_.Write(Line({{"event", "note"},
+                        {"game", game_},
+                        {"side", SideName(note.side)},
+                        {"kind", NoteKeyword(note.kind)},
+                        {"text", tools::EscapeText(note.text)}}));
+  }
+
+ private:
+  EventStream& stream_;
+  int game_;
+};
+
+}  // namespace
+
+std::string_view EndingName(Ending ending) {
+  switch (ending) {
+    case Ending::Five: return "five";
+    case Ending::BoardFull: return "board-full";
+    case Ending::DrawAfter: return "draw-after";
+    case Ending::Resigned: return "resigned";
+    case Ending::BadText: return "bad-text";
+    case Ending::Occupied: return "occupied";
+    case Ending::Forbidden: return "forbidden";
+    case Ending::TimeOut: return "time-out";
+    case Ending::ExitStatus: return "exit-status";
+    case Ending::Signal: return "signal";
+    case Ending::Folder: return "folder";
+  }
+  return "five";
+}
+
+EventStream::EventStream(const std::string& path, const MatchPlan& plan)
+    : path_(path), plan_(plan) {
+  file_ = std::fopen(path.c_str(), "we");
+  if (file_ == nullptr) {
+    throw RefereeError(
+        SystemErrorText("cannot write the events file " + tools::ShownText(path), errno));
+  }
+}
+
+EventStream::~EventStream() {
+  if (file_ != nullptr) std::fclose(file_);
+}
+
+void EventStream::MatchStarted() {
+  Json engines = Json::array();
+  for (const MatchEngine& engine : plan_.engines) {
+    engines.push_back({{"label", engine.label},
+                       {"command", tools::ShownText(engine.spec.command)},
+                       {"protocol", ProtocolName(engine.spec.protocol)}});
+  }
+  Json sprt = nullptr;
+  if (plan_.sprt) {
+    sprt = {{"elo0", plan_.sprt->elo0},
+            {"elo1", plan_.sprt->elo1},
+            {"alpha", plan_.sprt->alpha},
+            {"beta", plan_.sprt->beta}};
+  }
+  Write(Line({{"event", "match-started"},
+              {"engines", std::move(engines)},
+              {"games", plan_.games},
+              {"size", plan_.boardSize},
+              {"rule", RuleName(plan_.rule)},
+              {"sprt", std::move(sprt)}}));
+  Check();
+}
+
+std::unique_ptr<GameEvents> EventStream::GameStarted(const GameSetup& setup) {
+  Json opening = Json::array();
+  for (const Move move : setup.opening) opening.push_back(Cell(move));
+  Write(Line({{"event", "game-started"},
+              {"game", setup.game},
+              {"x", setup.engines[Side::X]},
+              {"o", setup.engines[Side::O]},
+              {"opening", std::move(opening)}}));
+  return std::make_unique<GameFeed>(*this, setup.game);
+}
+
+void EventStream::GameEnded(const PlayedGame& played, const Standings& standings) {
+  const GameResult& result = played.result;
+  games_ = played.setup.game;
+  Write(
+      Line({{"event", "game-ended"},
+            {"game", played.setup.game},
+            {"x", played.setup.engines[Side::X]},
+            {"o", played.setup.engines[Side::O]},
+            {"winner", result.winner ? SideName(*result.winner) : Json(nullptr)},
+            {"ending", EndingName(result.ending)},
+            {"reason", tools::ShownText(result.reason)},
+            {"moves", result.moves.size()},
+            {"names",
+             {tools::EscapeText(result.names[Side::X]), tools::EscapeText(result.names[Side::O])}},
+            {"standings", StandingsJson(standings)}}));
+  Check();
+}
+
+void EventStream::SprtUpdated(const SprtParameters&, const SprtState& state) {
+  const char* decision = state.decision == SprtDecision::AcceptH0   ? "H0"
+                         : state.decision == SprtDecision::AcceptH1 ? "H1"
+                                                                    : "continue";
+  Write(Line({{"event", "sprt"},
+              {"games", games_},
+              {"llr", Number(state.llr)},
+              {"lower", state.lower},
+              {"upper", state.upper},
+              {"decision", decision}}));
+  Check();
+}
+
+void EventStream::MatchEnded(const Standings& standings) {
+  Write(Line({{"event", "match-ended"}, {"standings", StandingsJson(standings)}}));
+  Check();
+}
+
+void EventStream::Write(const std::string& line) {
+  const std::lock_guard lock(mutex_);
+  if (error_ != 0) return;
+  errno = 0;
+  // Written through at once, so that a reader sees each event as it comes.
+  if (std::fwrite(line.data(), 1, line.size(), file_) != line.size() ||
+      std::fputc('\n', file_) == EOF || std::fflush(file_) != 0)
+    error_ = errno != 0 ? errno : EIO;
+}
+
+void EventStream::Check() {
+  const std::lock_guard lock(mutex_);
+  if (error_ != 0) {
+    throw RefereeError(
+        SystemErrorText("cannot write the events file " + tools::ShownText(path_), error_));
+  }
+}
+
+}  // namespace fiverow::match
