@@ -41,9 +41,9 @@ TEST(Snapshots, RefereeBoard) {
 
 TEST(Snapshots, RefereeResultLinesAndSummary) {
   std::vector<MatchEngine> engines(2);
-  engines[0].label = "A";
+  engines[0].label = EngineLabel(0);
   engines[0].spec.command = "build/release/fiverow";
-  engines[1].label = "B";
+  engines[1].label = EngineLabel(1);
   engines[1].spec.command = "python3 engine.py --depth 2";
   struct Game {
     EngineIndex x;
@@ -85,10 +85,12 @@ TEST(Snapshots, RefereeResultLinesAndSummary) {
   single.winner = Side::O;
   single.reason = "B (o) made six in a row with 0,5";
   PerSide<std::string> labels;
-  labels[Side::X] = "A";
-  labels[Side::O] = "B";
+  labels[Side::X].assign(1, 'A');
+  labels[Side::O].assign(1, 'B');
   text += ResultLine(1, 1, labels, single);
-  ExpectSnapshot("referee-results.txt", text + "\n" + MatchSummary(engines, standings));
+  text += '\n';
+  text += MatchSummary(engines, standings);
+  ExpectSnapshot("referee-results.txt", text);
 }
 
 TEST(Snapshots, RefereeTournamentSummary) {

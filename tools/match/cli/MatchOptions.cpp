@@ -77,9 +77,9 @@ class HelpFormatter final : public CLI::Formatter {
       std::string names = option->get_name(false, true);
       for (std::size_t comma = names.find(','); comma != std::string::npos;
            comma = names.find(',', comma + 2))
-        names.insert(comma + 1, " ");
+        names.insert(comma + 1, 1, ' ');
       names.insert(0, 2, ' ');
-      if (option->get_type_size() != 0) names += " " + option->get_type_name();
+      if (option->get_type_size() != 0) names.append(1, ' ').append(option->get_type_name());
       std::string description = option->get_description();
       if (names.size() + 2 > column_width_) {
         help += names + "\n" + Indented(description, column_width_);
