@@ -294,7 +294,9 @@ bool ChildProcess::CheckMemory() {
   if (!budget_ || exit_ || finished_) return true;
   nextSample_ = DeadlineAfter(Clock::now(), kMemorySampleSeconds);
   std::uint64_t held = HeldBytes(pid_);
-  for (const ProcessEntry& process : Descendants(pid_)) held += HeldBytes(process.pid);
+  if (!children_) children_ = std::make_unique<TaskChildren>(pid_);
+  for (const ProcessEntry& process : Descendants(pid_, children_.get()))
+    held += HeldBytes(process.pid);
   if (held <= *budget_) return true;
   overBudget_ = held;
   KillByHandle(pidFd_.get(), SIGKILL);
@@ -312,8 +314,8 @@ void ChildProcess::Pause() {
   // process is stopped through a handle, and only once the handle shows it
   // still the child of the parent it was found under, so that a number
   // reused meanwhile is never stopped.
-  std::vector<pid_t> tree{pid_};
-  for (const ProcessEntry& process : Descendants(pid_)) {
+  if (!children_) children_ = std::make_unique<TaskChildren>(pid_);
+  for (const ProcessEntry& process : Descendants(pid_, children_.get())) {
     tools::UniqueFd handle(OpenProcessHandle(process.pid));
     if (!handle || ParentOf(process.pid) != process.parent) continue;
     KillByHandle(handle.get(), SIGSTOP);

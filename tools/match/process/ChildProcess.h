@@ -24,6 +24,7 @@
 #include <chrono>
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -32,6 +33,7 @@
 #include "common/UniqueFd.h"
 #include "process/Deadline.h"
 #include "process/MemoryGroups.h"
+#include "process/ProcessTable.h"
 #include "protocol/LineSplitter.h"
 
 namespace fiverow::match {
@@ -148,7 +150,8 @@ class ChildProcess {
   std::optional<std::uint64_t> budget_;
   std::optional<MemoryGroups::Group> group_;
   std::optional<std::uint64_t> overBudget_;
-  std::vector<tools::UniqueFd> stopped_;  // handles on the processes paused outside its group
+  std::vector<tools::UniqueFd> stopped_;    // handles on the processes paused outside its group
+  std::unique_ptr<TaskChildren> children_;  // where its children are listed, kept open
   bool paused_ = false;
   bool finished_ = false;
 };

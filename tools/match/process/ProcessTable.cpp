@@ -4,6 +4,7 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <sys/resource.h>
+#include <sys/syscall.h>
 #include <unistd.h>
 
 #include <atomic>
@@ -93,20 +94,55 @@ std::optional<pid_t> ParentOf(int proc, pid_t pid) {
 
 }  // namespace
 
-bool ListedChildren(const std::string& tasks, std::vector<pid_t>& children) {
-  bool listed = true;
-  ForEachEntry(tasks.c_str(), [&](int folder, const char* task) {
-    const std::string name = std::string(task) + "/children";
-    if (::faccessat(folder, name.c_str(), R_OK, 0) != 0) listed = false;
-    const std::string text = ReadSmallFile(folder, name.c_str());
-    const char* at = text.c_str();
-    for (char* end; *at != '\0'; at = end) {
-      const long pid = std::strtol(at, &end, 10);
-      if (end == at) break;
-      children.push_back(static_cast<pid_t>(pid));
+TaskChildren::TaskChildren(pid_t pid)
+    : tasks_(::open(("/proc/" + std::to_string(pid) + "/task").c_str(),
+                    O_RDONLY | O_DIRECTORY | O_CLOEXEC)) {}
+
+bool TaskChildren::Read(std::vector<pid_t>& children) {
+  // Raw getdents64 and reads from the start of handles kept open: no path
+  // is looked up again once a task is known.
+  if (!tasks_ || ::lseek(tasks_.get(), 0, SEEK_SET) != 0) return true;  // gone: no children
+  alignas(8) char entries[4096];
+  char text[4096];
+  std::vector<pid_t> seen;
+  for (long size; (size = ::syscall(SYS_getdents64, tasks_.get(), entries, sizeof entries)) > 0;) {
+    for (long at = 0; at < size;) {
+      const auto* entry = reinterpret_cast<const dirent64*>(entries + at);
+      at += entry->d_reclen;
+      if (entry->d_name[0] < '0' || entry->d_name[0] > '9') continue;
+      seen.push_back(std::atoi(entry->d_name));
+      tools::UniqueFd& list = lists_[seen.back()];
+      if (!list) {
+        list.Reset(::openat(tasks_.get(), (std::string(entry->d_name) + "/children").c_str(),
+                            O_RDONLY | O_CLOEXEC));
+        if (!list && errno == ENOENT) return false;  // the kernel keeps no lists
+        if (!list) continue;                         // the task has ended
+      }
+      std::string pids;
+      for (ssize_t got = 0;
+           (got = ::pread(list.get(), text, sizeof text, static_cast<off_t>(pids.size()))) > 0;)
+        pids.append(text, static_cast<std::size_t>(got));
+      const char* from = pids.c_str();
+      for (char* end; *from != '\0'; from = end) {
+        const long pid = std::strtol(from, &end, 10);
+        if (end == from) break;
+        children.push_back(static_cast<pid_t>(pid));
+      }
     }
+  }
+  // The lists of tasks that have ended are closed.
+  std::erase_if(lists_, [&seen](const auto& list) {
+    return std::find(seen.begin(), seen.end(), list.first) == seen.end();
   });
-  return listed;
+  return true;
+}
+
+bool ListedChildren(const std::string& tasks, std::vector<pid_t>& children) {
+  const tools::UniqueFd folder(::open(tasks.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  if (!folder) return true;
+  // Through a reader of its own, once.
+  TaskChildren reader{tools::UniqueFd(::dup(folder.get()))};
+  return reader.Read(children);
 }
 
 std::vector<ProcessEntry> ScanDescendants() {
@@ -162,7 +198,7 @@ std::vector<ProcessEntry> ScanDescendants() {
   return descendants;
 }
 
-std::vector<ProcessEntry> Descendants(pid_t root) {
+std::vector<ProcessEntry> Descendants(pid_t root, TaskChildren* rootChildren) {
   std::vector<ProcessEntry> found;
   if (gChildrenListed.load()) {
     std::vector<pid_t> next{root};
@@ -171,7 +207,11 @@ std::vector<ProcessEntry> Descendants(pid_t root) {
       const pid_t parent = next.back();
       next.pop_back();
       children.clear();
-      if (!ListedChildren("/proc/" + std::to_string(parent) + "/task", children)) {
+      const bool listed =
+          parent == root && rootChildren != nullptr
+              ? rootChildren->Read(children)
+              : ListedChildren("/proc/" + std::to_string(parent) + "/task", children);
+      if (!listed) {
         gChildrenListed.store(false);
         break;
       }
