@@ -10,7 +10,7 @@
 #include "board/Guard.h"
 #include "board/MatchWatch.h"
 #include "board/WebGame.h"
-#include "players/EngineSpec.h"
+#include "players/EngineProgram.h"
 
 namespace fiverow::board {
 namespace {

@@ -18,7 +18,7 @@
 #include "match/OpeningSchedule.h"
 #include "match/Schedule.h"
 #include "players/CommandLine.h"
-#include "players/EngineSpec.h"
+#include "players/EngineProgram.h"
 #include "players/FileProtocol.h"
 
 namespace fiverow::match {
@@ -320,7 +320,7 @@ TEST(EngineCommands, TellTheProtocolByPrefixOrProgramName) {
   EXPECT_EQ(ChooseEngine("human", place).protocol, Protocol::Human);
   EXPECT_EQ(ChooseEngine("./pbrain-x --fast", place).protocol, Protocol::Pipe);
   EXPECT_EQ(ChooseEngine("file:./pbrain-x", place).protocol, Protocol::File);
-  const EngineSpec piped = ChooseEngine("pipe:fiverow", place);
+  const EngineProgram piped = ChooseEngine("pipe:fiverow", place);
   EXPECT_EQ(piped.protocol, Protocol::Pipe);
   EXPECT_EQ(piped.argv, std::vector<std::string>{bin / "fiverow"});  // beside the tool, not on PATH
   EXPECT_EQ(piped.command, "pipe:fiverow");

@@ -42,9 +42,9 @@ TEST(Snapshots, RefereeBoard) {
 TEST(Snapshots, RefereeResultLinesAndSummary) {
   std::vector<MatchEngine> engines(2);
   engines[0].label = EngineLabel(0);
-  engines[0].spec.command = "build/release/fiverow";
+  engines[0].program.command = "build/release/fiverow";
   engines[1].label = EngineLabel(1);
-  engines[1].spec.command = "python3 engine.py --depth 2";
+  engines[1].program.command = "python3 engine.py --depth 2";
   struct Game {
     EngineIndex x;
     std::optional<Side> winner;
@@ -99,7 +99,7 @@ TEST(Snapshots, RefereeTournamentSummary) {
                             "./weak\tengine"};
   for (std::size_t i = 0; i < engines.size(); ++i) {
     engines[i].label = std::string(1, static_cast<char>('A' + i));
-    engines[i].spec.command = commands[i];
+    engines[i].program.command = commands[i];
   }
   struct Game {
     EngineIndex x, o;

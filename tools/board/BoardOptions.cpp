@@ -3,7 +3,7 @@
 #include <arpa/inet.h>
 
 #include "cli/OptionValues.h"
-#include "players/EngineSpec.h"
+#include "players/EngineProgram.h"
 
 namespace fiverow::board {
 

@@ -95,8 +95,8 @@ std::string ConfigJson(const BoardOptions& options, const PlaySetup& setup) {
       if (!ChoiceProblem(setup, {engines.size(), Side::X, Rule::Freestyle, size}))
         sizes.push_back(size);
     }
-    engines.push_back({{"command", tools::ShownText(engine.spec.command)},
-                       {"protocol", match::ProtocolName(engine.spec.protocol)},
+    engines.push_back({{"command", tools::ShownText(engine.program.command)},
+                       {"protocol", match::ProtocolName(engine.program.protocol)},
                        {"fiverow", engine.fiverow},
                        {"sizes", std::move(sizes)}});
   }
@@ -152,7 +152,7 @@ PlaySetup SetupOf(const BoardOptions& options) {
   PlaySetup setup;
   for (const std::string& command : commands) {
     BoardEngine engine{match::ChooseEngine(command, place)};
-    const std::string& program = engine.spec.argv.front();
+    const std::string& program = engine.program.argv.front();
     engine.fiverow =
         program == place.toolFolder + "/fiverow" || program == place.toolFolder + "/pbrain-fiverow";
     setup.engines.push_back(std::move(engine));
@@ -252,7 +252,7 @@ int RunBoard(const BoardOptions& options, std::ostream& out, std::ostream& err) 
       table = std::make_unique<GameTable>(setup);
       what = "play against ";
       for (std::size_t i = 0; i < setup.engines.size(); ++i)
-        what += (i > 0 ? ", " : "") + tools::ShownText(setup.engines[i].spec.command);
+        what += (i > 0 ? ", " : "") + tools::ShownText(setup.engines[i].program.command);
     }
 
     httplib::Server server;

@@ -23,8 +23,8 @@ constexpr std::size_t kNotesKept = 30;
 Side SideOfStone(std::size_t index) { return index % 2 == 0 ? Side::X : Side::O; }
 
 // The engine in the referee's reasons: its program's file name.
-std::string ShortName(const match::EngineSpec& spec) {
-  const std::string& program = spec.argv.empty() ? spec.command : spec.argv.front();
+std::string ShortName(const match::EngineProgram& engine) {
+  const std::string& program = engine.argv.empty() ? engine.command : engine.argv.front();
   return tools::ShownText(program.substr(program.rfind('/') + 1));
 }
 
@@ -37,7 +37,7 @@ std::string_view PhaseName(int phase) {
 
 std::optional<std::string> ChoiceProblem(const PlaySetup& setup, const GameChoice& choice) {
   if (choice.engine >= setup.engines.size()) return "there is no such engine";
-  const bool file = setup.engines[choice.engine].spec.protocol == match::Protocol::File;
+  const bool file = setup.engines[choice.engine].program.protocol == match::Protocol::File;
   if (file && choice.size != match::kStandardBoardSize)
     return "a file engine plays on 20 x 20 only";
   if (choice.size < match::kSmallestBoardSize || choice.size > match::kLargestBoardSize)
@@ -129,10 +129,10 @@ void WebGame::Run() {
     }
     play = false;
     const GameChoice choice = choice_;
-    match::GameSpec spec;
-    spec.boardSize = choice.size;
-    spec.rule = choice.rule;
-    spec.opening = stones_;
+    match::GameTerms terms;
+    terms.boardSize = choice.size;
+    terms.rule = choice.rule;
+    terms.opening = stones_;
     phase_ = Phase::Thinking;
     result_.reset();
     notes_.clear();
@@ -152,17 +152,17 @@ void WebGame::Run() {
         match::EngineLimits limits = setup_.limits;
         limits.rule = choice.rule;
         limits.boardSize = choice.size;
-        engine = match::MakePlayer({"engine", chosen.spec, *workspace, limits, nullptr});
+        engine = match::MakePlayer({"engine", chosen.program, *workspace, limits, nullptr});
         engineSeen = engine.get();
         made = choice;
       }
       const Side engineSide = match::Opponent(choice.person);
       const match::EngineLimits& limits = setup_.limits;
-      spec.sides[choice.person] = {"you", &person, std::numeric_limits<double>::infinity(),
-                                   std::nullopt, 0};
-      spec.sides[engineSide] = {ShortName(chosen.spec), engine.get(), limits.turnSeconds,
-                                limits.matchSeconds, limits.marginSeconds};
-      result = match::PlayGame(spec, feed);
+      terms.sides[choice.person] = {"you", &person, std::numeric_limits<double>::infinity(),
+                                    std::nullopt, 0};
+      terms.sides[engineSide] = {ShortName(chosen.program), engine.get(), limits.turnSeconds,
+                                 limits.matchSeconds, limits.marginSeconds};
+      result = match::PlayGame(terms, feed);
     } catch (const match::Interrupted&) {
       lock.lock();
       break;

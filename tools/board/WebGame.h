@@ -22,7 +22,7 @@
 #include "game/Contestant.h"
 #include "game/GameResult.h"
 #include "players/EngineLimits.h"
-#include "players/EngineSpec.h"
+#include "players/EngineProgram.h"
 #include "process/Deadline.h"
 
 namespace fiverow::board {
@@ -32,7 +32,7 @@ using match::Rule;
 using match::Side;
 
 struct BoardEngine {
-  match::EngineSpec spec;
+  match::EngineProgram program;
   bool fiverow = false;  // fiverow or pbrain-fiverow, whose view the page can show
 };
 

@@ -7,7 +7,7 @@
 
 #include "match/Match.h"
 #include "match/Schedule.h"
-#include "players/EngineSpec.h"
+#include "players/EngineProgram.h"
 
 namespace fiverow::match {
 

@@ -27,18 +27,19 @@ MatchPlan PlanOf(const MatchOptions& options) {
   for (std::size_t index = 0; index < options.EngineCount(); ++index) {
     MatchEngine engine;
     engine.label = EngineLabel(index);
-    engine.spec = ChooseEngine(index < options.engineCommands.size() ? options.engineCommands[index]
-                                                                     : DefaultEngineCommand(place),
-                               place);
-    if (engine.spec.protocol == Protocol::File && options.boardSize != kStandardBoardSize) {
+    engine.program =
+        ChooseEngine(index < options.engineCommands.size() ? options.engineCommands[index]
+                                                           : DefaultEngineCommand(place),
+                     place);
+    if (engine.program.protocol == Protocol::File && options.boardSize != kStandardBoardSize) {
       throw UsageError("--board-size " + std::to_string(options.boardSize) +
                        " needs pipe engines or people: " + engine.label + " (" +
-                       tools::ShownText(engine.spec.command) +
+                       tools::ShownText(engine.program.command) +
                        ") speaks the file protocol, whose Plocha.dat is 20 x 20");
     }
     // A person is timed only by a limit that was asked for.
     const std::optional<double> turn = options.timeLimit.For(index);
-    const bool person = engine.spec.protocol == Protocol::Human;
+    const bool person = engine.program.protocol == Protocol::Human;
     engine.limits.turnSeconds = turn     ? *turn
                                 : person ? std::numeric_limits<double>::infinity()
                                          : kDefaultTurnSeconds;
@@ -51,7 +52,7 @@ MatchPlan PlanOf(const MatchOptions& options) {
     for (const EngineInfo& info : options.engineOptions) {
       if (info.engine == index) engine.limits.info.emplace_back(info.key, info.value);
     }
-    if (!engine.limits.info.empty() && engine.spec.protocol != Protocol::Pipe) {
+    if (!engine.limits.info.empty() && engine.program.protocol != Protocol::Pipe) {
       throw UsageError("engine " + engine.label +
                        " is not a pipe engine: it cannot be told --depth, --nodes or "
                        "--engine-option");

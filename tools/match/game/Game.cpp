@@ -12,12 +12,12 @@ namespace {
 // One game: its players, their clocks, and what they said.
 class Game {
  public:
-  Game(const GameSpec& spec, GameEvents& events) : spec_(spec), events_(events) {
-    result_.boardSize = spec.boardSize;
-    result_.rule = spec.rule;
-    result_.opening = spec.opening;
+  Game(const GameTerms& terms, GameEvents& events) : terms_(terms), events_(events) {
+    result_.boardSize = terms.boardSize;
+    result_.rule = terms.rule;
+    result_.opening = terms.opening;
     for (const Side side : kSides) {
-      timeLeft_[side] = spec.sides[side].matchSeconds;
+      timeLeft_[side] = terms.sides[side].matchSeconds;
       listeners_[side].game = this;
       listeners_[side].side = side;
     }
@@ -34,12 +34,12 @@ class Game {
     void OnNote(NoteKind kind, std::string_view text) override { game->Note(side, kind, text); }
   };
 
-  Contestant& PlayerOf(Side side) const { return *spec_.sides[side].player; }
+  Contestant& PlayerOf(Side side) const { return *terms_.sides[side].player; }
   GameResult Lose(Side loser, Ending ending, const std::string& reason);
   GameResult Crash(Side loser, const Answer& answer);
   void Note(Side side, NoteKind kind, std::string_view text);
 
-  const GameSpec& spec_;
+  const GameTerms& terms_;
   GameEvents& events_;
   PerSide<std::optional<double>> timeLeft_;
   PerSide<std::size_t> noteBytes_{};
@@ -49,19 +49,19 @@ class Game {
 };
 
 GameResult Game::Play() {
-  Position position = StartPosition(spec_.opening, spec_.boardSize);
-  std::vector<Move> stones = spec_.opening;
+  Position position = StartPosition(terms_.opening, terms_.boardSize);
+  std::vector<Move> stones = terms_.opening;
   std::optional<Move> last;
   Side side = SideToMove(position);
   while (!position.IsFull()) {
-    if (spec_.drawAfter && position.StoneCount() >= *spec_.drawAfter) {
+    if (terms_.drawAfter && position.StoneCount() >= *terms_.drawAfter) {
       result_.ending = Ending::DrawAfter;
       result_.reason =
           "adjudicated a draw at " + std::to_string(position.StoneCount()) + " stones on the board";
       return result_;
     }
     Contestant& mover = PlayerOf(side);
-    const SideSetup& setup = spec_.sides[side];
+    const SideSetup& setup = terms_.sides[side];
     if (!started_[side]) {
       started_[side] = true;
       const std::optional<Answer> failure = mover.StartGame(listeners_[side]);
@@ -101,19 +101,19 @@ GameResult Game::Play() {
     stones.push_back(move);
     result_.moves.push_back(move);
     events_.OnMove(position, move, side, answer.seconds);
-    if (spec_.rule == Rule::Renju && side == Side::X) {
+    if (terms_.rule == Rule::Renju && side == Side::X) {
       if (const std::optional<Foul> foul = RenjuFoul(position, move)) {
         return Lose(
             side, Ending::Forbidden,
             "made a forbidden " + std::string(FoulName(*foul)) + " at " + protocol::CellText(move));
       }
     }
-    if (Wins(position, move, spec_.rule)) {
+    if (Wins(position, move, terms_.rule)) {
       const int length = position.LongestLineThrough(move);
-      const bool five = length == kWinLength || NeedsExactlyFive(spec_.rule, side);
+      const bool five = length == kWinLength || NeedsExactlyFive(terms_.rule, side);
       result_.winner = side;
       result_.ending = Ending::Five;
-      result_.reason = spec_.sides[side].label + " (" + StoneChar(side) + ") made " +
+      result_.reason = terms_.sides[side].label + " (" + StoneChar(side) + ") made " +
                        (five ? std::string("five") : std::to_string(length)) + " in a row with " +
                        protocol::CellText(move);
       return result_;
@@ -137,7 +137,7 @@ void Game::Finish() {
 GameResult Game::Lose(Side loser, Ending ending, const std::string& reason) {
   result_.winner = Opponent(loser);
   result_.ending = ending;
-  result_.reason = spec_.sides[loser].label + " (" + StoneChar(loser) + ") " + reason;
+  result_.reason = terms_.sides[loser].label + " (" + StoneChar(loser) + ") " + reason;
   return result_;
 }
 
@@ -164,8 +164,8 @@ void Game::Note(Side side, NoteKind kind, std::string_view text) {
 
 }  // namespace
 
-GameResult PlayGame(const GameSpec& spec, GameEvents& events) {
-  Game game(spec, events);
+GameResult PlayGame(const GameTerms& terms, GameEvents& events) {
+  Game game(terms, events);
   const GameResult result = game.Play();
   game.Finish();
   return result;

@@ -19,7 +19,7 @@ struct SideSetup {
   double incrementSeconds = 0;         // added to its match time after each of its moves
 };
 
-struct GameSpec {
+struct GameTerms {
   int boardSize = kStandardBoardSize;
   Rule rule = Rule::Freestyle;
   Opening opening;
@@ -33,6 +33,6 @@ struct GameSpec {
 // side to move. Throws RefereeError or Interrupted; the players' owner then
 // kills them. Games may be played on several threads at once, each with
 // players of its own, once CatchStopSignals has run.
-GameResult PlayGame(const GameSpec& spec, GameEvents& events);
+GameResult PlayGame(const GameTerms& terms, GameEvents& events);
 
 }  // namespace fiverow::match

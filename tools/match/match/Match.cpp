@@ -43,26 +43,26 @@ constexpr int kGamesAheadPerWorker = 8;
 struct NoEvents final : GameEvents {};
 
 PlayedGame PlayOne(const MatchPlan& plan, const GameSetup& setup, Seats& seats, MatchSink& sinks) {
-  GameSpec spec;
-  spec.boardSize = plan.boardSize;
-  spec.rule = plan.rule;
-  spec.opening = setup.opening;
-  spec.drawAfter = plan.drawAfter;
+  GameTerms terms;
+  terms.boardSize = plan.boardSize;
+  terms.rule = plan.rule;
+  terms.opening = setup.opening;
+  terms.drawAfter = plan.drawAfter;
   const PerSide<Contestant*> players = seats.For(setup);
   for (const Side side : kSides) {
     const MatchEngine& engine = plan.engines[setup.engines[side]];
-    spec.sides[side] = {engine.label,
-                        players[side],
-                        engine.limits.turnSeconds,
-                        engine.limits.matchSeconds,
-                        engine.limits.marginSeconds,
-                        engine.limits.incrementSeconds};
+    terms.sides[side] = {engine.label,
+                         players[side],
+                         engine.limits.turnSeconds,
+                         engine.limits.matchSeconds,
+                         engine.limits.marginSeconds,
+                         engine.limits.incrementSeconds};
   }
   std::unique_ptr<GameEvents> events = sinks.GameStarted(setup);
   NoEvents none;
   PlayedGame played;
   played.setup = setup;
-  played.result = PlayGame(spec, events ? *events : none);
+  played.result = PlayGame(terms, events ? *events : none);
   return played;
 }
 

@@ -12,7 +12,7 @@
 #include "match/OpeningSchedule.h"
 #include "match/Schedule.h"
 #include "players/EngineLimits.h"
-#include "players/EngineSpec.h"
+#include "players/EngineProgram.h"
 
 namespace fiverow::match {
 
@@ -23,7 +23,7 @@ std::optional<EngineIndex> EngineNamed(std::string_view label);
 
 struct MatchEngine {
   std::string label;  // "A", "B"
-  EngineSpec spec;
+  EngineProgram program;
   EngineLimits limits;
 };
 

@@ -31,7 +31,7 @@ PerSide<Contestant*> Seats::For(const GameSetup& setup) {
     std::unique_ptr<Contestant>& player = players_[engine];
     if (!player) {
       const MatchEngine& entry = plan_.engines[engine];
-      player = MakePlayer({entry.label, entry.spec, workspace_, entry.limits, &lines_[engine]});
+      player = MakePlayer({entry.label, entry.program, workspace_, entry.limits, &lines_[engine]});
     }
     players[side] = player.get();
   }

@@ -143,8 +143,8 @@ void EventStream::MatchStarted() {
   Json engines = Json::array();
   for (const MatchEngine& engine : plan_.engines) {
     engines.push_back({{"label", engine.label},
-                       {"command", tools::ShownText(engine.spec.command)},
-                       {"protocol", ProtocolName(engine.spec.protocol)}});
+                       {"command", tools::ShownText(engine.program.command)},
+                       {"protocol", ProtocolName(engine.program.protocol)}});
   }
   Json sprt = nullptr;
   if (plan_.sprt) {

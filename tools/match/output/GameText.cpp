@@ -9,7 +9,7 @@
 
 namespace fiverow::match {
 
-std::string EngineLine(const std::string& label, const EngineSpec& engine) {
+std::string EngineLine(const std::string& label, const EngineProgram& engine) {
   std::string line = label + ": " + tools::ShownText(engine.command);
   if (engine.protocol == Protocol::Pipe && !engine.command.starts_with("pipe:"))
     line += " (pipe protocol)";
@@ -75,7 +75,7 @@ std::string SummaryTable(const std::vector<MatchEngine>& engines,
     std::snprintf(line, sizeof line, "%-6s %6d %6d %7d %8d %10d %8d %9.1f ms  ",
                   engines[i].label.c_str(), s.wins, s.draws, s.losses, s.illegalMoves, s.timeOuts,
                   s.crashes, Median(s.moveSeconds) * 1000.0);
-    table += line + tools::ShownText(engines[i].spec.command) + "\n";
+    table += line + tools::ShownText(engines[i].program.command) + "\n";
   }
   return table;
 }

@@ -13,7 +13,7 @@
 namespace fiverow::match {
 
 // "A: COMMAND", with the protocol of a pipe engine unless the command says it.
-std::string EngineLine(const std::string& label, const EngineSpec& engine);
+std::string EngineLine(const std::string& label, const EngineProgram& engine);
 
 // "1 move", "12 moves".
 std::string MovesText(std::size_t count);

@@ -68,10 +68,10 @@ GameRecord RecordOf(const PlayedGame& played, const std::vector<MatchEngine>& en
   GameRecord record;
   const MatchEngine& x = engines[played.setup.engines[Side::X]];
   const MatchEngine& o = engines[played.setup.engines[Side::O]];
-  record.xCommand = x.spec.command;
-  record.oCommand = o.spec.command;
-  record.protocols[Side::X] = x.spec.protocol;
-  record.protocols[Side::O] = o.spec.protocol;
+  record.xCommand = x.program.command;
+  record.oCommand = o.program.command;
+  record.protocols[Side::X] = x.program.protocol;
+  record.protocols[Side::O] = o.program.protocol;
   record.opening = result.opening;
   record.winner = result.winner;
   record.reason = result.reason;

@@ -33,7 +33,7 @@
 #include "game/GameResult.h"
 #include "match/Match.h"
 #include "match/Standings.h"
-#include "players/EngineSpec.h"
+#include "players/EngineProgram.h"
 
 namespace fiverow::match {
 

@@ -31,7 +31,7 @@ void SgfFile::GameEnded(const PlayedGame& played, const Standings&) {
 }
 
 std::string SgfPlayerName(const MatchEngine& engine, const std::string& name) {
-  return name.empty() ? engine.label + ": " + engine.spec.command : name;
+  return name.empty() ? engine.label + ": " + engine.program.command : name;
 }
 
 }  // namespace fiverow::match

@@ -98,7 +98,8 @@ TerminalView::TerminalView(const MatchPlan& plan, TerminalSettings settings, std
 
 void TerminalView::MatchStarted() {
   std::string header;
-  for (const MatchEngine& engine : plan_.engines) header += EngineLine(engine.label, engine.spec);
+  for (const MatchEngine& engine : plan_.engines)
+    header += EngineLine(engine.label, engine.program);
   if (plan_.boardSize != kStandardBoardSize) {
     header += "board: " + std::to_string(plan_.boardSize) + " x " +
               std::to_string(plan_.boardSize) + "\n";

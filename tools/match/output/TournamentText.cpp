@@ -49,7 +49,7 @@ std::string EngineTable(const std::vector<MatchEngine>& engines, const Standings
                   engines[i].label.c_str(), table.Games(i), FixedText(table.Points(i), 1).c_str(),
                   s.wins, s.draws, s.losses, s.illegalMoves, s.timeOuts, s.crashes,
                   Median(s.moveSeconds) * 1000.0, RatingText(ratings[i]).c_str());
-    text += line + tools::ShownText(engines[i].spec.command) + "\n";
+    text += line + tools::ShownText(engines[i].program.command) + "\n";
   }
   return text;
 }

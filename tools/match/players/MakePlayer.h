@@ -8,7 +8,7 @@
 
 #include "game/Contestant.h"
 #include "players/EngineLimits.h"
-#include "players/EngineSpec.h"
+#include "players/EngineProgram.h"
 #include "process/Workspace.h"
 
 namespace fiverow::match {
@@ -24,7 +24,7 @@ class LineListener {
 
 struct PlayerSetup {
   std::string label;  // names it to people, and names its folder
-  const EngineSpec& engine;
+  const EngineProgram& engine;
   const Workspace& workspace;
   EngineLimits limits;
   LineListener* lines = nullptr;

@@ -30,7 +30,7 @@ inline constexpr tools::NameTable<Protocol, 3> kProtocolNames{{{
 }}};
 
 // An engine or a person, as named on the command line.
-struct EngineSpec {
+struct EngineProgram {
   std::string command;            // as given, for people to read
   std::vector<std::string> argv;  // what is run (nothing for a person)
   Protocol protocol = Protocol::File;
@@ -58,6 +58,6 @@ std::string DefaultEngineCommand(const CommandPlace& place);
 
 // The engine `given` names. Throws UsageError for a command that cannot be
 // split and RefereeError for one that cannot be run.
-EngineSpec ChooseEngine(const std::string& given, const CommandPlace& place);
+EngineProgram ChooseEngine(const std::string& given, const CommandPlace& place);
 
 }  // namespace fiverow::match

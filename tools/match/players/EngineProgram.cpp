@@ -1,4 +1,4 @@
-#include "players/EngineSpec.h"
+#include "players/EngineProgram.h"
 
 #include <unistd.h>
 
@@ -51,8 +51,8 @@ std::string DefaultEngineCommand(const CommandPlace& place) {
   return place.toolFolder + "/fiverow";
 }
 
-EngineSpec ChooseEngine(const std::string& given, const CommandPlace& place) {
-  EngineSpec engine;
+EngineProgram ChooseEngine(const std::string& given, const CommandPlace& place) {
+  EngineProgram engine;
   engine.command = given;
   if (NamesHuman(given)) {
     engine.protocol = Protocol::Human;
