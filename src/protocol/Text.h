@@ -2,6 +2,7 @@
 // them, and keywords matched in any case.
 #pragma once
 
+#include <optional>
 #include <string_view>
 
 namespace fiverow::protocol {
@@ -24,6 +25,22 @@ constexpr bool SameWord(std::string_view written, std::string_view upper) {
     if (UpperCase(written[i]) != upper[i]) return false;
   }
   return true;
+}
+
+// Takes the next line off `text`, without its line end (LF, or CR LF);
+// nothing once `text` is empty.
+constexpr std::optional<std::string_view> TakeLine(std::string_view& text) {
+  if (text.empty()) return std::nullopt;
+  const std::size_t end = text.find('\n');
+  std::string_view line = text.substr(0, end);
+  text.remove_prefix(end == std::string_view::npos ? text.size() : end + 1);
+  if (line.ends_with('\r')) line.remove_suffix(1);
+  return line;
+}
+
+// Drops a UTF-8 byte order mark from the start of `text`.
+constexpr void SkipByteOrderMark(std::string_view& text) {
+  if (text.starts_with("\xEF\xBB\xBF")) text.remove_prefix(3);
 }
 
 // A line's first word and the rest, both without blanks around them.

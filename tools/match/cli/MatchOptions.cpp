@@ -369,13 +369,11 @@ std::string MatchHelp() {
   return app.help();
 }
 
-int MatchOptions::TotalGames() const {
-  Pairing pairing;
-  pairing.engines = EngineCount();
-  pairing.gauntlet = gauntlet;
-  const std::size_t pairs = PairsOf(pairing).size();
-  return rounds * static_cast<int>(pairs) * GamesPerPair();
+Pairing MatchOptions::PairingOf() const {
+  return {EngineCount(), gauntlet, rounds, GamesPerPair()};
 }
+
+int MatchOptions::TotalGames() const { return GameCount(PairingOf()); }
 
 bool MatchOptions::HasHuman() const {
   return std::any_of(engineCommands.begin(), engineCommands.end(),

@@ -13,6 +13,7 @@
 #include "game/OpeningNotation.h"
 #include "game/Rules.h"
 #include "match/OpeningSchedule.h"
+#include "match/Schedule.h"
 #include "output/TerminalView.h"
 #include "stats/Rating.h"
 
@@ -70,6 +71,7 @@ struct MatchOptions {
   std::size_t EngineCount() const { return std::max<std::size_t>(2, engineCommands.size()); }
   // The games of a pair in a round: 1 by default for two engines, 2 for more.
   int GamesPerPair() const { return games.value_or(EngineCount() > 2 ? 2 : 1); }
+  Pairing PairingOf() const;
   int TotalGames() const;
   // Random openings are used for a match of several games, or when a seed is
   // given, unless an opening or a file of them is given.

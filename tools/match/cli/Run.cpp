@@ -65,7 +65,7 @@ MatchPlan PlanOf(const MatchOptions& options) {
     engine.limits.boardSize = options.boardSize;
     plan.engines.push_back(std::move(engine));
   }
-  plan.pairing = {options.EngineCount(), options.gauntlet, options.rounds, options.GamesPerPair()};
+  plan.pairing = options.PairingOf();
   plan.games = options.TotalGames();
   plan.drawAfter = options.drawAfter;
   plan.concurrency = options.concurrency;

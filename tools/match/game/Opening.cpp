@@ -4,6 +4,7 @@
 
 #include "common/EscapedText.h"
 #include "protocol/Numbers.h"
+#include "protocol/Text.h"
 
 namespace fiverow::match {
 
@@ -16,13 +17,9 @@ Position StartPosition(const Opening& opening, int size) {
 std::optional<Opening> ParseOpening(std::string_view text, int size, std::string& error) {
   Opening opening;
   const Position board(size);
-  std::size_t at = 0;
-  while (true) {
-    at = text.find_first_not_of(" \t", at);
-    if (at == std::string_view::npos) break;
-    const std::size_t end = std::min(text.find_first_of(" \t", at), text.size());
-    const std::string_view word = text.substr(at, end - at);
-    at = end;
+  for (protocol::FirstWord next = protocol::SplitFirstWord(text); !next.word.empty();
+       next = protocol::SplitFirstWord(next.rest)) {
+    const std::string_view word = next.word;
     const auto cell = protocol::ParseCell(word);
     if (!cell || !board.OnBoard(*cell)) {
       error = "bad cell \"" + tools::ShownText(word) +

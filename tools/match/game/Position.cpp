@@ -20,7 +20,6 @@ std::array<int, 4> Position::LinesThrough(Move cell) const {
   std::array<int, 4> lengths{};
   const char stone = At(cell);
   if (stone == '-') return lengths;
-  static constexpr std::array<Move, 4> kAxes{{{1, 0}, {0, 1}, {1, 1}, {1, -1}}};
   for (std::size_t i = 0; i < kAxes.size(); ++i) {
     const Move axis = kAxes[i];
     int length = 1;

@@ -17,6 +17,8 @@ inline constexpr int kStandardBoardSize = kPlaySize;
 // The sizes a match may be played on (pipe engines and people).
 inline constexpr int kSmallestBoardSize = 15;
 inline constexpr int kLargestBoardSize = 22;
+// The four directions of a line: across, down and the two diagonals.
+inline constexpr std::array<Move, 4> kAxes{{{1, 0}, {0, 1}, {1, 1}, {1, -1}}};
 
 class Position {
  public:

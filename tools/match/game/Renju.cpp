@@ -4,11 +4,11 @@
 #include <array>
 #include <vector>
 
+#include "common/NameTable.h"
+
 namespace fiverow::match {
 
 namespace {
-
-constexpr std::array<Move, 4> kAxes{{{1, 0}, {0, 1}, {1, 1}, {1, -1}}};
 
 Move Step(Move from, Move axis, int offset) {
   return {from.x + offset * axis.x, from.y + offset * axis.y};
@@ -105,11 +105,11 @@ std::optional<Foul> FoulOf(Position& board, Move move) {
   return std::nullopt;
 }
 
-constexpr std::array<std::pair<Foul, std::string_view>, 3> kFoulNames{{
+constexpr tools::NameTable<Foul, 3> kFoulNames{{{
     {Foul::Overline, "overline"},
     {Foul::DoubleFour, "double-four"},
     {Foul::DoubleThree, "double-three"},
-}};
+}}};
 
 }  // namespace
 
@@ -118,11 +118,6 @@ std::optional<Foul> RenjuFoul(const Position& position, Move move) {
   return FoulOf(board, move);
 }
 
-std::string_view FoulName(Foul foul) {
-  for (const auto& [known, name] : kFoulNames) {
-    if (known == foul) return name;
-  }
-  return "forbidden move";
-}
+std::string_view FoulName(Foul foul) { return kFoulNames.NameOf(foul); }
 
 }  // namespace fiverow::match

@@ -42,7 +42,7 @@ constexpr int kGamesAheadPerWorker = 8;
 
 struct NoEvents final : GameEvents {};
 
-PlayedGame PlayOne(const MatchPlan& plan, const GameSetup& setup, Seats& seats, MatchSink& sinks) {
+GameResult PlayOne(const MatchPlan& plan, const GameSetup& setup, Seats& seats, MatchSink& sinks) {
   GameTerms terms;
   terms.boardSize = plan.boardSize;
   terms.rule = plan.rule;
@@ -60,10 +60,7 @@ PlayedGame PlayOne(const MatchPlan& plan, const GameSetup& setup, Seats& seats, 
   }
   std::unique_ptr<GameEvents> events = sinks.GameStarted(setup);
   NoEvents none;
-  PlayedGame played;
-  played.setup = setup;
-  played.result = PlayGame(terms, events ? *events : none);
-  return played;
+  return PlayGame(terms, events ? *events : none);
 }
 
 }  // namespace
@@ -129,7 +126,7 @@ void RunMatch(const MatchPlan& plan, OpeningSchedule openings, MatchSink& sinks,
   std::vector<int> restarts(plan.engines.size());
   for (Seats& slot : seats) {
     slot.AwaitAll(deadline);
-    const std::vector<int> counted = slot.Restarts();
+    const std::vector<int>& counted = slot.Restarts();
     for (std::size_t engine = 0; engine < restarts.size(); ++engine)
       restarts[engine] += counted[engine];
   }

@@ -12,11 +12,15 @@ std::vector<std::pair<EngineIndex, EngineIndex>> PairsOf(const Pairing& pairing)
   return pairs;
 }
 
+int GameCount(const Pairing& pairing) {
+  return pairing.rounds * static_cast<int>(PairsOf(pairing).size()) * pairing.gamesPerPair;
+}
+
 Schedule::Schedule(const Pairing& pairing, OpeningSchedule openings)
     : pairing_(pairing),
       pairs_(PairsOf(pairing)),
       openings_(std::move(openings)),
-      games_(pairing.rounds * static_cast<int>(pairs_.size()) * pairing.gamesPerPair) {}
+      games_(GameCount(pairing)) {}
 
 GameSetup Schedule::Next() {
   GameSetup setup;

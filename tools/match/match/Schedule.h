@@ -35,6 +35,9 @@ struct Pairing {
 // The pairs of engines that meet, first engine first.
 std::vector<std::pair<EngineIndex, EngineIndex>> PairsOf(const Pairing& pairing);
 
+// The games of a match by `pairing`: every round, each pair's games.
+int GameCount(const Pairing& pairing);
+
 class Schedule {
  public:
   Schedule(const Pairing& pairing, OpeningSchedule openings);

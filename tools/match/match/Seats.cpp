@@ -68,12 +68,4 @@ void Seats::Close(std::vector<EngineIndex> engines) {
   }
 }
 
-std::vector<int> Seats::Restarts() const {
-  std::vector<int> restarts = restarts_;
-  for (std::size_t engine = 0; engine < players_.size(); ++engine) {
-    if (players_[engine]) restarts[engine] += players_[engine]->Restarts();
-  }
-  return restarts;
-}
-
 }  // namespace fiverow::match

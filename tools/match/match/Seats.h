@@ -28,8 +28,9 @@ class Seats {
   void CloseAll();
   // ... and waits for them until `deadline`, killing what is left.
   void AwaitAll(Clock::time_point deadline);
-  // How many times each engine's player was started afresh after a fault.
-  std::vector<int> Restarts() const;
+  // How many times each engine's player was started afresh after a fault;
+  // complete once AwaitAll has run.
+  const std::vector<int>& Restarts() const { return restarts_; }
 
  private:
   // Tells the sinks each line with the game it belongs to.

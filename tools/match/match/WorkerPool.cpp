@@ -29,12 +29,12 @@ void WorkerPool::Add(GameSetup setup) {
 
 WorkerPool::Outcome WorkerPool::PlayOne(const GameSetup& setup, int slot) {
   Outcome outcome;
+  outcome.played.setup = setup;
   try {
-    outcome.played = play_(setup, slot);
+    outcome.played.result = play_(setup, slot);
   } catch (...) {
     outcome.failure = std::current_exception();
   }
-  outcome.played.setup = setup;
   return outcome;
 }
 

@@ -19,7 +19,7 @@ namespace fiverow::match {
 class WorkerPool {
  public:
   // Plays a game on the worker `slot` (0 to workers - 1).
-  using Play = std::function<PlayedGame(const GameSetup& setup, int slot)>;
+  using Play = std::function<GameResult(const GameSetup& setup, int slot)>;
 
   // Starts the workers. Throws RefereeError when a thread cannot be started.
   WorkerPool(int workers, Play play);

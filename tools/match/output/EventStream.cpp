@@ -5,6 +5,7 @@
 #include <nlohmann/json.hpp>
 
 #include "common/EscapedText.h"
+#include "common/NameTable.h"
 #include "output/GameText.h"
 #include "process/RefereeError.h"
 #include "stats/Median.h"
@@ -110,20 +111,20 @@ class GameFeed final : public GameEvents {
 }  // namespace
 
 std::string_view EndingName(Ending ending) {
-  switch (ending) {
-    case Ending::Five: return "five";
-    case Ending::BoardFull: return "board-full";
-    case Ending::DrawAfter: return "draw-after";
-    case Ending::Resigned: return "resigned";
-    case Ending::BadText: return "bad-text";
-    case Ending::Occupied: return "occupied";
-    case Ending::Forbidden: return "forbidden";
-    case Ending::TimeOut: return "time-out";
-    case Ending::ExitStatus: return "exit-status";
-    case Ending::Signal: return "signal";
-    case Ending::Folder: return "folder";
-  }
-  return "five";
+  static constexpr tools::NameTable<Ending, 11> kNames{{{
+      {Ending::Five, "five"},
+      {Ending::BoardFull, "board-full"},
+      {Ending::DrawAfter, "draw-after"},
+      {Ending::Resigned, "resigned"},
+      {Ending::BadText, "bad-text"},
+      {Ending::Occupied, "occupied"},
+      {Ending::Forbidden, "forbidden"},
+      {Ending::TimeOut, "time-out"},
+      {Ending::ExitStatus, "exit-status"},
+      {Ending::Signal, "signal"},
+      {Ending::Folder, "folder"},
+  }}};
+  return kNames.NameOf(ending);
 }
 
 EventStream::EventStream(const std::string& path, const MatchPlan& plan)

@@ -5,6 +5,7 @@
 #include "common/EscapedText.h"
 #include "output/RatingText.h"
 #include "process/ChildProcess.h"
+#include "protocol/Text.h"
 #include "stats/Median.h"
 
 namespace fiverow::match {
@@ -34,16 +35,7 @@ std::string ResultLine(int game, int games, const PerSide<std::string>& labels,
   return line + ": " + result.reason + " after " + MovesText(result.moves.size()) + "\n";
 }
 
-std::string_view NoteKeyword(NoteKind kind) {
-  switch (kind) {
-    case NoteKind::Message: return "MESSAGE";
-    case NoteKind::Debug: return "DEBUG";
-    case NoteKind::Error: return "ERROR";
-    case NoteKind::Unknown: return "UNKNOWN";
-    case NoteKind::Other: return "UNASKED";
-  }
-  return "MESSAGE";
-}
+std::string_view NoteKeyword(NoteKind kind) { return kNoteKeywords.NameOf(kind); }
 
 std::string NoteLine(const EngineNote& note, const std::string& label) {
   return "  " + std::string(1, StoneChar(note.side)) + (label.empty() ? "" : " (" + label + ")") +
@@ -52,17 +44,20 @@ std::string NoteLine(const EngineNote& note, const std::string& label) {
 
 std::string EngineOutputText(const std::string& output, bool cut) {
   std::string shown;
-  for (std::size_t at = 0; at < output.size();) {
-    const std::size_t end = std::min(output.find('\n', at), output.size());
-    std::string_view line(output.data() + at, end - at);
-    if (line.ends_with('\r')) line.remove_suffix(1);
-    shown += "    | " + tools::EscapeText(line) + "\n";
-    at = end + 1;
-  }
+  std::string_view rest = output;
+  while (const auto line = protocol::TakeLine(rest))
+    shown += "    | " + tools::EscapeText(*line) + "\n";
   if (cut)
     shown +=
         "    (cut: only the first " + std::to_string(kOutputLimit / 1024) + " KiB are shown)\n";
   return shown;
+}
+
+std::string ResultColumns(const EngineStats& s) {
+  char columns[128];
+  std::snprintf(columns, sizeof columns, "%6d %6d %7d %8d %10d %8d %9.1f ms", s.wins, s.draws,
+                s.losses, s.illegalMoves, s.timeOuts, s.crashes, Median(s.moveSeconds) * 1000.0);
+  return columns;
 }
 
 std::string SummaryTable(const std::vector<MatchEngine>& engines,
@@ -70,12 +65,10 @@ std::string SummaryTable(const std::vector<MatchEngine>& engines,
   std::string table =
       "engine   wins  draws  losses  illegal  time-outs  crashes  median move  command\n";
   for (std::size_t i = 0; i < engines.size(); ++i) {
-    const EngineStats& s = stats[i];
-    char line[160];
-    std::snprintf(line, sizeof line, "%-6s %6d %6d %7d %8d %10d %8d %9.1f ms  ",
-                  engines[i].label.c_str(), s.wins, s.draws, s.losses, s.illegalMoves, s.timeOuts,
-                  s.crashes, Median(s.moveSeconds) * 1000.0);
-    table += line + tools::ShownText(engines[i].program.command) + "\n";
+    char label[16];
+    std::snprintf(label, sizeof label, "%-6s ", engines[i].label.c_str());
+    table += label + ResultColumns(stats[i]) + "  " + tools::ShownText(engines[i].program.command) +
+             "\n";
   }
   return table;
 }

@@ -6,6 +6,7 @@
 #include <string_view>
 #include <vector>
 
+#include "common/NameTable.h"
 #include "game/GameResult.h"
 #include "match/Match.h"
 #include "match/Standings.h"
@@ -29,6 +30,13 @@ std::string ResultLine(int game, int games, const PerSide<std::string>& labels,
 
 // "MESSAGE", "DEBUG", "ERROR", "UNKNOWN", and "UNASKED" for any other line
 // that came when nothing was asked.
+inline constexpr tools::NameTable<NoteKind, 5> kNoteKeywords{{{
+    {NoteKind::Message, "MESSAGE"},
+    {NoteKind::Debug, "DEBUG"},
+    {NoteKind::Error, "ERROR"},
+    {NoteKind::Unknown, "UNKNOWN"},
+    {NoteKind::Other, "UNASKED"},
+}}};
 std::string_view NoteKeyword(NoteKind kind);
 // An engine's MESSAGE or DEBUG line as it is shown: "  x (A) MESSAGE text",
 // without the label when it is empty.
@@ -37,6 +45,9 @@ std::string NoteLine(const EngineNote& note, const std::string& label);
 // A failed engine's output, line by line, indented and escaped.
 std::string EngineOutputText(const std::string& output, bool cut);
 
+// An engine's results as columns of the tables: wins, draws, losses,
+// illegal moves, time-outs, crashes and its median move time.
+std::string ResultColumns(const EngineStats& stats);
 // The table of every engine's results.
 std::string SummaryTable(const std::vector<MatchEngine>& engines,
                          const std::vector<EngineStats>& stats);

@@ -7,6 +7,7 @@
 #include "game/Renju.h"
 #include "output/GameText.h"
 #include "protocol/Numbers.h"
+#include "protocol/Text.h"
 
 namespace fiverow::match {
 
@@ -16,16 +17,6 @@ constexpr std::string_view kTitles[] = {"fiverow-match game record", "fiverow-ma
                                         "fiverow-match game record 3",
                                         "fiverow-match game record 4"};
 constexpr int kFormat = 4;
-
-// Takes the next line off `text`, without its line end.
-std::optional<std::string_view> NextLine(std::string_view& text) {
-  if (text.empty()) return std::nullopt;
-  const std::size_t end = text.find('\n');
-  std::string_view line = text.substr(0, end);
-  text.remove_prefix(end == std::string_view::npos ? text.size() : end + 1);
-  if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
-  return line;
-}
 
 // The value of a "key: value" line, or nothing if the line has another key.
 std::optional<std::string_view> ValueOf(std::string_view line, std::string_view key) {
@@ -37,16 +28,13 @@ std::optional<std::string_view> ValueOf(std::string_view line, std::string_view 
   if (!line.empty() && line.front() == ' ') line.remove_prefix(1);
   return line;
 }
-constexpr NoteKind kNoteKinds[] = {NoteKind::Message, NoteKind::Debug, NoteKind::Error,
-                                   NoteKind::Unknown, NoteKind::Other};
 
 // "x MESSAGE text": an engine's line, or nothing if `line` is not one.
 std::optional<EngineNote> ParseNote(std::string_view line, std::string& error) {
   if (line.size() < 2 || (line[0] != 'x' && line[0] != 'o') || line[1] != ' ') return std::nullopt;
   const Side side = line[0] == 'x' ? Side::X : Side::O;
   line.remove_prefix(2);
-  for (const NoteKind kind : kNoteKinds) {
-    const std::string_view keyword = NoteKeyword(kind);
+  for (const auto& [kind, keyword] : kNoteKeywords.entries) {
     if (!line.starts_with(keyword)) continue;
     std::string_view text = line.substr(keyword.size());
     if (!text.empty() && text.front() != ' ') continue;
@@ -116,7 +104,7 @@ std::optional<GameRecord> ParseRecord(std::string_view text, std::string& error)
     error = std::move(message);
     return std::nullopt;
   };
-  const auto title = NextLine(text);
+  const auto title = protocol::TakeLine(text);
   const auto titled = std::find(std::begin(kTitles), std::end(kTitles), title);
   if (!title || titled == std::end(kTitles)) return fail("not a fiverow-match game record");
   const auto format = static_cast<int>(titled - std::begin(kTitles)) + 1;
@@ -144,7 +132,7 @@ std::optional<GameRecord> ParseRecord(std::string_view text, std::string& error)
   for (int key = 0; key < kKeys; ++key) {
     if (!full && (key == kXProtocol || key == kOProtocol || key == kRule)) continue;
     if (format < 4 && key == kBoard) continue;
-    const auto line = NextLine(text);
+    const auto line = protocol::TakeLine(text);
     const auto value = line ? ValueOf(*line, kNames[key]) : std::nullopt;
     if (!value)
       return fail("the record has no \"" + std::string(kNames[key]) + ":\" line where expected");
@@ -190,7 +178,7 @@ std::optional<GameRecord> ParseRecord(std::string_view text, std::string& error)
     return fail("unknown result \"" + tools::ShownText(values[kResult]) + "\"");
   }
 
-  while (const auto line = NextLine(text)) {
+  while (const auto line = protocol::TakeLine(text)) {
     if (line->empty()) continue;
     if (full) {
       std::string noteError;

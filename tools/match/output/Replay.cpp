@@ -1,14 +1,12 @@
 #include "output/Replay.h"
 
-#include <fcntl.h>
-
 #include <ostream>
 
 #include "common/EscapedText.h"
-#include "common/HandleFiles.h"
 #include "game/BoardText.h"
 #include "output/GameFile.h"
 #include "output/GameText.h"
+#include "process/InputFile.h"
 #include "process/OutputCheck.h"
 #include "process/RefereeError.h"
 #include "protocol/Numbers.h"
@@ -16,17 +14,10 @@
 namespace fiverow::match {
 
 GameRecord ReadGameFile(const std::string& file, int game) {
-  const tools::FileRead read = tools::ReadRegularFile(AT_FDCWD, file.c_str(), kSgfLimit, true);
-  const std::string shownFile = tools::ShownText(file);
-  if (read.error != 0) throw RefereeError(SystemErrorText("cannot read " + shownFile, read.error));
-  if (read.notRegular) throw RefereeError(shownFile + " is not a regular file");
-  if (read.cut) {
-    throw RefereeError(shownFile + " is over " + std::to_string(kSgfLimit >> 20) +
-                       " MiB, too large for a game record or an SGF file");
-  }
+  const std::string bytes = ReadInputFile(file, kSgfLimit, "a game record or an SGF file");
   std::string error;
-  std::optional<GameRecord> record = ParseGameFile(read.bytes, game, error);
-  if (!record) throw RefereeError(shownFile + ": " + error);
+  std::optional<GameRecord> record = ParseGameFile(bytes, game, error);
+  if (!record) throw RefereeError(tools::ShownText(file) + ": " + error);
   return *record;
 }
 

@@ -5,6 +5,7 @@
 
 #include "common/EscapedText.h"
 #include "protocol/Numbers.h"
+#include "protocol/Text.h"
 
 namespace fiverow::match {
 
@@ -51,9 +52,7 @@ using Node = std::vector<Property>;
 // Game trees one after the other; of each, the nodes of its main line.
 class TreeReader {
  public:
-  explicit TreeReader(std::string_view text) : text_(text) {
-    if (text_.starts_with("\xEF\xBB\xBF")) text_.remove_prefix(3);  // a byte order mark
-  }
+  explicit TreeReader(std::string_view text) : text_(text) { protocol::SkipByteOrderMark(text_); }
 
   // Whether another tree follows.
   bool More() {
@@ -255,7 +254,7 @@ std::string FormatSgf(const GameRecord& record, const PerSide<std::string>& play
 }
 
 bool LooksLikeSgf(std::string_view text) {
-  if (text.starts_with("\xEF\xBB\xBF")) text.remove_prefix(3);
+  protocol::SkipByteOrderMark(text);
   const std::size_t first = text.find_first_not_of(" \t\r\n");
   return first != std::string_view::npos && text[first] == '(';
 }

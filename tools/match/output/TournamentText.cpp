@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "common/EscapedText.h"
+#include "output/GameText.h"
 #include "output/NumberText.h"
 #include "stats/Median.h"
 #include "stats/RatingFit.h"
@@ -43,13 +44,13 @@ std::string EngineTable(const std::vector<MatchEngine>& engines, const Standings
       "engine  games  points   wins  draws  losses  illegal  time-outs  crashes  median move  "
       "      Elo +/- 95%  command\n";
   for (const std::size_t i : order) {
-    const EngineStats& s = standings.engines()[i];
-    char line[200];
-    std::snprintf(line, sizeof line, "%-6s %6d %7s %6d %6d %7d %8d %10d %8d %9.1f ms  %17s  ",
-                  engines[i].label.c_str(), table.Games(i), FixedText(table.Points(i), 1).c_str(),
-                  s.wins, s.draws, s.losses, s.illegalMoves, s.timeOuts, s.crashes,
-                  Median(s.moveSeconds) * 1000.0, RatingText(ratings[i]).c_str());
-    text += line + tools::ShownText(engines[i].program.command) + "\n";
+    char head[64];
+    std::snprintf(head, sizeof head, "%-6s %6d %7s ", engines[i].label.c_str(), table.Games(i),
+                  FixedText(table.Points(i), 1).c_str());
+    char rating[32];
+    std::snprintf(rating, sizeof rating, "  %17s  ", RatingText(ratings[i]).c_str());
+    text += head + ResultColumns(standings.engines()[i]) + rating +
+            tools::ShownText(engines[i].program.command) + "\n";
   }
   return text;
 }

@@ -9,8 +9,6 @@ namespace fiverow::match {
 namespace {
 
 constexpr double kInfinity = std::numeric_limits<double>::infinity();
-// The two-sided 95% quantile of the normal distribution.
-constexpr double kZ95 = 1.96;
 
 double Points(GameOutcome outcome) {
   switch (outcome) {

@@ -75,6 +75,8 @@ std::optional<EloEstimate> EstimateElo(const RatingTally& tally);
 // Elo differences beyond this are not a sensible hypothesis, and far beyond
 // it the expected scores of elo0 and elo1 become the same number.
 inline constexpr double kMaxSprtElo = 1000;
+// The two-sided 95% quantile of the normal distribution.
+inline constexpr double kZ95 = 1.96;
 
 struct SprtParameters {
   double elo0 = 0;  // H0: A is elo0 stronger than B

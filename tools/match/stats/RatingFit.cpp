@@ -5,6 +5,8 @@
 #include <numbers>
 #include <utility>
 
+#include "stats/Rating.h"
+
 namespace fiverow::match {
 
 namespace {
@@ -12,8 +14,6 @@ namespace {
 // The imagined pair of games, scored 1-1, of engines that met.
 constexpr double kImaginedGames = 2;
 constexpr double kImaginedPoints = 1;
-// The two-sided 95% quantile of the normal distribution.
-constexpr double kZ95 = 1.96;
 // The fit works in natural units, e^x for 10^(elo / 400).
 constexpr double kEloPerUnit = 400 / std::numbers::ln10;
 // Newton's method stops once its full step moves no rating further than
