@@ -9,19 +9,13 @@
 #   BUILD_DIR  an already configured build tree; default: the release preset's,
 #              configured here if needed
 set -euo pipefail
-root="$(cd "$(dirname "$0")/.." && pwd)"
+. "$(dirname "$0")/common.sh"
 runs="${1:-300}"
-build="${2:-}"
 if ((runs < 200)); then
   echo "note: fewer than 200 runs of each give a rough median only" >&2
 fi
 
-if [[ -z "$build" ]]; then
-  build="$root/build/release"
-  (cd "$root" && cmake --preset release >/dev/null)
-fi
-cmake --build "$build" --parallel 2 \
-  --target fiverow fiverow-floor fiverow-process-timer >/dev/null
+use_build "${2:-}" fiverow fiverow-floor fiverow-process-timer
 
 work="$(mktemp -d)"
 trap 'rm -rf "$work"' EXIT

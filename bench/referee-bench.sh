@@ -24,25 +24,18 @@
 #                   preset's, configured here if needed
 #   BASELINE_MATCH  a fiverow-match to compare with
 set -euo pipefail
-root="$(cd "$(dirname "$0")/.." && pwd)"
+. "$(dirname "$0")/common.sh"
 games="${1:-40}"
 rounds="${2:-5}"
-build="${3:-}"
 baseline="${4:+$(realpath "$4")}"
 
-if [[ -z "$build" ]]; then
-  build="$root/build/release"
-  (cd "$root" && cmake --preset release >/dev/null)
-fi
-cmake --build "$build" --parallel 2 \
-  --target fiverow fiverow-match fiverow-floor fiverow-process-timer >/dev/null
+use_build "${3:-}" fiverow fiverow-match fiverow-floor fiverow-process-timer
 
 work="$(mktemp -d)"
 trap 'rm -rf "$work"' EXIT
 cp "$root/bench/midgame/Plocha.dat" "$root/bench/midgame/Tah.dat" "$work/"
 
 now() { date +%s%N; }
-median() { sort -g | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
 
 # timer FOLDER: 242 bare runs of fiverow in FOLDER (a copy of the midgame
 # position), 200 of them timed in two alternating series of 100 (the timer

@@ -14,22 +14,16 @@
 #   BUILD_DIR       an already configured build tree; default: the release
 #                   preset's, configured here if needed
 set -euo pipefail
-root="$(cd "$(dirname "$0")/.." && pwd)"
+. "$(dirname "$0")/common.sh"
 (($# >= 1)) || { echo "usage: $0 BASELINE_MATCH [GAMES] [ROUNDS] [BUILD_DIR]" >&2; exit 2; }
 baseline="$(realpath "$1")"
 games="${2:-40}"
 rounds="${3:-7}"
-build="${4:-}"
-if [[ -z "$build" ]]; then
-  build="$root/build/release"
-  (cd "$root" && cmake --preset release >/dev/null)
-fi
-cmake --build "$build" --parallel 2 --target fiverow-match >/dev/null
+use_build "${4:-}" fiverow-match
 current="$(realpath "$build")/fiverow-match"
 
 work="$(mktemp -d)"
 trap 'rm -rf "$work"' EXIT
-median() { sort -g | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
 run() { # run MATCH: the match's wall time in seconds
   local start end
   start=$(date +%s%N)

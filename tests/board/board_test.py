@@ -105,16 +105,24 @@ def browser(work):
     return webdriver.Chrome(service=Service(driver_path), options=options), None
 
 
-def wait(driver, condition, what, seconds=20):
+def wait_until(condition, what, seconds=20, passing=(), state=lambda: ""):
+    """Polls condition() until it holds; a Failure naming `what` and the state when it never does.
+    The exceptions `passing` count as the condition not holding yet."""
     deadline = time.time() + seconds
     while time.time() < deadline:
         try:
-            if condition(driver):
+            if condition():
                 return
-        except Exception:  # an element not there yet, or replaced meanwhile
+        except passing:
             pass
         time.sleep(0.05)
-    raise Failure(f"waited in vain for {what}; status: {status(driver)!r}")
+    raise Failure(f"waited in vain for {what}{state()}")
+
+
+def wait(driver, condition, what, seconds=20):
+    # An element may not be there yet, or be replaced meanwhile.
+    wait_until(lambda: condition(driver), what, seconds, passing=Exception,
+               state=lambda: f"; status: {status(driver)!r}")
 
 
 def status(driver):
@@ -219,6 +227,29 @@ def case_heat_map(tools, driver):
     board.stop()
 
 
+def case_view_button(tools, driver):
+    """The view button shows fiverow's view, hides it again, and says which it will do."""
+    board = Board(tools, tools.weak)
+    driver.get(board.url)
+    play(driver, [(9, 9)])
+    wait(driver, lambda d: status(d).startswith("Your move"), "the person's turn")
+
+    def button(d):
+        return d.find_element("id", "show-view")
+
+    def scores(d):
+        return d.find_elements("css selector", "text[data-score]")
+    check(button(driver).text == "Show fiverow's view of this position", button(driver).text)
+    button(driver).click()
+    wait(driver, lambda d: scores(d) and button(d).text == "Hide fiverow's view", "the view shown")
+    check(driver.find_element("id", "chosen").text.startswith("fiverow, playing x, would choose"),
+          driver.find_element("id", "chosen").text)
+    button(driver).click()
+    wait(driver, lambda d: not scores(d) and button(d).text == "Show fiverow's view of this position",
+         "the view hidden")
+    board.stop()
+
+
 def case_replay(tools, driver):
     record = tools.record()
     board = Board(tools, "--replay", record)
@@ -311,15 +342,12 @@ def case_stop_cleans_up(tools):
                   env={**os.environ, "TMPDIR": temporary})
     game = json.loads(board.request("POST", "/api/games", body='{"side":"x"}')[2])
     path = f"/api/games/{game['id']}"
-    for _ in range(100):
-        if json.loads(board.request("GET", path)[2])["phase"] == "your-move":
-            break
-        time.sleep(0.05)
+
+    def now():
+        return json.loads(board.request("GET", path)[2])
+    wait_until(lambda: now()["phase"] == "your-move", "the person's turn")
     check(board.request("POST", path + "/move", body='{"cell":[9,9]}')[0] == 200, "a move")
-    for _ in range(100):
-        if os.path.exists(pid_file) and len(json.loads(board.request("GET", path)[2])["stones"]) == 2:
-            break
-        time.sleep(0.05)
+    wait_until(lambda: os.path.exists(pid_file) and len(now()["stones"]) == 2, "the engine's answer")
     engine = int(open(pid_file).read())
     check(os.listdir(temporary), "the engine's folder while it plays")
     board.stop()
@@ -345,7 +373,8 @@ def case_command_line(tools):
 
 
 BROWSER_CASES = {"play_win": case_play_win, "takeback": case_takeback, "heat_map": case_heat_map,
-                 "replay": case_replay, "hostile_name": case_hostile_name, "watch": case_watch}
+                 "view_button": case_view_button, "replay": case_replay,
+                 "hostile_name": case_hostile_name, "watch": case_watch}
 HTTP_CASES = {"http_guard": case_http_guard, "many_games": case_many_games,
               "stop_cleans_up": case_stop_cleans_up, "command_line": case_command_line}
 

@@ -269,6 +269,8 @@ run_engine_unprivileged() {
   fi
   cp "$engine_path" "$case_dir/$module"
   chmod 755 "$case_dir/$module"
+  setpriv --reuid=nobody --regid=nogroup --clear-groups test -x "$case_dir/$module" ||
+    fail "nobody cannot run programs from $case_dir"
   (cd "$case_dir" && setpriv --reuid=nobody --regid=nogroup --clear-groups \
     "./$module" >stdout 2>stderr </dev/null)
   status=$?

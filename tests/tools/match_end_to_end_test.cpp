@@ -7,6 +7,7 @@
 #include <sstream>
 #include <thread>
 
+#include "Contains.h"
 #include "ToolRun.h"
 #include "protocol/Numbers.h"
 
@@ -26,10 +27,6 @@ std::string Mode(const std::string& mode) { return kFakeEngine + " file " + mode
 ToolResult Match(const TempFolder& tmp, std::vector<std::string> args) {
   args.insert(args.begin(), kMatch);
   return RunTool(args, tmp.path(), {{"TMPDIR", tmp.path()}, {"NO_COLOR", "1"}});
-}
-
-bool Contains(const std::string& text, const std::string& part) {
-  return text.find(part) != std::string::npos;
 }
 
 std::vector<int> PidsIn(const std::string& path) {

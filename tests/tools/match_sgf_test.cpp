@@ -2,6 +2,7 @@
 // and what it reads, of its own trees and of ordinary ones.
 #include <gtest/gtest.h>
 
+#include "Contains.h"
 #include "output/Sgf.h"
 
 namespace fiverow::match {
@@ -25,9 +26,7 @@ PerSide<std::string> Players(std::string x, std::string o) {
   return players;
 }
 
-bool Contains(const std::string& text, const std::string& part) {
-  return text.find(part) != std::string::npos;
-}
+using fiverow::testing::Contains;
 
 TEST(SgfWriting, CellsColumnFirstEscapesAndEveryResult) {
   GameRecord record;

@@ -15,6 +15,14 @@ start_case() {
   mkdir -p "$dir/tmp"
 }
 
+# referee [ARGS...]: runs the referee in the case folder, with the marker in
+# the engines' environment and what the opponent scripts read.
+referee() {
+  (cd "$dir" && exec env FIVEROW_PIPE="$marker" TMPDIR="$dir/tmp" PIDFILE="$dir/pid" \
+    STATES="$dir/states" FIVEROW="$fiverow" BURNER="${BURNER:-}" \
+    timeout -s KILL 60 "$match" "$@" >stdout 2>stderr </dev/null)
+}
+
 # pipe_case REGEX [REFEREE_ARGS...] -- MODE [ARGS...]: plays the fake engine in
 # MODE, which logs what it hears to $dir/log; the game's result line must
 # match REGEX.
@@ -24,11 +32,8 @@ pipe_case() {
   while [[ $1 != -- ]]; do args+=("$1") && shift; done
   shift
   local start=$SECONDS
-  (cd "$dir" && exec env FIVEROW_PIPE="$marker" TMPDIR="$dir/tmp" PIDFILE="$dir/pid" \
-    STATES="$dir/states" FIVEROW="$fiverow" BURNER="${BURNER:-}" \
-    timeout -s KILL 60 "$match" --show none --time-limit 3 "${args[@]}" \
-    "pipe:$fake pipe --log $dir/log --pid $dir/pid $*" "${opponent:-$fiverow}" \
-    >stdout 2>stderr </dev/null) ||
+  referee --show none --time-limit 3 "${args[@]}" \
+    "pipe:$fake pipe --log $dir/log --pid $dir/pid $*" "${opponent:-$fiverow}" ||
     fail "exit status $?" "$(head -c 600 "$dir/stderr")"
   ((SECONDS - start < 20)) || fail "took $((SECONDS - start)) s"
   grep -Eq "^game 1( of [0-9]+)? \(x A, o B\): $expected" "$dir/stdout" ||
@@ -184,9 +189,9 @@ case_per_engine_settings() {
 # its column: a forbidden move, which loses. A pipe engine is told the rule.
 add_case renju
 case_renju() {
-  (cd "$dir" && exec env FIVEROW_PIPE="$marker" TMPDIR="$dir/tmp" timeout -s KILL 60 "$match" \
-    --show none --rule renju --opening "1,0 10,10 2,0 12,10 3,0 14,10 0,1 10,12 0,2 12,12 0,3 14,12" \
-    "$fake file first" "$fiverow" >stdout 2>stderr </dev/null) ||
+  referee --show none --rule renju \
+    --opening "1,0 10,10 2,0 12,10 3,0 14,10 0,1 10,12 0,2 12,12 0,3 14,12" \
+    "$fake file first" "$fiverow" ||
     fail "exit status $?" "$(head -c 600 "$dir/stderr")"
   grep -q '^game 1 (x A, o B): B wins: A (x) made a forbidden double-four at 0,0 after 1 move' \
     "$dir/stdout" || fail "not forbidden:" "$(grep '^game' "$dir/stdout")"
@@ -219,8 +224,7 @@ while read -r line; do
 done
 EOF
   local start=$SECONDS
-  (cd "$dir" && exec env FIVEROW_PIPE="$marker" TMPDIR="$dir/tmp" timeout -s KILL 60 "$match" \
-    --show none "pipe:bash $dir/engine.sh" "$fiverow" >stdout 2>stderr </dev/null) ||
+  referee --show none "pipe:bash $dir/engine.sh" "$fiverow" ||
     fail "exit status $?" "$(head -c 600 "$dir/stderr")"
   ((SECONDS - start < 10)) || fail "took $((SECONDS - start)) s"
   grep -q '^game 1 (x A, o B): B wins: A (x) exited with status 3' "$dir/stdout" ||
@@ -257,9 +261,8 @@ case_max_memory() {
 # leaves a child at every move: every game ends, and every child is killed.
 add_case four_games_at_once
 case_four_games_at_once() {
-  (cd "$dir" && exec env FIVEROW_PIPE="$marker" TMPDIR="$dir/tmp" \
-    timeout -s KILL 60 "$match" --show none --games 8 --concurrency 4 \
-    "pipe:$fake pipe legal" "$fake file straggler $dir/pids" >stdout 2>stderr </dev/null) ||
+  referee --show none --games 8 --concurrency 4 \
+    "pipe:$fake pipe legal" "$fake file straggler $dir/pids" ||
     fail "exit status $?" "$(head -c 600 "$dir/stderr")"
   (($(grep -c '^game [1-8] of 8 .*: . wins: . (.) made five in a row' "$dir/stdout") == 8)) ||
     fail "not 8 games won by five:" "$(grep '^game' "$dir/stdout")"

@@ -98,7 +98,7 @@ TEST(Snapshots, RefereeTournamentSummary) {
   const char* commands[] = {"build/release/fiverow", "python3 engine.py --depth 2",
                             "./weak\tengine"};
   for (std::size_t i = 0; i < engines.size(); ++i) {
-    engines[i].label = std::string(1, static_cast<char>('A' + i));
+    engines[i].label = EngineLabel(i);
     engines[i].program.command = commands[i];
   }
   struct Game {

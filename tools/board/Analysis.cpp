@@ -1,6 +1,5 @@
 #include "board/Analysis.h"
 
-#include <algorithm>
 #include <memory>
 
 #include "board/Json.h"
@@ -14,13 +13,10 @@ namespace fiverow::board {
 
 namespace {
 
-// As fiverow-explain shows them.
-constexpr std::size_t kBestCells = 10;
-
 Json PassesJson(RunState& state, Move cell) {
   Json rows = Json::array();
-  Int32 total = 0;
-  for (const explain::ListedPass& pass : explain::ListPasses(state, cell)) {
+  const std::vector<explain::ListedPass> passes = explain::ListPasses(state, cell);
+  for (const explain::ListedPass& pass : passes) {
     rows.push_back({{"direction", {pass.direction.dx, pass.direction.dy}},
                     {"side", std::string(1, explain::StoneCharOf(pass.examinedCode))},
                     {"own", pass.own},
@@ -28,9 +24,9 @@ Json PassesJson(RunState& state, Move cell) {
                     {"tier", explain::TierText(pass.trace.tier)},
                     {"rows", explain::RowsText(pass.trace.rows)},
                     {"adds", pass.trace.amount}});
-    total += pass.trace.amount;
   }
-  return {{"cell", CellJson(cell)}, {"rows", std::move(rows)}, {"total", total}};
+  return {
+      {"cell", CellJson(cell)}, {"rows", std::move(rows)}, {"total", explain::PassTotal(passes)}};
 }
 
 }  // namespace
@@ -88,10 +84,7 @@ std::optional<std::string> Analyse(const AnalysisRequest& request, std::string& 
   }
   const Move chosen = ChooseMove(*state);
 
-  Int32 highest = 0;
-  for (Int32 y = 0; y < kPlaySize; ++y) {
-    for (Int32 x = 0; x < kPlaySize; ++x) highest = std::max(highest, state->scoreGrid.cell(x, y));
-  }
+  const Int32 highest = explain::HighestScore(*state);
   Json scores = Json::array();
   Json levels = Json::array();
   for (Int32 y = 0; y < kPlaySize; ++y) {
@@ -106,7 +99,7 @@ std::optional<std::string> Analyse(const AnalysisRequest& request, std::string& 
     levels.push_back(std::move(levelRow));
   }
   Json best = Json::array();
-  for (const explain::ScoredCell& cell : explain::TopCells(*state, kBestCells))
+  for (const explain::ScoredCell& cell : explain::TopCells(*state, explain::kBestCellsShown))
     best.push_back({{"cell", CellJson(cell.cell)}, {"score", cell.score}});
   return JsonText({{"turn", SideJson(request.toPlay)},
                    {"chosen", CellJson(chosen)},

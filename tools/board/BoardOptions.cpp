@@ -63,7 +63,6 @@ BoardOptions ParseBoardOptions(const std::vector<std::string>& args) {
       options.port = static_cast<int>(match::ParseWholeNumber(arg, value(), 0, 65535));
     } else if (arg == "--listen") {
       options.listen = value();
-      options.listenGiven = true;
       if (!IsAddress(options.listen))
         throw UsageError("--listen needs an IPv4 or IPv6 address, not \"" + options.listen + "\"");
     } else if (arg == "--watch") {
@@ -71,20 +70,20 @@ BoardOptions ParseBoardOptions(const std::vector<std::string>& args) {
     } else if (arg == "--replay") {
       options.replayFile = value();
     } else if (arg == "--time-limit") {
-      options.timeLimit = match::ParseSeconds(arg, value());
+      options.limits.turnSeconds = match::ParseSeconds(arg, value());
       playing = true;
     } else if (arg == "--match-time") {
-      options.matchTime = match::ParseSeconds(arg, value());
+      options.limits.matchSeconds = match::ParseSeconds(arg, value());
       playing = true;
     } else if (arg == "--start-time") {
-      options.startTime = match::ParseSeconds(arg, value());
+      options.limits.startSeconds = match::ParseSeconds(arg, value());
       playing = true;
     } else if (arg == "--time-margin") {
-      options.timeMargin = match::ParseSeconds(arg, value(), true);
+      options.limits.marginSeconds = match::ParseSeconds(arg, value(), true);
       playing = true;
     } else if (arg == "--max-memory") {
-      options.maxMemoryMB =
-          static_cast<std::uint64_t>(match::ParseWholeNumber(arg, value(), 1, 1 << 20));
+      options.limits.memoryBytes =
+          static_cast<std::uint64_t>(match::ParseWholeNumber(arg, value(), 1, 1 << 20)) << 20;
       playing = true;
     } else if (arguments.IsOption()) {
       throw UsageError("unknown option " + arg);

@@ -1,12 +1,12 @@
 // fiverow-board's command line.
 #pragma once
 
-#include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "common/Arguments.h"
+#include "players/EngineLimits.h"
 
 namespace fiverow::board {
 
@@ -16,13 +16,8 @@ struct BoardOptions {
   std::optional<std::string> watchFile;     // a match's events to follow
   std::optional<std::string> replayFile;    // a game record to step through
   std::string listen = "127.0.0.1";
-  bool listenGiven = false;
-  int port = 0;  // 0: a free one
-  double timeLimit = 5.0;
-  std::optional<double> matchTime;
-  double startTime = 30;
-  double timeMargin = 0.1;
-  std::optional<std::uint64_t> maxMemoryMB;
+  int port = 0;                // 0: a free one
+  match::EngineLimits limits;  // the engines' (the rule and the size are each game's own)
 };
 
 using UsageError = tools::UsageError;

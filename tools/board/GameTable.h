@@ -29,8 +29,6 @@ class GameTable {
   GameTable(const GameTable&) = delete;
   GameTable& operator=(const GameTable&) = delete;
 
-  const PlaySetup& setup() const { return setup_; }
-
   // A new game, or nothing and why not (a choice that cannot be played, no
   // room). Throws RefereeError when no id can be made.
   std::shared_ptr<WebGame> Create(const GameChoice& choice, std::string& problem);

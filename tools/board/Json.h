@@ -4,6 +4,7 @@
 #include <nlohmann/json.hpp>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "engine/UTypes.h"
 #include "game/Sides.h"
@@ -19,6 +20,13 @@ inline std::string JsonText(const Json& value) {
 
 // [x, y].
 inline Json CellJson(Move cell) { return Json::array({cell.x, cell.y}); }
+
+// [[x, y], ...].
+inline Json CellsJson(const std::vector<Move>& cells) {
+  Json list = Json::array();
+  for (const Move cell : cells) list.push_back(CellJson(cell));
+  return list;
+}
 
 // "x", "o".
 inline Json SideJson(match::Side side) { return std::string(1, match::StoneChar(side)); }

@@ -31,6 +31,9 @@ int Whole(const Json& value, int low, int high) {
   return static_cast<int>(number);
 }
 
+// The game an event is of.
+int GameOf(const Json& event) { return Whole(event.at("game"), 1, 1 << 30); }
+
 // Only the figures of standings and ratings: numbers, "inf" and "-inf",
 // null, and lists and objects of them, a few levels deep.
 Json Figures(const Json& value, int depth = 0) {
@@ -189,8 +192,8 @@ void MatchWatch::Apply(const Json& event) {
   } else if (match_.is_null()) {
     throw std::invalid_argument("no match started");
   } else if (kind == "game-started") {
+    const int game = GameOf(event);
     Board board;
-    board.game = Whole(event.at("game"), 1, 1 << 30);
     board.x = Whole(event.at("x"), 0, engines - 1);
     board.o = Whole(event.at("o"), 0, engines - 1);
     for (const Json& stone : event.at("opening")) {
@@ -199,7 +202,7 @@ void MatchWatch::Apply(const Json& event) {
         throw std::out_of_range("a stone off the board");
       board.stones.push_back(*cell);
     }
-    boards_[board.game] = std::move(board);
+    boards_[game] = std::move(board);
     // The oldest ended games give way, then the oldest of all.
     while (boards_.size() > kBoardsKept) {
       auto gone = std::find_if(boards_.begin(), boards_.end(),
@@ -207,19 +210,19 @@ void MatchWatch::Apply(const Json& event) {
       boards_.erase(gone != boards_.end() ? gone : boards_.begin());
     }
   } else if (kind == "move") {
-    Board& board = BoardOf(Whole(event.at("game"), 1, 1 << 30));
+    Board& board = BoardOf(GameOf(event));
     const std::optional<Move> cell = CellOf(event.at("move"), size_);
     if (!cell || board.stones.size() >= static_cast<std::size_t>(size_ * size_))
       throw std::out_of_range("a move off the board");
     board.stones.push_back(*cell);
   } else if (kind == "note") {
-    Board& board = BoardOf(Whole(event.at("game"), 1, 1 << 30));
+    Board& board = BoardOf(GameOf(event));
     board.notes.push_back({{"side", SideJson(SideOf(event.at("side")).value())},
                            {"kind", Text(event.at("kind"))},
                            {"text", Text(event.at("text"))}});
     if (board.notes.size() > kNotesKept) board.notes.pop_front();
   } else if (kind == "game-ended") {
-    const int game = Whole(event.at("game"), 1, 1 << 30);
+    const int game = GameOf(event);
     const Json& winner = event.at("winner");
     Json result = {{"game", game},
                    {"x", Whole(event.at("x"), 0, engines - 1)},
@@ -260,12 +263,10 @@ void MatchWatch::Apply(const Json& event) {
 std::string MatchWatch::SnapshotJson(std::uint64_t version) const {
   Json boards = Json::array();
   for (const auto& [game, board] : boards_) {
-    Json stones = Json::array();
-    for (const Move stone : board.stones) stones.push_back(CellJson(stone));
     boards.push_back({{"game", game},
                       {"x", board.x},
                       {"o", board.o},
-                      {"stones", std::move(stones)},
+                      {"stones", CellsJson(board.stones)},
                       {"result", board.result},
                       {"notes", Json(board.notes)}});
   }

@@ -44,7 +44,6 @@ class MatchWatch final : public Followed {
 
  private:
   struct Board {
-    int game = 0;
     int x = 0;  // the engines, by index
     int o = 0;
     std::vector<Move> stones;

@@ -157,11 +157,7 @@ PlaySetup SetupOf(const BoardOptions& options) {
         program == place.toolFolder + "/fiverow" || program == place.toolFolder + "/pbrain-fiverow";
     setup.engines.push_back(std::move(engine));
   }
-  setup.limits.turnSeconds = options.timeLimit;
-  setup.limits.matchSeconds = options.matchTime;
-  setup.limits.startSeconds = options.startTime;
-  setup.limits.marginSeconds = options.timeMargin;
-  if (options.maxMemoryMB) setup.limits.memoryBytes = *options.maxMemoryMB << 20;
+  setup.limits = options.limits;
   return setup;
 }
 
@@ -173,31 +169,33 @@ void AddPlayRoutes(httplib::Server& server, GameTable& table, Streams& streams) 
     if (!game) return SendProblem(response, choice ? 409 : 400, problem);
     SendJson(response, game->Now(), 201);
   });
+  // The game the address names, or 404.
+  using GamePointer = std::shared_ptr<WebGame>;
   const auto withGame = [&](auto act) {
     return [&table, act](const httplib::Request& request, httplib::Response& response) {
-      const std::shared_ptr<WebGame> game = table.Find(request.matches[1]);
+      const GamePointer game = table.Find(request.matches[1]);
       if (!game) return SendProblem(response, 404, "this game has ended");
-      act(*game, request, response);
+      act(game, request, response);
     };
   };
-  server.Get(kGamePath, withGame([](WebGame& game, const auto&, httplib::Response& response) {
-               game.Touch();
-               SendJson(response, game.Now());
+  server.Get(kGamePath,
+             withGame([](const GamePointer& game, const auto&, httplib::Response& response) {
+               game->Touch();
+               SendJson(response, game->Now());
              }));
-  server.Get(std::string(kGamePath) + "/events",
-             [&](const httplib::Request& request, httplib::Response& response) {
-               const std::shared_ptr<WebGame> game = table.Find(request.matches[1]);
-               if (!game) return SendProblem(response, 404, "this game has ended");
-               game->Follow();
-               if (!streams.Open(response, game, [game] { game->Unfollow(); })) game->Unfollow();
-             });
+  server.Get(
+      std::string(kGamePath) + "/events",
+      withGame([&streams](const GamePointer& game, const auto&, httplib::Response& response) {
+        game->Follow();
+        if (!streams.Open(response, game, [game] { game->Unfollow(); })) game->Unfollow();
+      }));
   const auto action = [&](const std::string& name, auto act) {
     server.Post(std::string(kGamePath) + "/" + name,
-                withGame([act](WebGame& game, const httplib::Request& request,
+                withGame([act](const GamePointer& game, const httplib::Request& request,
                                httplib::Response& response) {
-                  const std::optional<std::string> problem = act(game, request.body);
+                  const std::optional<std::string> problem = act(*game, request.body);
                   if (problem) return SendProblem(response, 409, *problem);
-                  SendJson(response, game.Now());
+                  SendJson(response, game->Now());
                 }));
   };
   action("move", [](WebGame& game, const std::string& body) -> std::optional<std::string> {
@@ -230,7 +228,7 @@ int RunBoard(const BoardOptions& options, std::ostream& out, std::ostream& err) 
   try {
     match::CatchStopSignals();
     match::AdoptOrphans();
-    if (options.maxMemoryMB) match::MemoryGroups::Delegated();
+    if (options.limits.memoryBytes) match::MemoryGroups::Delegated();
     match::RaiseOpenFileLimit();
 
     PlaySetup setup;

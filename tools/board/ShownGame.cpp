@@ -9,12 +9,6 @@ namespace fiverow::board {
 
 namespace {
 
-Json CellsJson(const std::vector<Move>& cells) {
-  Json list = Json::array();
-  for (const Move cell : cells) list.push_back(CellJson(cell));
-  return list;
-}
-
 Json RecordJson(const match::GameRecord& record) {
   using match::Side;
   Json notes = Json::array();

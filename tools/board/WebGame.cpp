@@ -25,7 +25,7 @@ Side SideOfStone(std::size_t index) { return index % 2 == 0 ? Side::X : Side::O;
 // The engine in the referee's reasons: its program's file name.
 std::string ShortName(const match::EngineProgram& engine) {
   const std::string& program = engine.argv.empty() ? engine.command : engine.argv.front();
-  return tools::ShownText(program.substr(program.rfind('/') + 1));
+  return tools::ShownText(match::FileNameOf(program));
 }
 
 std::string_view PhaseName(int phase) {
@@ -300,8 +300,6 @@ double WebGame::SecondsAlone() const {
 }
 
 std::string WebGame::SnapshotJson(std::uint64_t version) const {
-  Json stones = Json::array();
-  for (const Move stone : stones_) stones.push_back(CellJson(stone));
   Json notes = Json::array();
   for (const Note& note : notes_)
     notes.push_back({{"side", SideJson(note.side)}, {"kind", note.kind}, {"text", note.text}});
@@ -321,7 +319,7 @@ std::string WebGame::SnapshotJson(std::uint64_t version) const {
        {"you", SideJson(choice_.person)},
        {"rule", match::RuleName(choice_.rule)},
        {"size", choice_.size},
-       {"stones", std::move(stones)},
+       {"stones", CellsJson(stones_)},
        {"phase", PhaseName(static_cast<int>(phase_))},
        {"result", std::move(result)},
        {"notes", std::move(notes)},

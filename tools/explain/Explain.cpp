@@ -85,7 +85,7 @@ int RunExplain(const ExplainOptions& options, std::ostream& out, std::ostream& e
       << RenderHeatMap(state, chosen, colour);
   out << "\nbest cells:\n";
   int rank = 0;
-  for (const ScoredCell& best : TopCells(state, 10)) {
+  for (const ScoredCell& best : TopCells(state, kBestCellsShown)) {
     char line[64];
     std::snprintf(line, sizeof line, "%3d. %-6s %8d\n", ++rank,
                   protocol::CellText(best.cell).c_str(), best.score);

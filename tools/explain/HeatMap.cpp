@@ -16,6 +16,11 @@ constexpr const char* kLevelColours[7] = {
 constexpr const char* kStoneColour = "\033[1m";
 constexpr const char* kChosenColour = "\033[7m";
 
+std::string Padded(const std::string& text, std::size_t width) {
+  return std::string(width > text.size() ? width - text.size() : 0, ' ') + text;
+}
+}  // namespace
+
 Int32 HighestScore(const RunState& state) {
   Int32 highest = 0;
   for (Int32 y = 0; y < kPlaySize; ++y) {
@@ -23,11 +28,6 @@ Int32 HighestScore(const RunState& state) {
   }
   return highest;
 }
-
-std::string Padded(const std::string& text, std::size_t width) {
-  return std::string(width > text.size() ? width - text.size() : 0, ' ') + text;
-}
-}  // namespace
 
 int HeatLevel(Int32 score, Int32 highest) {
   if (score <= 0 || highest <= 0) return 0;

@@ -8,6 +8,9 @@
 
 namespace fiverow::explain {
 
+// The highest score on the board, 0 when none is above it.
+Int32 HighestScore(const RunState& state);
+
 // 0 for a score of 0, else 1..6 on a logarithmic scale up to `highest`.
 int HeatLevel(Int32 score, Int32 highest);
 

@@ -55,6 +55,12 @@ std::vector<ListedPass> ListPasses(RunState& state, Move cell) {
   return passes;
 }
 
+Int32 PassTotal(const std::vector<ListedPass>& passes) {
+  Int32 total = 0;
+  for (const ListedPass& pass : passes) total = CheckedAdd(total, pass.trace.amount);
+  return total;
+}
+
 std::string PassListing(RunState& state, Move cell) {
   std::string text = "\ncell ";
   text.append(protocol::CellText(cell)).append(":");
@@ -62,7 +68,6 @@ std::string PassListing(RunState& state, Move cell) {
   if (passes.empty()) return text + " holds a stone, so it scores 0 and gets no passes\n";
   text.append(" ").append(std::to_string(passes.size())).append(" passes\n");
   text += "direction  examines   line c(-2)..c(+4)   deciding tier    rows       adds\n";
-  Int32 total = 0;
   for (const ListedPass& pass : passes) {
     char line[160];
     std::snprintf(line, sizeof line, "(%2d,%2d)    %c %-5s    %-17s   %-15s  %-6s %8d\n",
@@ -71,9 +76,8 @@ std::string PassListing(RunState& state, Move cell) {
                   TierText(pass.trace.tier).c_str(), RowsText(pass.trace.rows).c_str(),
                   pass.trace.amount);
     text += line;
-    total = CheckedAdd(total, pass.trace.amount);
   }
-  return text + "total " + std::to_string(total) + "\n";
+  return text + "total " + std::to_string(PassTotal(passes)) + "\n";
 }
 
 }  // namespace fiverow::explain

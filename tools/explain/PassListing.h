@@ -25,6 +25,9 @@ struct ListedPass {
 // used as scratch.
 std::vector<ListedPass> ListPasses(RunState& state, Move cell);
 
+// The sum of the passes' amounts: the cell's score.
+Int32 PassTotal(const std::vector<ListedPass>& passes);
+
 // The columns of the table: the line as the pass sees it ("x . * . o . ."),
 // the deciding tier ("5 three", "none") and its matching rows ("3,4", "-").
 std::string LineText(const ListedPass& pass);

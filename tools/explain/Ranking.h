@@ -12,6 +12,9 @@ struct ScoredCell {
   Int32 score = 0;
 };
 
+// How many of the best cells are listed.
+inline constexpr std::size_t kBestCellsShown = 10;
+
 // The best `count` empty cells: highest score first, equal scores in
 // row-major order, the order in which the selection scan meets them.
 std::vector<ScoredCell> TopCells(const RunState& state, std::size_t count);

@@ -37,10 +37,7 @@ std::string Attr(const char* name, int value) {
 }  // namespace
 
 std::string RenderSvg(const RunState& state, Move chosen) {
-  Int32 highest = 0;
-  for (Int32 y = 0; y < kPlaySize; ++y) {
-    for (Int32 x = 0; x < kPlaySize; ++x) highest = std::max(highest, state.scoreGrid.cell(x, y));
-  }
+  const Int32 highest = HighestScore(state);
   const int side = kMargin + kPlaySize * kCell + 4;
   std::string svg = "<svg xmlns=\"http://www.w3.org/2000/svg\"" + Attr("width", side) +
                     Attr("height", side + kTitle) + " font-family=\"sans-serif\">\n";

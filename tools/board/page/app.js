@@ -58,10 +58,7 @@ function follow(path, onData, onBroken, ping) {
 
 // An HTML element with attributes and text (through textContent only).
 function element(tag, attributes, text) {
-  const node = document.createElement(tag);
-  for (const [name, value] of Object.entries(attributes || {})) node.setAttribute(name, value);
-  if (text !== undefined) node.textContent = String(text);
-  return node;
+  return filledNode(document.createElement(tag), attributes, text);
 }
 
 function byId(id) {
@@ -127,6 +124,16 @@ class Insight {
     }
   }
 
+  // The view button's: hides the view, or shows it for `stones` with the
+  // side to move next.
+  async toggle(stones) {
+    if (this.shown) {
+      this.hide();
+    } else {
+      await this.show(stones, sideOfStone(stones.length));
+    }
+  }
+
   hide() {
     this.view = null;
     this.cell = null;
@@ -149,6 +156,8 @@ class Insight {
   }
 
   render() {
+    byId('show-view').textContent =
+      this.shown ? 'Hide fiverow\'s view' : 'Show fiverow\'s view of this position';
     const box = byId('insight');
     box.replaceChildren();
     byId('passes').replaceChildren();

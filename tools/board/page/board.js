@@ -10,21 +10,21 @@ const MARGIN = 24;
 // fiverow-explain's seven heat levels, from 0 (no score) to 6.
 const HEAT = ['#efe9dc', '#cfe3f5', '#b6e3d4', '#cfe8a6', '#f6e27a', '#f7b267', '#e4572e'];
 
-function svgNode(tag, attributes, text) {
-  const node = document.createElementNS(SVG_NS, tag);
+// `node` given attributes and text (through textContent only).
+function filledNode(node, attributes, text) {
   for (const [name, value] of Object.entries(attributes || {})) node.setAttribute(name, value);
   if (text !== undefined) node.textContent = String(text);
   return node;
 }
 
-// The side that placed stone number `index` (from 0): x first.
-function sideOfStone(index) {
-  return index % 2 === 0 ? 'x' : 'o';
+function svgNode(tag, attributes, text) {
+  return filledNode(document.createElementNS(SVG_NS, tag), attributes, text);
 }
 
-// The side to move after `count` stones.
-function sideToMove(count) {
-  return count % 2 === 0 ? 'x' : 'o';
+// The side that placed stone number `index` (from 0), x first: also the side
+// to move after `index` stones.
+function sideOfStone(index) {
+  return index % 2 === 0 ? 'x' : 'o';
 }
 
 class BoardView {

@@ -4,7 +4,7 @@
 'use strict';
 
 function startPlay(config) {
-  const play = {config, state: null, source: null, viewOf: -1};
+  const play = {config, state: null, viewOf: -1};
   byId('play-controls').hidden = false;
   byId('view-controls').hidden = false;
   const board = new BoardView(byId('board'), (x, y) => clickedCell(play, x, y));
@@ -33,11 +33,7 @@ function startPlay(config) {
   byId('take-back').addEventListener('click', () => act(play, 'takeback', {}));
   byId('resign').addEventListener('click', () => act(play, 'resign', {}));
   byId('show-view').addEventListener('click', async () => {
-    if (insight.shown) {
-      insight.hide();
-    } else if (play.state) {
-      await insight.show(play.state.stones, sideToMove(play.state.stones.length));
-    }
+    if (play.state) await insight.toggle(play.state.stones);
     renderPlay(play);
   });
   byId('follow-view').addEventListener('change', () => renderPlay(play));
@@ -171,7 +167,6 @@ function renderPlay(play) {
 
   const fiverow = play.config.engines[state.engine].fiverow && state.size === 20;
   byId('show-view').disabled = state.size !== 20;
-  byId('show-view').textContent = play.insight.shown ? 'Hide fiverow\'s view' : 'Show fiverow\'s view of this position';
   byId('follow-view').disabled = !fiverow;
   // After each of fiverow's moves, the position it saw and the move it chose.
   const count = state.stones.length;

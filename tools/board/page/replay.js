@@ -36,7 +36,7 @@ async function startReplay() {
     }
     setStatus(status);
     showNotes(game.notes.filter((note) => note.before < step || step === game.moves.length));
-    if (insight.shown) insight.show(shown, sideToMove(shown.length));
+    if (insight.shown) insight.show(shown, sideOfStone(shown.length));
   };
   const buttons = {'replay-first': () => 0, 'replay-back': () => step - 1,
                    'replay-forward': () => step + 1, 'replay-last': () => game.moves.length};
@@ -46,15 +46,7 @@ async function startReplay() {
     const keys = {ArrowLeft: step - 1, ArrowRight: step + 1, Home: 0, End: game.moves.length};
     if (event.key in keys && event.target.tagName !== 'INPUT') show(keys[event.key]);
   });
-  byId('show-view').addEventListener('click', async () => {
-    if (insight.shown) {
-      insight.hide();
-    } else {
-      const shown = stones.slice(0, first + step);
-      await insight.show(shown, sideToMove(shown.length));
-    }
-    byId('show-view').textContent = insight.shown ? 'Hide fiverow\'s view' : 'Show fiverow\'s view of this position';
-  });
+  byId('show-view').addEventListener('click', () => insight.toggle(stones.slice(0, first + step)));
   byId('show-view').disabled = game.size !== 20;
   show(0);
 }

@@ -51,7 +51,7 @@ function renderWatch(watch, snapshot) {
     view.board.setStones(game.stones);
     const result = game.result;
     view.caption.textContent = `Game ${game.game}: x ${label(game.x)}, o ${label(game.o)}. ` +
-      (!result ? `${sideToMove(game.stones.length)} to move.`
+      (!result ? `${sideOfStone(game.stones.length)} to move.`
                : `${result.winner ? `${result.winner} wins` : 'Draw'}: ${result.reason}.`);
   }
   showNotes(snapshot.boards.flatMap((game) => game.notes.map((note) =>

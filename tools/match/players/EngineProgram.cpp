@@ -17,12 +17,12 @@ constexpr std::string_view kFilePrefix = "file:";
 constexpr std::string_view kPipePrefix = "pipe:";
 constexpr std::string_view kPipeProgramPrefix = "pbrain-";
 
+}  // namespace
+
 std::string_view FileNameOf(std::string_view path) {
   const std::size_t slash = path.rfind('/');
   return slash == std::string_view::npos ? path : path.substr(slash + 1);
 }
-
-}  // namespace
 
 std::string_view ProtocolName(Protocol protocol) { return kProtocolNames.NameOf(protocol); }
 

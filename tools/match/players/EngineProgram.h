@@ -40,6 +40,9 @@ struct EngineProgram {
 std::string_view ProtocolName(Protocol protocol);
 std::optional<Protocol> ProtocolNamed(std::string_view name);
 
+// What follows the last "/" of `path`: all of it when it has none.
+std::string_view FileNameOf(std::string_view path);
+
 // Whether the engine given on the command line is a person.
 bool NamesHuman(std::string_view given);
 
