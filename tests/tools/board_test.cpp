@@ -7,7 +7,6 @@
 
 #include "ToolRun.h"
 #include "board/Analysis.h"
-#include "board/BoardOptions.h"
 #include "board/Guard.h"
 #include "board/MatchWatch.h"
 #include "board/WebGame.h"
@@ -181,45 +180,6 @@ TEST(BoardWatch, ShowsEachGamesMovesOnItsOwnBoard) {
   EXPECT_EQ(third["stones"], json::parse("[[1,1]]"));
   EXPECT_TRUE(third["result"].is_null());
   EXPECT_EQ(third["notes"].size(), 1u);
-}
-
-TEST(BoardAnalysis, AddsUpAsFiverowExplainDoes) {
-  std::string problem;
-  const std::optional<AnalysisRequest> request = AnalysisRequestOf(
-      R"({"x":[[9,9],[10,10],[11,11]],"o":[[9,10],[10,9]],"turn":"o","cell":[8,8]})", problem);
-  ASSERT_TRUE(request) << problem;
-  const json view = json::parse(*Analyse(*request, problem));
-  // The passes of a cell add up to its score.
-  EXPECT_GT(view["scores"][8][8], 0);
-  EXPECT_EQ(view["passes"]["total"], view["scores"][8][8]);
-  // The best cell has the highest score, and the top level; no score, no level.
-  const json& best = view["best"][0];
-  const std::size_t bx = best["cell"][0];
-  const std::size_t by = best["cell"][1];
-  for (std::size_t y = 0; y < 20; ++y) {
-    for (std::size_t x = 0; x < 20; ++x) {
-      const int score = view["scores"][y][x];
-      EXPECT_LE(score, best["score"]);
-      EXPECT_EQ(view["levels"][y][x] == 0, score == 0) << x << "," << y;
-    }
-  }
-  EXPECT_EQ(view["levels"][by][bx], 6);
-}
-
-TEST(BoardOptions, HoldTheEnginesToTheLimitsGiven) {
-  const BoardOptions plain = ParseBoardOptions({});
-  EXPECT_EQ(plain.limits.turnSeconds, 5.0);  // as the help says
-  EXPECT_EQ(plain.limits.startSeconds, 30.0);
-  EXPECT_EQ(plain.limits.marginSeconds, 0.1);
-  EXPECT_FALSE(plain.limits.matchSeconds || plain.limits.memoryBytes);
-  const BoardOptions given =
-      ParseBoardOptions({"--time-limit", "2", "--match-time", "60", "--start-time", "4",
-                         "--time-margin", "0", "--max-memory", "64", "fiverow"});
-  EXPECT_EQ(given.limits.turnSeconds, 2.0);
-  EXPECT_EQ(given.limits.matchSeconds, 60.0);
-  EXPECT_EQ(given.limits.startSeconds, 4.0);
-  EXPECT_EQ(given.limits.marginSeconds, 0.0);
-  EXPECT_EQ(given.limits.memoryBytes, std::uint64_t{64} << 20);
 }
 
 TEST(EventStream, WritesTheMatchAsItIsPlayedOneEventALine) {
