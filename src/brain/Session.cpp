@@ -8,6 +8,7 @@
 
 namespace fiverow::brain {
 
+using protocol::CellText;
 using protocol::CommandKind;
 
 namespace {
@@ -17,8 +18,6 @@ constexpr std::string_view kAbout =
 constexpr std::string_view kNoGame = "no game: send START 20 first";
 
 std::string Error(std::string_view reason) { return "ERROR " + std::string(reason); }
-
-std::string CellText(Int32 x, Int32 y) { return std::string(FormatMove({x, y}).view()); }
 
 // The command word as the reply shows it: printable ASCII, at most 32 bytes.
 std::string Printable(std::string_view word) {
@@ -93,13 +92,13 @@ Session::Step Session::Turn(const Command& command) {
 Session::Step Session::Play(const Command& command) {
   std::string error = PlaceStone(command, kBrainCode);
   const auto [x, y] = command.numbers;
-  return {.reply = error.empty() ? CellText(x, y) : error};
+  return {.reply = error.empty() ? CellText({x, y}) : error};
 }
 
 Session::Step Session::Takeback(const Command& command) {
   const auto [x, y] = command.numbers;
   if (!BrainBoard::OnBoard(x, y)) return {.reply = Error("coordinates outside 0..19")};
-  if (!board_.Remove(x, y)) return {.reply = Error("cell " + CellText(x, y) + " is empty")};
+  if (!board_.Remove(x, y)) return {.reply = Error("cell " + CellText({x, y}) + " is empty")};
   return {.reply = "OK"};
 }
 
@@ -146,7 +145,7 @@ Session::Step Session::HandleBlockLine(std::string_view line, bool cut) {
   }
   if (field != 1 && field != 2) return {.reply = RefuseBlock("F must be 1 (own) or 2 (opponent)")};
   if (!pending_.Place(x, y, field == 1 ? kBrainCode : kOpponentCode)) {
-    return {.reply = RefuseBlock("BOARD repeats cell " + CellText(x, y))};
+    return {.reply = RefuseBlock("BOARD repeats cell " + CellText({x, y}))};
   }
   return {};
 }
@@ -154,7 +153,7 @@ Session::Step Session::HandleBlockLine(std::string_view line, bool cut) {
 std::string Session::PlaceStone(const Command& command, CellCode code) {
   const auto [x, y] = command.numbers;
   if (!BrainBoard::OnBoard(x, y)) return Error("coordinates outside 0..19");
-  if (!board_.Place(x, y, code)) return Error("cell " + CellText(x, y) + " is occupied");
+  if (!board_.Place(x, y, code)) return Error("cell " + CellText({x, y}) + " is occupied");
   return {};
 }
 
@@ -176,7 +175,7 @@ std::string Session::MoveReply() {
     return Error(std::string(KindName(failure.kind)) + ": " + message);
   }
   if (!board_.Place(move.x, move.y, kBrainCode)) return Error("the chosen cell is taken");
-  return CellText(move.x, move.y);
+  return CellText(move);
 }
 
 }  // namespace fiverow::brain

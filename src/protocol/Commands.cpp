@@ -12,7 +12,6 @@ Command ParseCommand(std::string_view line) {
   const FirstWord first = SplitFirstWord(line);
   if (first.word.empty()) return command;
   command.word = first.word;
-  command.arguments = first.rest;
   command.kind = CommandKind::Unknown;
   for (const CommandForm& form : kCommands) {
     if (!SameWord(command.word, form.name)) continue;

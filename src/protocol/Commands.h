@@ -60,8 +60,6 @@ struct Command {
   std::string_view usage;
   // The command word as written, for an UNKNOWN reply.
   std::string_view word;
-  // What follows the word (INFO's key and value).
-  std::string_view arguments;
 };
 
 // Parses one line. Command words are matched in any case; blanks around the

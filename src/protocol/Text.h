@@ -55,14 +55,4 @@ constexpr FirstWord SplitFirstWord(std::string_view line) {
   return {line.substr(0, blank), TrimmedBlanks(line.substr(blank))};
 }
 
-// Whether `line` begins with the word `keyword` (in capitals), in any case;
-// `rest` is then what follows it.
-constexpr bool StartsWithKeyword(std::string_view line, std::string_view keyword,
-                                 std::string_view& rest) {
-  const FirstWord first = SplitFirstWord(line);
-  if (!SameWord(first.word, keyword)) return false;
-  rest = first.rest;
-  return true;
-}
-
 }  // namespace fiverow::protocol

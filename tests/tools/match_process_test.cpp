@@ -14,8 +14,10 @@
 #include "common/UniqueFd.h"
 #include "process/ChildReaper.h"
 #include "process/MemoryGroups.h"
+#include "process/ProcessTable.h"
 #include "process/RefereeError.h"
 #include "process/RunToExit.h"
+#include "process/SmallFile.h"
 #include "protocol/LineSplitter.h"
 
 namespace fiverow::match {
@@ -142,6 +144,55 @@ TEST(ChildReaper, TheScanOfProcFindsEveryChildAndNoGrandchild) {
   for (const pid_t pid : {first, second, third}) ::waitpid(pid, nullptr, 0);
   ::close(ends[0]);
   ::close(ends[1]);
+}
+
+bool Has(const std::vector<ProcessEntry>& found, pid_t pid, pid_t parent) {
+  return std::any_of(found.begin(), found.end(), [&](const ProcessEntry& entry) {
+    return entry.pid == pid && entry.parent == parent;
+  });
+}
+
+TEST(ProcessTable, FindsEveryDescendantWithItsParent) {
+  int ends[2];
+  ASSERT_EQ(::pipe(ends), 0);
+  const pid_t child = ::fork();
+  if (child == 0) {
+    const pid_t grandchild = Sleeper();
+    [[maybe_unused]] const ssize_t sent = ::write(ends[1], &grandchild, sizeof grandchild);
+    ::pause();
+    ::_exit(0);
+  }
+  pid_t grandchild = 0;
+  ASSERT_EQ(::read(ends[0], &grandchild, sizeof grandchild), ssize_t{sizeof grandchild});
+  const std::vector<ProcessEntry> mine = Descendants(::getpid());
+  EXPECT_TRUE(Has(mine, child, ::getpid()));
+  EXPECT_TRUE(Has(mine, grandchild, child));
+  // Through a reader kept open, read again.
+  TaskChildren childsTasks(child);
+  for (int read = 0; read < 2; ++read) {
+    const std::vector<ProcessEntry> below = Descendants(child, &childsTasks);
+    ASSERT_EQ(below.size(), 1u);
+    EXPECT_TRUE(Has(below, grandchild, child));
+  }
+  EXPECT_EQ(ParentOf(grandchild), child);
+  for (const pid_t pid : {child, grandchild}) ::kill(pid, SIGKILL);
+  ::waitpid(child, nullptr, 0);
+  EXPECT_EQ(ParentOf(child), std::nullopt);
+  ::close(ends[0]);
+  ::close(ends[1]);
+}
+
+TEST(SmallFile, ReadsToItsEndOrItsLimitFromAFolder) {
+  const TempFolder folder;
+  const std::string text = std::string(10000, 'x') + "end";
+  fiverow::testing::WriteWholeFile(folder / "big", text);
+  const tools::UniqueFd dir(::open(folder.path().c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  EXPECT_EQ(ReadSmallFile(dir.get(), "big"), text);
+  EXPECT_EQ(ReadSmallFile(dir.get(), "big", 5000), text.substr(0, 5000));
+  EXPECT_EQ(ReadSmallFile(dir.get(), "missing"), "");
+  // /proc shows its files with no size.
+  EXPECT_TRUE(
+      ReadSmallFile(AT_FDCWD, "/proc/self/stat").starts_with(std::to_string(::getpid()) + " ("));
 }
 
 TEST(EngineLines, EndAtAnyLineEndWhereverReadsSplitThemAndStayBounded) {

@@ -89,18 +89,11 @@ std::optional<Answer> PipeEngine::Launch(Clock::time_point deadline) {
       protocol::InfoLine("game_type", "1"), protocol::InfoLine("rule", RuleCode(limits.rule))};
   for (const auto& [key, value] : limits.info) info.push_back(protocol::InfoLine(key, value));
   info.push_back(CommandLine(CommandKind::About));
-  ChildProcess::Wait wait = Send(info, deadline);
   TextLine line;
-  if (wait == ChildProcess::Wait::Ready) wait = NextReply(deadline, line);
-  if (wait == ChildProcess::Wait::DeadlinePassed) {
-    Answer answer = Crash("did not answer ABOUT within its start-up time of " +
-                          SecondsText(limits.startSeconds));
-    answer.fault = Ending::TimeOut;
-    return answer;
-  }
-  if (wait != ChildProcess::Wait::Ready) return Crash(wait, deadline);
+  Reply reply;
+  if (std::optional<Answer> failure = StartUpReply(info, deadline, line, reply)) return failure;
   // Any answer ends the start-up; only a proper one names the engine.
-  if (protocol::ParseReply(line.text).kind == ReplyKind::Other && !line.cut) {
+  if (reply.kind == ReplyKind::Other && !line.cut) {
     if (const auto name = protocol::AboutValue(line.text, "NAME")) name_ = *name;
   }
   return std::nullopt;
@@ -116,17 +109,10 @@ std::optional<Answer> PipeEngine::Restart(Clock::time_point deadline, bool& refu
 
 std::optional<Answer> PipeEngine::Expect(const std::string& command, Clock::time_point deadline,
                                          Reply* answered) {
-  ChildProcess::Wait wait = Send({command}, deadline);
   TextLine line;
-  if (wait == ChildProcess::Wait::Ready) wait = NextReply(deadline, line);
-  if (wait == ChildProcess::Wait::DeadlinePassed) {
-    Answer answer = Crash("did not answer " + command + " within its start-up time of " +
-                          SecondsText(setup_.limits.startSeconds));
-    answer.fault = Ending::TimeOut;
-    return answer;
-  }
-  if (wait != ChildProcess::Wait::Ready) return Crash(wait, deadline);
-  const Reply reply = protocol::ParseReply(line.text);
+  Reply reply;
+  if (std::optional<Answer> failure = StartUpReply({command}, deadline, line, reply))
+    return failure;
   if (answered != nullptr) *answered = reply;
   if (reply.kind == ReplyKind::Error) {
     return Crash("refused " + command + ": " + tools::QuotedText(line.text, line.cut));
@@ -134,6 +120,21 @@ std::optional<Answer> PipeEngine::Expect(const std::string& command, Clock::time
   if (reply.kind != ReplyKind::Ok || !reply.text.empty() || line.cut) {
     return Crash("answered " + tools::QuotedText(line.text, line.cut) + " to " + command);
   }
+  return std::nullopt;
+}
+
+std::optional<Answer> PipeEngine::StartUpReply(const std::vector<std::string>& lines,
+                                               Clock::time_point deadline, TextLine& line,
+                                               Reply& reply) {
+  ChildProcess::Wait wait = Send(lines, deadline);
+  if (wait == ChildProcess::Wait::Ready) wait = NextReply(deadline, line, reply);
+  if (wait == ChildProcess::Wait::DeadlinePassed) {
+    Answer answer = Crash("did not answer " + lines.back() + " within its start-up time of " +
+                          SecondsText(setup_.limits.startSeconds));
+    answer.fault = Ending::TimeOut;
+    return answer;
+  }
+  if (wait != ChildProcess::Wait::Ready) return Crash(wait, deadline);
   return std::nullopt;
 }
 
@@ -173,9 +174,9 @@ Answer PipeEngine::Play(const MoveRequest& request) {
   std::string complaint;
   Reply reply;
   while (wait == ChildProcess::Wait::Ready) {
-    wait = NextReply(deadline, line);
+    wait = NextReply(deadline, line, reply);
     if (wait != ChildProcess::Wait::Ready) break;
-    reply = line.cut ? Reply{} : protocol::ParseReply(line.text);
+    if (line.cut) reply = Reply{};
     if (reply.kind == ReplyKind::Error || reply.kind == ReplyKind::Unknown) {
       Note(NoteKindOf(reply.kind), reply.text);
       complaint = "it sent " + tools::QuotedText(line.text, line.cut);
@@ -237,12 +238,12 @@ ChildProcess::Wait PipeEngine::Send(const std::vector<std::string>& lines,
   return process_->Send(bytes, deadline);
 }
 
-ChildProcess::Wait PipeEngine::NextReply(Clock::time_point deadline, TextLine& line) {
+ChildProcess::Wait PipeEngine::NextReply(Clock::time_point deadline, TextLine& line, Reply& reply) {
   while (true) {
     const ChildProcess::Wait wait = process_->ReadLine(deadline, line);
     if (wait != ChildProcess::Wait::Ready) return wait;
     if (setup_.lines != nullptr) setup_.lines->OnLine(false, line.text);
-    const Reply reply = protocol::ParseReply(line.text);
+    reply = protocol::ParseReply(line.text);
     if (!protocol::IsRemark(reply.kind)) return wait;
     Note(NoteKindOf(reply.kind), reply.text);
   }

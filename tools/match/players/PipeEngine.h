@@ -53,11 +53,17 @@ class PipeEngine final : public Contestant {
   // failure, with the answer in `answered` when there was one.
   std::optional<Answer> Expect(const std::string& command, Clock::time_point deadline,
                                protocol::Reply* answered = nullptr);
+  // Sends `lines` at start-up and waits for the answer to the last of them:
+  // nothing when it came, in `line` and `reply`, else the failure.
+  std::optional<Answer> StartUpReply(const std::vector<std::string>& lines,
+                                     Clock::time_point deadline, TextLine& line,
+                                     protocol::Reply& reply);
 
   // Sends lines, each ended by LF, telling the line listener.
   ChildProcess::Wait Send(const std::vector<std::string>& lines, Clock::time_point deadline);
-  // The next line that is not MESSAGE or DEBUG; those go to the notes.
-  ChildProcess::Wait NextReply(Clock::time_point deadline, TextLine& line);
+  // The next line that is not MESSAGE or DEBUG, and what it says; those go
+  // to the notes.
+  ChildProcess::Wait NextReply(Clock::time_point deadline, TextLine& line, protocol::Reply& reply);
   // Reads the lines that came while nothing was asked, keeping them as
   // notes; a move among them is kept in unaskedMove_, a fault: an answer
   // sent twice.

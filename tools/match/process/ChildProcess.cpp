@@ -12,6 +12,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdint>
+#include <span>
 
 #include "process/ChildReaper.h"
 #include "process/MemoryUse.h"
@@ -32,8 +33,11 @@ constexpr bool kSanitizerBuild = true;
 constexpr bool kSanitizerBuild = false;
 #endif
 
-// Reads of 16 KiB at most, once a process has ended: what it started may
-// write on until it is killed too.
+// The bytes one read of its output takes at most.
+constexpr std::size_t kReadBlock = 16384;
+
+// Reads at most, once a process has ended: what it started may write on
+// until it is killed too.
 constexpr int kReadsAfterExit = 64;
 
 // waitid with the resource usage, which only the system call itself reports.
@@ -105,32 +109,27 @@ Pipe MakePipe() {
   return {tools::UniqueFd(ends[0]), tools::UniqueFd(ends[1])};
 }
 
-// Reads one block from a non-blocking `fd` into `kept`, up to `limit` bytes
-// in all; the rest is dropped, marking `cut`. Closes `fd` at its end.
-// Whether it read anything.
-bool ReadBounded(tools::UniqueFd& fd, std::string& kept, std::size_t limit, bool& cut) {
-  char buffer[16384];
+// One read from a non-blocking `fd` into `buffer`: what it read, nothing
+// when nothing was waiting. Closes `fd` at its end.
+std::string_view ReadBlock(tools::UniqueFd& fd, std::span<char> buffer) {
+  if (!fd) return {};
   ssize_t got;
   do {
-    got = ::read(fd.get(), buffer, sizeof buffer);
+    got = ::read(fd.get(), buffer.data(), buffer.size());
   } while (got < 0 && errno == EINTR);
-  if (got < 0 && errno == EAGAIN) return false;
+  if (got < 0 && errno == EAGAIN) return {};
   if (got <= 0) {
     fd.Reset();
-    return false;
+    return {};
   }
-  const std::size_t room = limit - std::min(limit, kept.size());
-  const std::size_t taken = std::min(static_cast<std::size_t>(got), room);
-  kept.append(buffer, taken);
-  if (taken < static_cast<std::size_t>(got)) cut = true;
-  return true;
+  return {buffer.data(), static_cast<std::size_t>(got)};
 }
 
 }  // namespace
 
 ChildProcess::ChildProcess(const std::vector<std::string>& argv, int folderFd,
                            const ChildOptions& options)
-    : outputLimit_(options.outputLimit), lines_(options.lineLimit) {
+    : lines_(kLineLimit) {
   std::vector<char*> args;
   for (const std::string& word : argv) args.push_back(const_cast<char*>(word.c_str()));
   args.push_back(nullptr);
@@ -364,14 +363,21 @@ void ChildProcess::Finish() {
 }
 
 bool ChildProcess::TakeOutput() {
-  return outputFd_ && ReadBounded(outputFd_, output_, outputLimit_, outputCut_);
+  char buffer[kReadBlock];
+  const std::string_view block = ReadBlock(outputFd_, buffer);
+  if (block.empty()) return false;
+  // Up to the limit in all; the rest is dropped.
+  const std::size_t room = kOutputLimit - std::min(kOutputLimit, output_.size());
+  output_.append(block.substr(0, room));
+  if (block.size() > room) outputCut_ = true;
+  return true;
 }
 
 bool ChildProcess::TakeLines(bool keep) {
-  std::string block;
-  bool ignored = false;
-  if (!linesFd_ || !ReadBounded(linesFd_, block, keep ? SIZE_MAX : 0, ignored)) return false;
-  lines_.Add(block);
+  char buffer[kReadBlock];
+  const std::string_view block = ReadBlock(linesFd_, buffer);
+  if (block.empty()) return false;
+  if (keep) lines_.Add(block);
   return true;
 }
 

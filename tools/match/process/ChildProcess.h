@@ -40,13 +40,13 @@ namespace fiverow::match {
 
 // The most bytes of a process's output (talking: of its standard error) kept.
 inline constexpr std::size_t kOutputLimit = 64 * 1024;
+// Talking: the most bytes of one output line kept.
+inline constexpr std::size_t kLineLimit = 4096;
 
 using protocol::TextLine;
 
 struct ChildOptions {
-  std::size_t outputLimit = kOutputLimit;
-  bool talking = false;          // standard input and output are pipes to the referee
-  std::size_t lineLimit = 4096;  // talking: bytes kept of one output line
+  bool talking = false;  // standard input and output are pipes to the referee
   // What the process with everything it starts may hold (MemoryUse.h). The
   // tree is measured at least every kMemorySampleSeconds while the referee
   // waits for it, and killed once over; an address-space limit of four
@@ -117,7 +117,6 @@ class ChildProcess {
   // them all, and takes the rest of the output.
   void Finish();
 
-  pid_t pid() const { return pid_; }
   // Once it has ended.
   const std::optional<Exit>& exit() const { return exit_; }
   // What it wrote (talking: to standard error), at most the limit.
@@ -142,7 +141,6 @@ class ChildProcess {
   tools::UniqueFd inputFd_;   // talking: its standard input
   tools::UniqueFd linesFd_;   // talking: its standard output
   tools::UniqueFd outputFd_;  // what is kept in output_
-  std::size_t outputLimit_;
   protocol::LineSplitter lines_;
   std::string output_;
   bool outputCut_ = false;

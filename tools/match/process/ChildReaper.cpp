@@ -1,29 +1,18 @@
 #include "process/ChildReaper.h"
 
-#include <dirent.h>
-#include <fcntl.h>
-#include <poll.h>
 #include <signal.h>
 #include <sys/prctl.h>
-#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
-#include <atomic>
 #include <cerrno>
 #include <condition_variable>
 #include <cstdint>
-#include <cstdlib>
 #include <mutex>
-#include <optional>
 #include <set>
-#include <string>
-#include <unordered_map>
 #include <vector>
 
-#include "common/UniqueFd.h"
-#include "process/ProcessHandle.h"
 #include "process/ProcessTable.h"
 
 namespace fiverow::match {
@@ -36,8 +25,6 @@ std::vector<pid_t> gLive;  // guarded by gMutex
 std::set<std::uint64_t> gStarting;
 std::uint64_t gNextTicket = 0;
 std::condition_variable gStarted;  // a start has ended
-// Whether the kernel lists a task's children in /proc (CONFIG_PROC_CHILDREN).
-std::atomic<bool> gChildrenListed{true};
 
 bool IsLive(pid_t pid) { return std::find(gLive.begin(), gLive.end(), pid) != gLive.end(); }
 
@@ -58,7 +45,7 @@ std::vector<pid_t> ScannedChildren() {
 
 std::vector<pid_t> Children() {
   std::vector<pid_t> children;
-  while (gChildrenListed.load() && ListedChildren("/proc/self/task", children)) {
+  while (ListedChildren("/proc/self/task", children)) {
     // The kernel reads a list on from the child it read last; if that child
     // was reaped meanwhile, it goes on by position and can skip one. Only an
     // engine can be reaped meanwhile (by the thread that runs it; strays are
@@ -70,7 +57,6 @@ std::vector<pid_t> Children() {
     }
     children.clear();
   }
-  gChildrenListed.store(false);
   return ScannedChildren();
 }
 

@@ -7,21 +7,15 @@
 #include <atomic>
 #include <cerrno>
 #include <cstdlib>
-#include <fstream>
 #include <mutex>
 #include <sstream>
 #include <thread>
 
+#include "process/SmallFile.h"
+
 namespace fiverow::match {
 
 namespace {
-
-std::string ReadFile(const std::string& path) {
-  std::ifstream file(path);
-  std::stringstream text;
-  text << file.rdbuf();
-  return text.str();
-}
 
 bool WriteFile(const std::string& path, std::string_view text) {
   const tools::UniqueFd file(::open(path.c_str(), O_WRONLY | O_CLOEXEC));
@@ -30,7 +24,7 @@ bool WriteFile(const std::string& path, std::string_view text) {
 
 // Where the cgroup v2 hierarchy is mounted, from /proc/self/mountinfo.
 std::string UnifiedMount() {
-  std::istringstream lines(ReadFile("/proc/self/mountinfo"));
+  std::istringstream lines(ReadSmallFile(AT_FDCWD, "/proc/self/mountinfo"));
   for (std::string line; std::getline(lines, line);) {
     // "... MOUNTPOINT ... - cgroup2 ..."
     if (line.find(" - cgroup2 ") == std::string::npos) continue;
@@ -67,10 +61,10 @@ std::optional<std::string> DelegatedCgroup(std::string_view procCgroup, const st
   if (::stat(folder.c_str(), &info) != 0 || !S_ISDIR(info.st_mode) || info.st_uid != user ||
       ::access(folder.c_str(), W_OK) != 0 ||
       ::access((folder + "/cgroup.subtree_control").c_str(), W_OK) != 0 ||
-      !HasWord(ReadFile(folder + "/cgroup.controllers"), "memory")) {
+      !HasWord(ReadSmallFile(AT_FDCWD, folder + "/cgroup.controllers"), "memory")) {
     return std::nullopt;
   }
-  std::istringstream procs(ReadFile(folder + "/cgroup.procs"));
+  std::istringstream procs(ReadSmallFile(AT_FDCWD, folder + "/cgroup.procs"));
   bool alone = true;
   bool seen = false;
   for (pid_t pid = 0; procs >> pid;) {
@@ -85,8 +79,8 @@ MemoryGroups* MemoryGroups::Delegated() {
   static MemoryGroups* const groups = []() -> MemoryGroups* {
     const char* off = std::getenv("FIVEROW_NO_CGROUP");
     if (off != nullptr && *off != '\0') return nullptr;
-    const std::optional<std::string> folder =
-        DelegatedCgroup(ReadFile("/proc/self/cgroup"), UnifiedMount(), ::getpid(), ::geteuid());
+    const std::optional<std::string> folder = DelegatedCgroup(
+        ReadSmallFile(AT_FDCWD, "/proc/self/cgroup"), UnifiedMount(), ::getpid(), ::geteuid());
     if (!folder) return nullptr;
     // No process may stay in a group whose controllers its children use.
     const std::string leaf = *folder + "/fiverow-match";
@@ -123,7 +117,7 @@ std::optional<MemoryGroups::Group> MemoryGroups::NewGroup(std::uint64_t bytes) {
 }
 
 bool MemoryGroups::OutOfMemory(const Group& group) {
-  std::istringstream events(ReadFile(group.folder + "/memory.events"));
+  std::istringstream events(ReadSmallFile(AT_FDCWD, group.folder + "/memory.events"));
   for (std::string key; events >> key;) {
     long count = 0;
     events >> count;

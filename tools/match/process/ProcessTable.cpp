@@ -17,23 +17,15 @@
 
 #include "common/UniqueFd.h"
 #include "process/ProcessHandle.h"
+#include "process/SmallFile.h"
 
 namespace fiverow::match {
 
 namespace {
 
-// Whether the kernel lists a task's children in /proc.
+// Whether the kernel lists a task's children in /proc
+// (CONFIG_PROC_CHILDREN), until a list is found missing.
 std::atomic<bool> gChildrenListed{true};
-
-std::string ReadSmallFile(int dir, const char* name) {
-  const tools::UniqueFd file(::openat(dir, name, O_RDONLY | O_CLOEXEC));
-  std::string text;
-  if (!file) return text;
-  char buffer[4096];
-  for (ssize_t got; (got = ::read(file.get(), buffer, sizeof buffer)) > 0;)
-    text.append(buffer, static_cast<std::size_t>(got));
-  return text;
-}
 
 void ForEachEntry(const char* path, const std::function<void(int, const char*)>& visit) {
   const int fd = ::open(path, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
@@ -82,23 +74,42 @@ void ForgetEndedOutsiders() {
   }
 }
 
-// The parent of a process, from "pid (name) state ppid ..."; the name may
-// hold anything, so the fields are found after its last ')'. None once the
-// process has gone.
-std::optional<pid_t> ParentOf(int proc, pid_t pid) {
-  const std::string stat = ReadSmallFile(proc, (std::to_string(pid) + "/stat").c_str());
+// The parent of a process, from "pid (name) state ppid ..." in its stat
+// file, `path` from the folder `dir`; the name may hold anything, so the
+// fields are found after its last ')'. None once the process has gone.
+std::optional<pid_t> ParentIn(int dir, const std::string& path) {
+  const std::string stat = ReadSmallFile(dir, path);
   const std::size_t close = stat.rfind(')');
   if (close == std::string::npos || close + 4 >= stat.size()) return std::nullopt;
   return static_cast<pid_t>(std::atol(stat.c_str() + close + 4));
 }
 
+// Every process below `root`, found by the parent of every process.
+std::vector<ProcessEntry> ScannedDescendants(pid_t root) {
+  const std::vector<ProcessEntry> table = ScanDescendants();
+  std::vector<ProcessEntry> found;
+  std::vector<pid_t> next{root};
+  while (!next.empty()) {
+    const pid_t parent = next.back();
+    next.pop_back();
+    for (const ProcessEntry& entry : table) {
+      if (entry.parent != parent) continue;
+      found.push_back(entry);
+      next.push_back(entry.pid);
+    }
+  }
+  return found;
+}
+
 }  // namespace
 
-TaskChildren::TaskChildren(pid_t pid)
-    : tasks_(::open(("/proc/" + std::to_string(pid) + "/task").c_str(),
-                    O_RDONLY | O_DIRECTORY | O_CLOEXEC)) {}
+TaskChildren::TaskChildren(const std::string& tasks)
+    : tasks_(::open(tasks.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)) {}
+
+TaskChildren::TaskChildren(pid_t pid) : TaskChildren("/proc/" + std::to_string(pid) + "/task") {}
 
 bool TaskChildren::Read(std::vector<pid_t>& children) {
+  if (!gChildrenListed.load()) return false;
   // Raw getdents64 and reads from the start of handles kept open: no path
   // is looked up again once a task is known.
   if (!tasks_ || ::lseek(tasks_.get(), 0, SEEK_SET) != 0) return true;  // gone: no children
@@ -115,8 +126,11 @@ bool TaskChildren::Read(std::vector<pid_t>& children) {
       if (!list) {
         list.Reset(::openat(tasks_.get(), (std::string(entry->d_name) + "/children").c_str(),
                             O_RDONLY | O_CLOEXEC));
-        if (!list && errno == ENOENT) return false;  // the kernel keeps no lists
-        if (!list) continue;                         // the task has ended
+        if (!list && errno == ENOENT) {  // the kernel keeps no lists
+          gChildrenListed.store(false);
+          return false;
+        }
+        if (!list) continue;  // the task has ended
       }
       std::string pids;
       for (ssize_t got = 0;
@@ -138,11 +152,7 @@ bool TaskChildren::Read(std::vector<pid_t>& children) {
 }
 
 bool ListedChildren(const std::string& tasks, std::vector<pid_t>& children) {
-  const tools::UniqueFd folder(::open(tasks.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-  if (!folder) return true;
-  // Through a reader of its own, once.
-  TaskChildren reader{tools::UniqueFd(::dup(folder.get()))};
-  return reader.Read(children);
+  return TaskChildren(tasks).Read(children);
 }
 
 std::vector<ProcessEntry> ScanDescendants() {
@@ -168,7 +178,7 @@ std::vector<ProcessEntry> ScanDescendants() {
     // The handle first: if it still shows the process running after the
     // read, what was read was that process's.
     tools::UniqueFd handle(OpenProcessHandle(pid));
-    const std::optional<pid_t> parent = ParentOf(proc.get(), pid);
+    const std::optional<pid_t> parent = ParentIn(proc.get(), std::to_string(pid) + "/stat");
     if (!parent) continue;
     if (*parent == self)
       descendants.push_back({pid, *parent});
@@ -200,44 +210,24 @@ std::vector<ProcessEntry> ScanDescendants() {
 
 std::vector<ProcessEntry> Descendants(pid_t root, TaskChildren* rootChildren) {
   std::vector<ProcessEntry> found;
-  if (gChildrenListed.load()) {
-    std::vector<pid_t> next{root};
-    std::vector<pid_t> children;
-    while (!next.empty()) {
-      const pid_t parent = next.back();
-      next.pop_back();
-      children.clear();
-      const bool listed =
-          parent == root && rootChildren != nullptr
-              ? rootChildren->Read(children)
-              : ListedChildren("/proc/" + std::to_string(parent) + "/task", children);
-      if (!listed) {
-        gChildrenListed.store(false);
-        break;
-      }
-      for (const pid_t child : children) found.push_back({child, parent});
-      next.insert(next.end(), children.begin(), children.end());
-    }
-    if (gChildrenListed.load()) return found;
-    found.clear();
-  }
-  const std::vector<ProcessEntry> table = ScanDescendants();
   std::vector<pid_t> next{root};
+  std::vector<pid_t> children;
   while (!next.empty()) {
     const pid_t parent = next.back();
     next.pop_back();
-    for (const ProcessEntry& entry : table) {
-      if (entry.parent != parent) continue;
-      found.push_back(entry);
-      next.push_back(entry.pid);
-    }
+    children.clear();
+    const bool listed = parent == root && rootChildren != nullptr
+                            ? rootChildren->Read(children)
+                            : ListedChildren("/proc/" + std::to_string(parent) + "/task", children);
+    if (!listed) return ScannedDescendants(root);
+    for (const pid_t child : children) found.push_back({child, parent});
+    next.insert(next.end(), children.begin(), children.end());
   }
   return found;
 }
 
 std::optional<pid_t> ParentOf(pid_t pid) {
-  const tools::UniqueFd proc(::open("/proc", O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-  return proc ? ParentOf(proc.get(), pid) : std::nullopt;
+  return ParentIn(AT_FDCWD, "/proc/" + std::to_string(pid) + "/stat");
 }
 
 }  // namespace fiverow::match

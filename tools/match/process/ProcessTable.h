@@ -20,24 +20,26 @@ struct ProcessEntry {
   pid_t parent;
 };
 
-// Appends the children of every task in `tasks` (a /proc/PID/task folder),
-// as the kernel lists them; false when it keeps no lists.
-bool ListedChildren(const std::string& tasks, std::vector<pid_t>& children);
-
-// The same for one process, read again and again: the folder of its tasks
-// and each task's list stay open, since an engine's children are looked for
-// at every pause, twice a move.
+// The children of one process, read again and again: the folder of its
+// tasks and each task's list stay open, since an engine's children are
+// looked for at every pause, twice a move.
 class TaskChildren {
  public:
   explicit TaskChildren(pid_t pid);
+  // `tasks`: a /proc/PID/task folder.
+  explicit TaskChildren(const std::string& tasks);
+  // Appends the children of every task, as the kernel lists them; false
+  // when it keeps no lists, which, once found, holds for every reader.
   bool Read(std::vector<pid_t>& children);
 
  private:
-  friend bool ListedChildren(const std::string& tasks, std::vector<pid_t>& children);
-  explicit TaskChildren(tools::UniqueFd tasks) : tasks_(std::move(tasks)) {}
   tools::UniqueFd tasks_;
   std::map<pid_t, tools::UniqueFd> lists_;  // by task
 };
+
+// The children of every task in `tasks` (a /proc/PID/task folder), read
+// once, as TaskChildren::Read gives them.
+bool ListedChildren(const std::string& tasks, std::vector<pid_t>& children);
 
 // Every process that descends from the referee, with its parent, found by
 // the parent of every process in /proc.
