@@ -9,6 +9,7 @@
 #include <chrono>
 #include <filesystem>
 #include <thread>
+#include <utility>
 
 #include "ToolRun.h"
 #include "common/UniqueFd.h"
@@ -122,19 +123,29 @@ pid_t Sleeper() {
   return pid;
 }
 
-TEST(ChildReaper, TheScanOfProcFindsEveryChildAndNoGrandchild) {
+// A sleeping child that has started a sleeping child of its own: both pids.
+std::pair<pid_t, pid_t> SleeperWithChild() {
   int ends[2];
-  ASSERT_EQ(::pipe(ends), 0);
-  const pid_t first = Sleeper();
-  const pid_t second = ::fork();
-  if (second == 0) {
+  if (::pipe(ends) != 0) return {-1, -1};
+  const pid_t child = ::fork();
+  if (child == 0) {
     const pid_t grandchild = Sleeper();
     [[maybe_unused]] const ssize_t sent = ::write(ends[1], &grandchild, sizeof grandchild);
     ::pause();
     ::_exit(0);
   }
-  pid_t grandchild = 0;
-  ASSERT_EQ(::read(ends[0], &grandchild, sizeof grandchild), ssize_t{sizeof grandchild});
+  pid_t grandchild = -1;
+  if (::read(ends[0], &grandchild, sizeof grandchild) != ssize_t{sizeof grandchild})
+    grandchild = -1;
+  ::close(ends[0]);
+  ::close(ends[1]);
+  return {child, grandchild};
+}
+
+TEST(ChildReaper, TheScanOfProcFindsEveryChildAndNoGrandchild) {
+  const pid_t first = Sleeper();
+  const auto [second, grandchild] = SleeperWithChild();
+  ASSERT_GT(grandchild, 0);
   EXPECT_EQ(Sorted(ScanForChildren()), Sorted({first, second}));
   // Again, with the processes met before known to be no descendants.
   EXPECT_EQ(Sorted(ScanForChildren()), Sorted({first, second}));
@@ -142,8 +153,6 @@ TEST(ChildReaper, TheScanOfProcFindsEveryChildAndNoGrandchild) {
   EXPECT_EQ(Sorted(ScanForChildren()), Sorted({first, second, third}));
   for (const pid_t pid : {first, second, third, grandchild}) ::kill(pid, SIGKILL);
   for (const pid_t pid : {first, second, third}) ::waitpid(pid, nullptr, 0);
-  ::close(ends[0]);
-  ::close(ends[1]);
 }
 
 bool Has(const std::vector<ProcessEntry>& found, pid_t pid, pid_t parent) {
@@ -153,17 +162,8 @@ bool Has(const std::vector<ProcessEntry>& found, pid_t pid, pid_t parent) {
 }
 
 TEST(ProcessTable, FindsEveryDescendantWithItsParent) {
-  int ends[2];
-  ASSERT_EQ(::pipe(ends), 0);
-  const pid_t child = ::fork();
-  if (child == 0) {
-    const pid_t grandchild = Sleeper();
-    [[maybe_unused]] const ssize_t sent = ::write(ends[1], &grandchild, sizeof grandchild);
-    ::pause();
-    ::_exit(0);
-  }
-  pid_t grandchild = 0;
-  ASSERT_EQ(::read(ends[0], &grandchild, sizeof grandchild), ssize_t{sizeof grandchild});
+  const auto [child, grandchild] = SleeperWithChild();
+  ASSERT_GT(grandchild, 0);
   const std::vector<ProcessEntry> mine = Descendants(::getpid());
   EXPECT_TRUE(Has(mine, child, ::getpid()));
   EXPECT_TRUE(Has(mine, grandchild, child));
@@ -178,8 +178,6 @@ TEST(ProcessTable, FindsEveryDescendantWithItsParent) {
   for (const pid_t pid : {child, grandchild}) ::kill(pid, SIGKILL);
   ::waitpid(child, nullptr, 0);
   EXPECT_EQ(ParentOf(child), std::nullopt);
-  ::close(ends[0]);
-  ::close(ends[1]);
 }
 
 TEST(SmallFile, ReadsToItsEndOrItsLimitFromAFolder) {
