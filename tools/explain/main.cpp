@@ -1,6 +1,7 @@
 // fiverow-explain: shows fiverow's scores for a position and why.
 #include <iostream>
 
+#include "common/Terminal.h"
 #include "explain/Explain.h"
 #include "runtime/Console.h"
 
@@ -8,6 +9,7 @@ int main(int argc, char** argv) {
   using namespace fiverow::explain;
   // A closed or full standard output is an error to report, not a signal.
   fiverow::KeepWriteFailuresAsErrors();
+  fiverow::tools::UseUtf8Console();
   try {
     const ExplainOptions options =
         ParseExplainOptions(std::vector<std::string>(argv + 1, argv + argc));

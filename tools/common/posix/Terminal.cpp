@@ -12,4 +12,6 @@ bool ColourWanted(int fd) {
   return ::isatty(fd) == 1;
 }
 
+void UseUtf8Console() {}
+
 }  // namespace fiverow::tools
