@@ -52,8 +52,8 @@ class Handle {
 };
 
 bool SameFile(const BY_HANDLE_FILE_INFORMATION& a, const BY_HANDLE_FILE_INFORMATION& b) {
-  return a.dwVolumeSerialNumber == b.dwVolumeSerialNumber &&
-         a.nFileIndexHigh == b.nFileIndexHigh && a.nFileIndexLow == b.nFileIndexLow;
+  return a.dwVolumeSerialNumber == b.dwVolumeSerialNumber && a.nFileIndexHigh == b.nFileIndexHigh &&
+         a.nFileIndexLow == b.nFileIndexLow;
 }
 
 // Whether `path` names the file `target` describes; only its attributes are read.
@@ -83,10 +83,10 @@ struct GameFolder::State {
 };
 
 GameFolder::GameFolder(const std::string& path)
-    : state_(new State{FolderFiles(path.empty() || path.back() == '/' || path.back() == '\\'
-                                       ? path
-                                       : path + '\\'),
-                       {}}) {
+    : state_(new State{
+          FolderFiles(path.empty() || path.back() == '/' || path.back() == '\\' ? path
+                                                                                : path + '\\'),
+          {}}) {
   const DWORD attributes = ::GetFileAttributesW(tools::Widened(path).c_str());
   if (attributes == INVALID_FILE_ATTRIBUTES)
     state_->problem =
