@@ -72,28 +72,33 @@ as_script() {
 # debian_sources: "URI SUITE COMPONENTS..." for each enabled binary source of
 # this machine's apt (one-line and deb822 files) whose suite is bookworm's.
 debian_sources() {
-  local files=(/etc/apt/sources.list /etc/apt/sources.list.d/*.list)
-  for file in "${files[@]}"; do
-    [[ -f $file ]] && awk '$1 == "deb" {
-        sub(/^deb[ \t]+(\[[^]]*\][ \t]+)?/, ""); print }' "$file"
-  done
-  for file in /etc/apt/sources.list.d/*.sources; do
-    [[ -f $file ]] && awk '
-      function flush(  u, s) {
-        if (types ~ /(^| )deb( |$)/ && enabled != "no")
-          for (u = 1; u <= nu; u++) for (s = 1; s <= ns; s++) print uris[u], suites[s], components
-        types = ""; enabled = ""; components = ""; nu = 0; ns = 0
-      }
-      /^[ \t]*#/ { next }
-      /^[ \t]*$/ { flush(); next }
-      { key = tolower($1); sub(/^[^:]*:[ \t]*/, "") }
-      key == "types:" { types = $0 }
-      key == "enabled:" { enabled = tolower($0) }
-      key == "uris:" { nu = split($0, uris) }
-      key == "suites:" { ns = split($0, suites) }
-      key == "components:" { components = $0 }
-      END { flush() }' "$file"
-  done | awk '$2 ~ /^bookworm([-\/](updates|security))?$/' | sort -u
+  local file
+  {
+    for file in /etc/apt/sources.list /etc/apt/sources.list.d/*.list; do
+      if [[ -f $file ]]; then
+        awk '$1 == "deb" { sub(/^deb[ \t]+(\[[^]]*\][ \t]+)?/, ""); print }' "$file"
+      fi
+    done
+    for file in /etc/apt/sources.list.d/*.sources; do
+      if [[ -f $file ]]; then
+        awk '
+          function flush(  u, s) {
+            if (types ~ /(^| )deb( |$)/ && enabled != "no")
+              for (u = 1; u <= nu; u++) for (s = 1; s <= ns; s++) print uris[u], suites[s], components
+            types = ""; enabled = ""; components = ""; nu = 0; ns = 0
+          }
+          /^[ \t]*#/ { next }
+          /^[ \t]*$/ { flush(); next }
+          { key = tolower($1); sub(/^[^:]*:[ \t]*/, "") }
+          key == "types:" { types = $0 }
+          key == "enabled:" { enabled = tolower($0) }
+          key == "uris:" { nu = split($0, uris) }
+          key == "suites:" { ns = split($0, suites) }
+          key == "components:" { components = $0 }
+          END { flush() }' "$file"
+      fi
+    done
+  } | awk '$2 ~ /^bookworm([-\/](updates|security))?$/' | sort -u
 }
 sources=$(debian_sources)
 mirror=$(awk '$2 == "bookworm" { print $1; exit }' <<<"$sources")
@@ -153,7 +158,8 @@ configure_root() {
     "$(cat "$root/etc/hostname")" >"$root/etc/hosts"
 
   mount_in_root /proc -t proc proc
-  mount_in_root /sys -t sysfs -o ro sysfs
+  mount_in_root /sys -t sysfs sysfs
+  mount -o remount,bind,ro "$root/sys"
   mount_in_root /dev -t tmpfs -o mode=755,nosuid tmpfs
   local node
   for node in null:1:3 zero:1:5 full:1:7 random:1:8 urandom:1:9 tty:5:0; do
