@@ -158,7 +158,7 @@ configure_root() {
     "$(cat "$root/etc/hostname")" >"$root/etc/hosts"
 
   mount_in_root /proc -t proc proc
-  mount_in_root /sys -t sysfs sysfs
+  mount_in_root /sys --bind /sys
   mount -o remount,bind,ro "$root/sys"
   mount_in_root /dev -t tmpfs -o mode=755,nosuid tmpfs
   local node
