@@ -192,7 +192,7 @@ in_root() {
 # root, in USER's home, as a new login would (empty environment but the
 # terminal type).
 as_login() {
-  env -i TERM=dumb chroot "$root" /usr/sbin/runuser --login "$1" -c "$2"
+  env -i TERM=dumb "$(command -v chroot)" "$root" /usr/sbin/runuser --login "$1" -c "$2"
 }
 
 clone_script='git clone --quiet -c advice.detachedHead=false /var/tmp/fiverow.bundle fiverow && cd fiverow && git log -1 --format="HEAD %h %s"'
