@@ -119,9 +119,15 @@ TEST(MatchEvents, WhatIsWrittenHoldsToTheDescriptionAndTheWatchShowsIt) {
 TEST(MatchEvents, TheFirstEventDescribesTheMatchAndNamesIt) {
   const TempFolder folder;
   const MatchPlan plan = TwoEngines();
-  OpeningsSource openings{OpeningsSource::Kind::File, {}, "book.txt", OpeningFormat::Pos,
-                          OpeningOrder::Random, 2, OpeningsDigest({{{9, 9}}, {{3, 4}}}),
-                          true, 7};
+  OpeningsSource openings{OpeningsSource::Kind::File,
+                          {},
+                          "book.txt",
+                          OpeningFormat::Pos,
+                          OpeningOrder::Random,
+                          2,
+                          OpeningsDigest({{{9, 9}}, {{3, 4}}}),
+                          true,
+                          7};
   const json first = json::parse(Written(plan, folder / "a.jsonl", openings).front());
   EXPECT_EQ(first["format"], events::kFormat);
   EXPECT_EQ(first["engines"][1]["limits"]["matchSeconds"], 60.0);
@@ -133,8 +139,7 @@ TEST(MatchEvents, TheFirstEventDescribesTheMatchAndNamesIt) {
   EXPECT_EQ(first["openings"],
             json::parse(R"({"source":"file","file":"book.txt","format":"pos","order":"random",)"
                         R"("count":2,"digest":")" +
-                        OpeningsDigest({{{9, 9}}, {{3, 4}}}) +
-                        R"(","symmetries":true,"seed":7})"));
+                        OpeningsDigest({{{9, 9}}, {{3, 4}}}) + R"(","symmetries":true,"seed":7})"));
   EXPECT_NE(OpeningsDigest({{{9, 9}}, {{3, 4}}}), OpeningsDigest({{{3, 4}}, {{9, 9}}}));
 
   // The same match again has the same id and a run of its own; a match that

@@ -53,9 +53,9 @@ std::vector<std::string> Engine(std::vector<std::string> words) {
 Clock::time_point In(double seconds) { return DeadlineAfter(Clock::now(), seconds); }
 
 TEST(WindowsCommandLine, QuotesWordsAsProgramsReadThemBack) {
-  const std::vector<std::wstring> words = {L"plain",   L"two words", L"",  L"a\"quote",
-                                           L"tail\\",  L"in \\\"x\\\" y", L"back\\\\ slash\\\\",
-                                           L"kůň \t!"};
+  const std::vector<std::wstring> words = {
+      L"plain",          L"two words",          L"",       L"a\"quote", L"tail\\",
+      L"in \\\"x\\\" y", L"back\\\\ slash\\\\", L"kůň \t!"};
   std::wstring line = L"program";
   for (const std::wstring& word : words) line += L" " + QuotedArgument(word);
   int count = 0;
@@ -163,7 +163,8 @@ TEST(JobProcess, AStopEndsEveryWait) {
 }
 
 TEST(JobProcess, TheMemoryBudgetIsTheJobsLimitAndItsPeakIsReported) {
-  if (UnderWine()) GTEST_SKIP() << "wine neither enforces a job's memory limit nor reports its peak";
+  if (UnderWine())
+    GTEST_SKIP() << "wine neither enforces a job's memory limit nor reports its peak";
   JobProcess greedy(Engine({"allocate", "256"}), TempFolder(), {.memoryBudget = 64u << 20});
   EXPECT_EQ(greedy.WaitForExit(In(30)), JobProcess::Wait::Exited);
   greedy.Finish();

@@ -1,18 +1,25 @@
 // File operations relative to a folder handle that never follow a link, never
 // block on a FIFO or device, and cope with whatever modes another program of
 // the same user set. They return 0 or the errno of the step that failed.
+// On Windows a folder handle is a C runtime descriptor of the folder's
+// handle; a link there is a reparse point (a symbolic link or junction), and
+// the modes are the read-only, hidden and system attributes.
 #pragma once
 
 #include <sys/stat.h>
 #include <sys/types.h>
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
 
 #include "common/UniqueFd.h"
 
 namespace fiverow::tools {
+
+// The working folder, as a folder handle (POSIX: AT_FDCWD).
+inline constexpr int kWorkingFolder = -100;
 
 // Opens the directory `name` in `parent` to work inside it. A link or
 // anything else that is not a directory fails with ENOTDIR. A directory whose
@@ -41,7 +48,7 @@ int WriteAll(int fd, std::string_view bytes);
 struct FileRead {
   int error = 0;            // errno of the step that failed; ELOOP: a link not followed
   bool notRegular = false;  // not a regular file
-  nlink_t links = 0;        // names the file has
+  std::uint64_t links = 0;  // names the file has
   std::string bytes;
   bool cut = false;  // the file holds more than `limit` bytes
 };

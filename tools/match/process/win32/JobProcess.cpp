@@ -170,8 +170,9 @@ JobProcess::JobProcess(const std::vector<std::string>& argv, const std::string& 
   port_.Reset(::CreateIoCompletionPort(INVALID_HANDLE_VALUE, nullptr, 0, 1));
   JOBOBJECT_ASSOCIATE_COMPLETION_PORT notify{};
   notify.CompletionPort = port_.get();
-  if (port_) ::SetInformationJobObject(job_.get(), JobObjectAssociateCompletionPortInformation,
-                                       &notify, sizeof notify);
+  if (port_)
+    ::SetInformationJobObject(job_.get(), JobObjectAssociateCompletionPortInformation, &notify,
+                              sizeof notify);
 
   StartLine start = StartLineFor(argv);
   const std::wstring where = tools::Widened(folder);
@@ -240,13 +241,9 @@ JobProcess::~JobProcess() { Finish(); }
 JobProcess::Wait JobProcess::WaitForExit(Clock::time_point deadline) {
   if (exit_) return Wait::Exited;
   switch (WaitUntil({process_.get(), StopEvent()}, deadline)) {
-    case 0:
-      RecordExit();
-      return Wait::Exited;
-    case 1:
-      return Wait::StopRequested;
-    default:
-      return Wait::DeadlinePassed;
+    case 0: RecordExit(); return Wait::Exited;
+    case 1: return Wait::StopRequested;
+    default: return Wait::DeadlinePassed;
   }
 }
 
@@ -303,10 +300,8 @@ JobProcess::Wait JobProcess::Send(std::string_view bytes, Clock::time_point dead
       const std::lock_guard lock(streams_->mutex);
       return streams_->writeFailed ? Wait::InputClosed : Wait::Ready;
     }
-    case 1:
-      return Wait::StopRequested;
-    default:
-      return Wait::DeadlinePassed;
+    case 1: return Wait::StopRequested;
+    default: return Wait::DeadlinePassed;
   }
 }
 

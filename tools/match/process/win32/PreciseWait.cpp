@@ -43,8 +43,8 @@ int WaitUntil(std::initializer_list<HANDLE> handles, Clock::time_point deadline)
   if (!forever) {
     const auto left = std::chrono::duration_cast<std::chrono::nanoseconds>(deadline - Clock::now());
     if (left.count() <= 0) {
-      const DWORD now = ::WaitForMultipleObjects(static_cast<DWORD>(watched.size()),
-                                                 watched.data(), FALSE, 0);
+      const DWORD now =
+          ::WaitForMultipleObjects(static_cast<DWORD>(watched.size()), watched.data(), FALSE, 0);
       return now < WAIT_OBJECT_0 + watched.size() ? static_cast<int>(now - WAIT_OBJECT_0) : -1;
     }
     // Relative time, in units of 100 ns, is negative.

@@ -10,6 +10,8 @@
 
 namespace fiverow::tools {
 
+static_assert(kWorkingFolder == AT_FDCWD);
+
 namespace {
 
 // Directories nested deeper than this are moved up to the top of the tree
