@@ -93,11 +93,10 @@ TEST_F(EngineFolder, LinksAreNeverFollowed) {
   const std::wstring target = Widened(outside + "\\secret");
   ::CloseHandle(::CreateFileW(target.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr));
   const DWORD unprivileged = 0x2;  // SYMBOLIC_LINK_FLAG_ALLOW_UNPRIVILEGED_CREATE
-  const bool linked =
-      ::CreateSymbolicLinkW(In("Tah.dat").c_str(), target.c_str(), unprivileged) &&
-      ::CreateSymbolicLinkW(In("dir").c_str(), Widened(outside).c_str(),
-                            SYMBOLIC_LINK_FLAG_DIRECTORY | unprivileged) &&
-      ::GetFileAttributesW(In("dir").c_str()) != INVALID_FILE_ATTRIBUTES;
+  const bool linked = ::CreateSymbolicLinkW(In("Tah.dat").c_str(), target.c_str(), unprivileged) &&
+                      ::CreateSymbolicLinkW(In("dir").c_str(), Widened(outside).c_str(),
+                                            SYMBOLIC_LINK_FLAG_DIRECTORY | unprivileged) &&
+                      ::GetFileAttributesW(In("dir").c_str()) != INVALID_FILE_ATTRIBUTES;
   if (!linked) {
     ::DeleteFileW(target.c_str());
     ::RemoveDirectoryW(Widened(outside).c_str());

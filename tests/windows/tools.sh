@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
-# The tools as Windows programs: fiverow-explain.exe, natively (Git Bash or
-# MSYS2) or under wine. Usage: tools.sh [--list | --case NAME] BIN_DIR [RUNNER...]
-# where BIN_DIR holds the .exe files and RUNNER the words before a program's
-# path (e.g. wine).
+# The tools as Windows programs, natively (Git Bash or MSYS2) or under wine,
+# and the same cases on Linux. Usage: tools.sh [--list | --case NAME] BIN_DIR
+# [RUNNER...] where BIN_DIR holds the programs and RUNNER the words before a
+# program's path (e.g. wine). ENGINE_TESTS names the program whose modes
+# (hang-with-child, crash) misbehave as engines; without it those cases pass
+# by saying so.
 set -uo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 source "$here/../support/shell_cases.sh"
@@ -11,6 +13,9 @@ add_case explain_names_the_move_fiverow_plays
 add_case explain_writes_the_picture_beside_never_over_its_inputs
 add_case explain_usage_and_a_missing_folder
 add_case explain_reads_a_folder_with_spaces_and_non_ascii_letters
+add_case match_plays_the_same_games_everywhere
+add_case match_tournament_of_three_engines
+add_case match_ends_a_hung_engine_and_its_child_and_a_crashing_one
 
 case_options "$@"
 shift "$options_taken"
@@ -27,10 +32,13 @@ start_case() {
   mkdir -p "$case_dir"
 }
 
-# run PROGRAM ARGS...: runs BIN_DIR/PROGRAM.exe in the case folder; sets
-# $status, $out and $err.
+exe=
+[[ -e $bin/fiverow.exe ]] && exe=.exe
+
+# run PROGRAM ARGS...: runs BIN_DIR/PROGRAM (.exe on Windows) in the case
+# folder; sets $status, $out and $err.
 run() {
-  local program=$bin/$1.exe
+  local program=$bin/$1$exe
   shift
   out=$(cd "$case_dir" && NO_COLOR=1 "${runner[@]}" "$program" "$@" 2>"$case_dir/err" </dev/null)
   status=$?
@@ -56,7 +64,7 @@ case_explain_names_the_move_fiverow_plays() {
   expect_status 0
   local named=${out##*fiverow would play }
   named=${named%% *}
-  (cd "$case_dir/game" && "${runner[@]}" "$bin/fiverow.exe" >/dev/null 2>&1 </dev/null)
+  (cd "$case_dir/game" && "${runner[@]}" "$bin/fiverow$exe" >/dev/null 2>&1 </dev/null)
   local played
   played=$(tr -d '\r\n' <"$case_dir/game/Tah.dat")
   [[ $played == "$named" ]] || fail "explained $named, fiverow played $played"
@@ -99,6 +107,42 @@ case_explain_reads_a_folder_with_spaces_and_non_ascii_letters() {
   expect_status 0
   contains "$out" "fiverow would play"
   [[ -s "$case_dir/mapa č. 1.svg" ]] || fail "no picture written by its UTF-8 name"
+}
+
+# Both protocols, one seed: the games the SGF file holds, on every system.
+case_match_plays_the_same_games_everywhere() {
+  run fiverow-match fiverow pbrain-fiverow --games 2 --seed 7 --sgf games.sgf --show none
+  expect_status 0
+  cmp -s "$case_dir/games.sgf" "$here/same_games.sgf" ||
+    fail "other games than same_games.sgf:" "$(cat "$case_dir/games.sgf")"
+}
+
+case_match_tournament_of_three_engines() {
+  run fiverow-match fiverow pbrain-fiverow file:fiverow --games 2 --draw-after 12 --show none
+  expect_status 0
+  contains "$out" "game 6 of 6"
+}
+
+case_match_ends_a_hung_engine_and_its_child_and_a_crashing_one() {
+  if [[ -z ${ENGINE_TESTS:-} ]]; then
+    echo "    no ENGINE_TESTS: nothing to misbehave with"
+    return
+  fi
+  run fiverow-match "file:$ENGINE_TESTS hang-with-child" fiverow --time-limit 0.5 --show none
+  expect_status 0
+  contains "$out" "ran over the time limit of 0.5 s"
+  local left
+  left=$(ps -eo args | grep -c "[f]iverow_windows_process_tests.exe hang")
+  [[ $left == 0 ]] || fail "$left of the hung engine's processes left running"
+  # Wine starts its debugger on a crash unless told not to.
+  if [[ ${#runner[@]} -gt 0 ]]; then
+    "${runner[@]}" reg delete 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\AeDebug' \
+      /v Debugger /f >/dev/null 2>&1
+  fi
+  # Wine's crash handling takes seconds of the engine's clock.
+  run fiverow-match "file:$ENGINE_TESTS crash" fiverow --time-limit 60 --show none
+  expect_status 0
+  contains "$out" "A (x) crashed with exception 0xC0000005"
 }
 
 run_cases windows_tools ""

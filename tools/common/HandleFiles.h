@@ -13,6 +13,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "common/UniqueFd.h"
 
@@ -32,6 +33,23 @@ UniqueFd OpenOwnDirectory(int parent, const char* name, int& error);
 // it, whatever its modes. It does not descend into another file system. A
 // missing entry counts as removed.
 int RemoveEntry(int parent, const char* name);
+
+// Creates the directory `name` in `parent`, for the caller alone where the
+// system has modes.
+int MakeFolder(int parent, const char* name);
+
+// The folder at `path`, made first if missing; -1 and the errno in `error`
+// when it cannot be made or opened.
+UniqueFd MakeOrOpenFolder(const std::string& path, int& error);
+
+// 0 when the caller may create files in `folder`, else the errno.
+int CheckWritableFolder(int folder);
+
+// The names in `folder`, "." and ".." left out.
+int ListFolder(int folder, std::vector<std::string>& names);
+
+// `path` opened for appending, made if missing; never waits on a FIFO.
+UniqueFd OpenForAppending(const std::string& path, int& error);
 
 // Creates `name` in `folder`, which must not exist, with `content`.
 int CreateNewFile(int folder, const char* name, std::string_view content, mode_t mode);

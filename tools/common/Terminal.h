@@ -5,6 +5,9 @@
 namespace fiverow::tools {
 
 inline constexpr int kStandardOutput = 1;
+inline constexpr int kStandardError = 2;
+
+bool IsTerminal(int fd);
 
 // True when `fd` is a terminal and NO_COLOR is unset (or empty, as the
 // NO_COLOR convention asks). On Windows the console is also switched to

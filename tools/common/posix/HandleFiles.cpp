@@ -125,6 +125,46 @@ int RemoveEntry(int parent, const char* name) {
   return RemoveOne(parent, name, 0, removal);
 }
 
+int MakeFolder(int parent, const char* name) { return ErrorOr(::mkdirat(parent, name, 0700) == 0); }
+
+UniqueFd MakeOrOpenFolder(const std::string& path, int& error) {
+  error = 0;
+  if (::mkdir(path.c_str(), 0777) != 0 && errno != EEXIST) {
+    error = errno;
+    return {};
+  }
+  UniqueFd folder(::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  if (!folder) error = errno;
+  return folder;
+}
+
+int CheckWritableFolder(int folder) {
+  return ErrorOr(::faccessat(folder, ".", W_OK | X_OK, AT_EACCESS) == 0);
+}
+
+int ListFolder(int folder, std::vector<std::string>& names) {
+  DIR* listing = ::fdopendir(::openat(folder, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  if (listing == nullptr) return errno;
+  while (const dirent* entry = ::readdir(listing)) {
+    const std::string_view name = entry->d_name;
+    if (name != "." && name != "..") names.emplace_back(name);
+  }
+  ::closedir(listing);
+  return 0;
+}
+
+UniqueFd OpenForAppending(const std::string& path, int& error) {
+  error = 0;
+  // Without O_NONBLOCK a FIFO with no reader would hold the caller up here.
+  UniqueFd file(::open(path.c_str(),
+                       O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC | O_NOCTTY | O_NONBLOCK, 0666));
+  if (!file || ::fcntl(file.get(), F_SETFL, O_APPEND) != 0) {
+    error = errno;
+    return {};
+  }
+  return file;
+}
+
 int WriteAll(int fd, std::string_view bytes) {
   while (!bytes.empty()) {
     const ssize_t n = ::write(fd, bytes.data(), bytes.size());

@@ -6,6 +6,8 @@
 
 namespace fiverow::tools {
 
+bool IsTerminal(int fd) { return ::isatty(fd) == 1; }
+
 bool ColourWanted(int fd) {
   const char* noColour = std::getenv("NO_COLOR");
   if (noColour != nullptr && *noColour != '\0') return false;

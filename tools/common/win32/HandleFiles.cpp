@@ -25,28 +25,19 @@ constexpr DWORD kInTheWay = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FI
 
 int ErrnoFor(DWORD error) {
   switch (error) {
-    case ERROR_SUCCESS:
-      return 0;
+    case ERROR_SUCCESS: return 0;
     case ERROR_FILE_NOT_FOUND:
-    case ERROR_PATH_NOT_FOUND:
-      return ENOENT;
-    case ERROR_ACCESS_DENIED:
-      return EACCES;
+    case ERROR_PATH_NOT_FOUND: return ENOENT;
+    case ERROR_ACCESS_DENIED: return EACCES;
     case ERROR_SHARING_VIOLATION:
-    case ERROR_LOCK_VIOLATION:
-      return EBUSY;
+    case ERROR_LOCK_VIOLATION: return EBUSY;
     case ERROR_FILE_EXISTS:
-    case ERROR_ALREADY_EXISTS:
-      return EEXIST;
-    case ERROR_DIR_NOT_EMPTY:
-      return ENOTEMPTY;
-    case ERROR_DIRECTORY:
-      return ENOTDIR;
+    case ERROR_ALREADY_EXISTS: return EEXIST;
+    case ERROR_DIR_NOT_EMPTY: return ENOTEMPTY;
+    case ERROR_DIRECTORY: return ENOTDIR;
     case ERROR_DISK_FULL:
-    case ERROR_HANDLE_DISK_FULL:
-      return ENOSPC;
-    default:
-      return EIO;
+    case ERROR_HANDLE_DISK_FULL: return ENOSPC;
+    default: return EIO;
   }
 }
 
@@ -68,7 +59,13 @@ class Handle {
     if (handle_ != INVALID_HANDLE_VALUE) ::CloseHandle(handle_);
   }
   Handle(Handle&& other) noexcept : handle_(other.Release()) {}
-  Handle& operator=(Handle&&) = delete;
+  Handle& operator=(Handle&& other) noexcept {
+    if (this != &other) {
+      if (handle_ != INVALID_HANDLE_VALUE) ::CloseHandle(handle_);
+      handle_ = other.Release();
+    }
+    return *this;
+  }
   HANDLE get() const { return handle_; }
   explicit operator bool() const { return handle_ != INVALID_HANDLE_VALUE; }
   HANDLE Release() {
@@ -93,8 +90,8 @@ Handle OpenIn(int folder, const char* name, const OpenRequest& request, int& err
   const std::wstring wide = Widened(name);
   HANDLE opened = INVALID_HANDLE_VALUE;
   if (folder == kWorkingFolder) {
-    const DWORD flags = FILE_FLAG_BACKUP_SEMANTICS |
-                        (request.followLinks ? 0 : FILE_FLAG_OPEN_REPARSE_POINT);
+    const DWORD flags =
+        FILE_FLAG_BACKUP_SEMANTICS | (request.followLinks ? 0 : FILE_FLAG_OPEN_REPARSE_POINT);
     opened = ::CreateFileW(wide.c_str(), request.access, kShareAll, nullptr,
                            request.create ? CREATE_NEW : OPEN_EXISTING, flags, nullptr);
     if (opened == INVALID_HANDLE_VALUE) error = ErrnoFor(::GetLastError());
@@ -112,10 +109,9 @@ Handle OpenIn(int folder, const char* name, const OpenRequest& request, int& err
   const ULONG options = FILE_SYNCHRONOUS_IO_NONALERT |
                         (request.directory ? FILE_DIRECTORY_FILE : 0) |
                         (request.followLinks ? 0 : FILE_OPEN_REPARSE_POINT);
-  const NTSTATUS result =
-      create(&opened, request.access | SYNCHRONIZE, &attributes, &status, nullptr,
-             FILE_ATTRIBUTE_NORMAL, kShareAll, request.create ? FILE_CREATE : FILE_OPEN, options,
-             nullptr, 0);
+  const NTSTATUS result = create(&opened, request.access | SYNCHRONIZE, &attributes, &status,
+                                 nullptr, FILE_ATTRIBUTE_NORMAL, kShareAll,
+                                 request.create ? FILE_CREATE : FILE_OPEN, options, nullptr, 0);
   if (result < 0) {
     error = result == static_cast<NTSTATUS>(0xC0000103L)  // STATUS_NOT_A_DIRECTORY
                 ? ENOTDIR
@@ -183,15 +179,15 @@ int RemoveContents(HANDLE dir, int depth) {
 
 int RemoveIn(int folder, const char* name, int depth) {
   int error = 0;
-  Handle entry = OpenIn(folder, name,
-                        {DELETE | FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES}, error);
+  Handle entry =
+      OpenIn(folder, name, {DELETE | FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES}, error);
   if (!entry) return error == ENOENT ? 0 : error;
   BY_HANDLE_FILE_INFORMATION info{};
   if (!Info(entry.get(), info)) return ErrnoFor(::GetLastError());
   if ((error = ClearAttributes(entry.get(), info)) != 0) return error;
   if ((info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0 && !IsLink(info)) {
-    Handle listing = OpenIn(folder, name, {FILE_LIST_DIRECTORY | FILE_TRAVERSE, false, true},
-                            error);
+    Handle listing =
+        OpenIn(folder, name, {FILE_LIST_DIRECTORY | FILE_TRAVERSE, false, true}, error);
     if (!listing) return error;
     if ((error = RemoveContents(listing.Release(), depth)) != 0) return error;
   }
@@ -236,6 +232,60 @@ UniqueFd OpenOwnDirectory(int parent, const char* name, int& error) {
 }
 
 int RemoveEntry(int parent, const char* name) { return RemoveIn(parent, name, 0); }
+
+int MakeFolder(int parent, const char* name) {
+  int error = 0;
+  const Handle made = OpenIn(parent, name, {FILE_LIST_DIRECTORY, true, true}, error);
+  return error;
+}
+
+UniqueFd MakeOrOpenFolder(const std::string& path, int& error) {
+  error = 0;
+  if (!::CreateDirectoryW(Widened(path).c_str(), nullptr) &&
+      ::GetLastError() != ERROR_ALREADY_EXISTS) {
+    error = ErrnoFor(::GetLastError());
+    return {};
+  }
+  Handle folder =
+      OpenIn(kWorkingFolder, path.c_str(),
+             {FILE_LIST_DIRECTORY | FILE_ADD_FILE | FILE_TRAVERSE, false, true, true}, error);
+  if (!folder) return {};
+  BY_HANDLE_FILE_INFORMATION info{};
+  if (!Info(folder.get(), info) || (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
+    error = ENOTDIR;
+    return {};
+  }
+  return UniqueFd(ToDescriptor(std::move(folder), error));
+}
+
+// The folder was opened for adding files: access was checked then.
+int CheckWritableFolder(int) { return 0; }
+
+int ListFolder(int folder, std::vector<std::string>& names) {
+  int error = 0;
+  Handle listing = OpenIn(folder, ".", {FILE_LIST_DIRECTORY | FILE_TRAVERSE, false, true}, error);
+  if (!listing) {
+    // A handle of the folder's own, for listing from the start.
+    HANDLE copy = nullptr;
+    if (!::DuplicateHandle(::GetCurrentProcess(), reinterpret_cast<HANDLE>(_get_osfhandle(folder)),
+                           ::GetCurrentProcess(), &copy, 0, FALSE, DUPLICATE_SAME_ACCESS))
+      return ErrnoFor(::GetLastError());
+    listing = Handle(copy);
+  }
+  return ListNames(listing.get(), names);
+}
+
+UniqueFd OpenForAppending(const std::string& path, int& error) {
+  error = 0;
+  const HANDLE file =
+      ::CreateFileW(Widened(path).c_str(), FILE_APPEND_DATA | SYNCHRONIZE, FILE_SHARE_READ, nullptr,
+                    OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) {
+    error = ErrnoFor(::GetLastError());
+    return {};
+  }
+  return UniqueFd(ToDescriptor(Handle(file), error));
+}
 
 int WriteAll(int fd, std::string_view bytes) {
   const HANDLE file = reinterpret_cast<HANDLE>(_get_osfhandle(fd));

@@ -8,6 +8,8 @@
 
 namespace fiverow::tools {
 
+bool IsTerminal(int fd) { return _isatty(fd) != 0; }
+
 bool ColourWanted(int fd) {
   const char* noColour = std::getenv("NO_COLOR");
   if (noColour != nullptr && *noColour != '\0') return false;

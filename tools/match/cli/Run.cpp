@@ -1,7 +1,5 @@
 #include "cli/Run.h"
 
-#include <unistd.h>
-
 #include <limits>
 #include <ostream>
 
@@ -120,9 +118,10 @@ int PlayMatch(const MatchOptions& options, std::ostream& out, std::ostream& err)
   OpeningSchedule openings = OpeningsOf(options, plan.boardSize, settings.openings, source);
   Sinks sinks;
   settings.show = options.ShowOrDefault();
-  settings.colour = tools::ColourWanted(STDOUT_FILENO);
+  settings.colour = tools::ColourWanted(tools::kStandardOutput);
   // A person's game keeps the terminal to itself.
-  settings.progress = plan.games > 1 && ::isatty(STDERR_FILENO) == 1 && !options.HasHuman();
+  settings.progress =
+      plan.games > 1 && tools::IsTerminal(tools::kStandardError) && !options.HasHuman();
   settings.live = std::min(options.concurrency, plan.games) == 1;
   TerminalView terminal(plan, settings, out, err);
   sinks.Add(terminal);
@@ -145,7 +144,7 @@ int Run(const MatchOptions& options, std::ostream& out, std::ostream& err) {
   try {
     if (options.replayFile) {
       ReplayGame(*options.replayFile, options.replayGame, options.show.value_or(Show::Each),
-                 tools::ColourWanted(STDOUT_FILENO), out);
+                 tools::ColourWanted(tools::kStandardOutput), out);
       return 0;
     }
     return PlayMatch(options, out, err);

@@ -7,9 +7,8 @@
 #include "game/Game.h"
 #include "match/Seats.h"
 #include "match/WorkerPool.h"
-#include "process/ChildReaper.h"
+#include "process/EngineSetup.h"
 #include "process/FileLimit.h"
-#include "process/MemoryGroups.h"
 #include "process/RefereeError.h"
 #include "process/StopSignals.h"
 #include "process/Workspace.h"
@@ -75,11 +74,9 @@ void RunMatch(const MatchPlan& plan, OpeningSchedule openings, MatchSink& sinks,
                        " (ulimit -n): play fewer at once, or raise the limit");
   }
   CatchStopSignals();
-  AdoptOrphans();
-  // The referee's cgroup is divided, where it may be, before any thread starts.
-  if (std::any_of(plan.engines.begin(), plan.engines.end(),
-                  [](const MatchEngine& engine) { return engine.limits.memoryBytes.has_value(); }))
-    MemoryGroups::Delegated();
+  PrepareForEngines(
+      std::any_of(plan.engines.begin(), plan.engines.end(),
+                  [](const MatchEngine& engine) { return engine.limits.memoryBytes.has_value(); }));
   std::vector<std::string> folders;
   for (const MatchEngine& engine : plan.engines) folders.push_back(engine.label);
   // Each game played at once has folders and players of its own, kept from

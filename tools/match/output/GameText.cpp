@@ -4,7 +4,7 @@
 
 #include "common/EscapedText.h"
 #include "output/RatingText.h"
-#include "process/ChildProcess.h"
+#include "process/EngineProcess.h"
 #include "protocol/Text.h"
 #include "stats/Median.h"
 

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cctype>
 
+#include "process/EngineProcess.h"
+
 namespace fiverow::match {
 
 namespace {
@@ -24,8 +26,7 @@ bool TellsOfFailedAllocation(std::string_view errors) {
 }  // namespace
 
 std::string CrashReason(const Crash& crash, std::optional<std::uint64_t> memoryBytes) {
-  std::string reason = (crash.signalled ? "was killed by signal " : "exited with status ") +
-                       std::to_string(crash.code);
+  std::string reason = ExitText(crash.signalled, crash.code);
   if (!memoryBytes) return reason;
   const double peakBytes = static_cast<double>(crash.peakResidentKiB) * 1024.0;
   if (crash.killedForMemory || TellsOfFailedAllocation(crash.errors) ||

@@ -75,9 +75,9 @@ std::optional<Answer> PipeEngine::Launch(Clock::time_point deadline) {
     return answer;
   }
   const EngineLimits& limits = setup_.limits;
-  process_ = std::make_unique<ChildProcess>(
+  process_ = std::make_unique<EngineProcess>(
       setup_.engine.argv, ready.folder.get(),
-      ChildOptions{.talking = true, .memoryBudget = limits.memoryBytes});
+      EngineOptions{.talking = true, .memoryBudget = limits.memoryBytes});
   if (std::optional<Answer> failure =
           Expect(CommandLine(CommandKind::Start, {limits.boardSize}), deadline)) {
     return failure;
@@ -126,15 +126,15 @@ std::optional<Answer> PipeEngine::Expect(const std::string& command, Clock::time
 std::optional<Answer> PipeEngine::StartUpReply(const std::vector<std::string>& lines,
                                                Clock::time_point deadline, TextLine& line,
                                                Reply& reply) {
-  ChildProcess::Wait wait = Send(lines, deadline);
-  if (wait == ChildProcess::Wait::Ready) wait = NextReply(deadline, line, reply);
-  if (wait == ChildProcess::Wait::DeadlinePassed) {
+  EngineProcess::Wait wait = Send(lines, deadline);
+  if (wait == EngineProcess::Wait::Ready) wait = NextReply(deadline, line, reply);
+  if (wait == EngineProcess::Wait::DeadlinePassed) {
     Answer answer = Crash("did not answer " + lines.back() + " within its start-up time of " +
                           SecondsText(setup_.limits.startSeconds));
     answer.fault = Ending::TimeOut;
     return answer;
   }
-  if (wait != ChildProcess::Wait::Ready) return Crash(wait, deadline);
+  if (wait != EngineProcess::Wait::Ready) return Crash(wait, deadline);
   return std::nullopt;
 }
 
@@ -162,7 +162,7 @@ Answer PipeEngine::Play(const MoveRequest& request) {
       request.timeLeft ? WholeMilliseconds(*request.timeLeft) : "2147483647";
   std::vector<std::string> command = MoveCommand(request);
   command.insert(command.begin(), protocol::InfoLine("time_left", timeLeft));
-  ChildProcess::Wait wait = Send(command, deadline);
+  EngineProcess::Wait wait = Send(command, deadline);
   if (!unaskedMove_.empty()) {
     Answer twice = Crash("answered twice: " + unaskedMove_ + " came when no move was asked for");
     twice.fault = Ending::BadText;
@@ -173,9 +173,9 @@ Answer PipeEngine::Play(const MoveRequest& request) {
   TextLine line;
   std::string complaint;
   Reply reply;
-  while (wait == ChildProcess::Wait::Ready) {
+  while (wait == EngineProcess::Wait::Ready) {
     wait = NextReply(deadline, line, reply);
-    if (wait != ChildProcess::Wait::Ready) break;
+    if (wait != EngineProcess::Wait::Ready) break;
     if (line.cut) reply = Reply{};
     if (reply.kind == ReplyKind::Error || reply.kind == ReplyKind::Unknown) {
       Note(NoteKindOf(reply.kind), reply.text);
@@ -187,10 +187,10 @@ Answer PipeEngine::Play(const MoveRequest& request) {
     }
   }
   Answer answer;
-  if (wait == ChildProcess::Wait::DeadlinePassed) {
+  if (wait == EngineProcess::Wait::DeadlinePassed) {
     answer.fault = Ending::TimeOut;
     answer.reason = complaint;
-  } else if (wait != ChildProcess::Wait::Ready) {
+  } else if (wait != EngineProcess::Wait::Ready) {
     answer = Crash(wait, deadline);
   } else if (reply.kind != ReplyKind::Move) {
     answer.reason = "answered " + tools::QuotedText(line.text, line.cut) + " instead of a move X,Y";
@@ -207,7 +207,7 @@ Answer PipeEngine::Play(const MoveRequest& request) {
   answer.seconds = SecondsSince(start);
   // What it holds after its move counts too.
   if (answer.move && !process_->CheckMemory()) {
-    answer = Crash(ChildProcess::Wait::Exited, deadline);
+    answer = Crash(EngineProcess::Wait::Exited, deadline);
     answer.seconds = SecondsSince(start);
   }
   return answer;
@@ -226,8 +226,8 @@ void PipeEngine::ReadUnasked() {
   }
 }
 
-ChildProcess::Wait PipeEngine::Send(const std::vector<std::string>& lines,
-                                    Clock::time_point deadline) {
+EngineProcess::Wait PipeEngine::Send(const std::vector<std::string>& lines,
+                                     Clock::time_point deadline) {
   // What came before the command is never taken as its answer.
   ReadUnasked();
   std::string bytes;
@@ -238,10 +238,11 @@ ChildProcess::Wait PipeEngine::Send(const std::vector<std::string>& lines,
   return process_->Send(bytes, deadline);
 }
 
-ChildProcess::Wait PipeEngine::NextReply(Clock::time_point deadline, TextLine& line, Reply& reply) {
+EngineProcess::Wait PipeEngine::NextReply(Clock::time_point deadline, TextLine& line,
+                                          Reply& reply) {
   while (true) {
-    const ChildProcess::Wait wait = process_->ReadLine(deadline, line);
-    if (wait != ChildProcess::Wait::Ready) return wait;
+    const EngineProcess::Wait wait = process_->ReadLine(deadline, line);
+    if (wait != EngineProcess::Wait::Ready) return wait;
     if (setup_.lines != nullptr) setup_.lines->OnLine(false, line.text);
     reply = protocol::ParseReply(line.text);
     if (!protocol::IsRemark(reply.kind)) return wait;
@@ -253,13 +254,13 @@ void PipeEngine::Note(NoteKind kind, std::string_view text) {
   if (notes_ != nullptr) notes_->OnNote(kind, text);
 }
 
-Answer PipeEngine::Crash(ChildProcess::Wait wait, Clock::time_point deadline) {
-  if (wait == ChildProcess::Wait::StopRequested) throw Interrupted();
-  if (wait == ChildProcess::Wait::InputClosed) {
+Answer PipeEngine::Crash(EngineProcess::Wait wait, Clock::time_point deadline) {
+  if (wait == EngineProcess::Wait::StopRequested) throw Interrupted();
+  if (wait == EngineProcess::Wait::InputClosed) {
     // A closed input is most often an exit on its way: wait a little for it.
     const Clock::time_point soon = DeadlineAfter(Clock::now(), kEndSeconds);
     wait = process_->WaitForExit(std::min(deadline, soon));
-    if (wait == ChildProcess::Wait::StopRequested) throw Interrupted();
+    if (wait == EngineProcess::Wait::StopRequested) throw Interrupted();
   }
   const auto& exit = process_->exit();
   if (!exit) return Crash("closed its input (a broken pipe)");

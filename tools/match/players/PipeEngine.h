@@ -24,7 +24,7 @@
 #include <memory>
 
 #include "players/MakePlayer.h"
-#include "process/ChildProcess.h"
+#include "process/EngineProcess.h"
 #include "protocol/Replies.h"
 
 namespace fiverow::match {
@@ -60,10 +60,10 @@ class PipeEngine final : public Contestant {
                                      protocol::Reply& reply);
 
   // Sends lines, each ended by LF, telling the line listener.
-  ChildProcess::Wait Send(const std::vector<std::string>& lines, Clock::time_point deadline);
+  EngineProcess::Wait Send(const std::vector<std::string>& lines, Clock::time_point deadline);
   // The next line that is not MESSAGE or DEBUG, and what it says; those go
   // to the notes.
-  ChildProcess::Wait NextReply(Clock::time_point deadline, TextLine& line, protocol::Reply& reply);
+  EngineProcess::Wait NextReply(Clock::time_point deadline, TextLine& line, protocol::Reply& reply);
   // Reads the lines that came while nothing was asked, keeping them as
   // notes; a move among them is kept in unaskedMove_, a fault: an answer
   // sent twice.
@@ -72,7 +72,7 @@ class PipeEngine final : public Contestant {
 
   // A crash for a wait that ended without an answer: the process ended or
   // stopped reading. Throws Interrupted for a stop request.
-  Answer Crash(ChildProcess::Wait wait, Clock::time_point deadline);
+  Answer Crash(EngineProcess::Wait wait, Clock::time_point deadline);
   Answer Crash(std::string reason);
   // The process is killed and forgotten.
   void Drop();
@@ -81,7 +81,7 @@ class PipeEngine final : public Contestant {
 
   PlayerSetup setup_;
   NoteListener* notes_ = nullptr;
-  std::unique_ptr<ChildProcess> process_;
+  std::unique_ptr<EngineProcess> process_;
   bool faulted_ = false;  // its last game ended by its fault: the next process is a restart
   int restarts_ = 0;
   std::string name_;

@@ -32,18 +32,12 @@
 
 #include "common/UniqueFd.h"
 #include "process/Deadline.h"
+#include "process/EngineProcess.h"
 #include "process/MemoryGroups.h"
 #include "process/ProcessTable.h"
 #include "protocol/LineSplitter.h"
 
 namespace fiverow::match {
-
-// The most bytes of a process's output (talking: of its standard error) kept.
-inline constexpr std::size_t kOutputLimit = 64 * 1024;
-// Talking: the most bytes of one output line kept.
-inline constexpr std::size_t kLineLimit = 4096;
-
-using protocol::TextLine;
 
 struct ChildOptions {
   bool talking = false;  // standard input and output are pipes to the referee
