@@ -12,8 +12,10 @@
 #include <thread>
 
 #include "board/Analysis.h"
+#include "board/Front.h"
 #include "board/GameTable.h"
 #include "board/Guard.h"
+#include "board/HttpServer.h"
 #include "board/Json.h"
 #include "board/MatchWatch.h"
 #include "board/Page.h"
@@ -30,14 +32,14 @@ namespace fiverow::board {
 namespace {
 
 // Each request, and each page's stream of updates, holds a thread while it
-// lasts; the streams are bounded so that requests always find one.
+// lasts (not while its head comes: see Front.h); the streams are bounded so
+// that requests always find one.
 constexpr std::size_t kServerThreads = 40;
 constexpr int kMostStreams = 32;
 // A stream says it is alive this often, which also finds pages gone.
 constexpr auto kHeartbeat = std::chrono::seconds(10);
 // At most ten updates a second to a page; each carries the latest state.
 constexpr auto kStreamPause = std::chrono::milliseconds(100);
-constexpr std::size_t kLargestRequest = 64 * 1024;
 
 // Scripts and styles only from the page's own files, no inline code, no
 // other site, no frames, no forms.
@@ -162,9 +164,12 @@ PlaySetup SetupOf(const BoardOptions& options) {
 }
 
 void AddPlayRoutes(httplib::Server& server, GameTable& table, Streams& streams) {
-  server.Post("/api/games", [&](const httplib::Request& request, httplib::Response& response) {
+  server.Post("/api/games", [&](const httplib::Request&, httplib::Response& response,
+                                const httplib::ContentReader& reader) {
+    const std::optional<std::string> body = BodyOf(reader, response);
+    if (!body) return;
     std::string problem;
-    const std::optional<GameChoice> choice = ChoiceOf(request.body, problem);
+    const std::optional<GameChoice> choice = ChoiceOf(*body, problem);
     std::shared_ptr<WebGame> game = choice ? table.Create(*choice, problem) : nullptr;
     if (!game) return SendProblem(response, choice ? 409 : 400, problem);
     SendJson(response, game->Now(), 201);
@@ -191,12 +196,16 @@ void AddPlayRoutes(httplib::Server& server, GameTable& table, Streams& streams) 
       }));
   const auto action = [&](const std::string& name, auto act) {
     server.Post(std::string(kGamePath) + "/" + name,
-                withGame([act](const GamePointer& game, const httplib::Request& request,
-                               httplib::Response& response) {
-                  const std::optional<std::string> problem = act(*game, request.body);
+                [&table, act](const httplib::Request& request, httplib::Response& response,
+                              const httplib::ContentReader& reader) {
+                  const std::optional<std::string> body = BodyOf(reader, response);
+                  if (!body) return;
+                  const GamePointer game = table.Find(request.matches[1]);
+                  if (!game) return SendProblem(response, 404, "this game has ended");
+                  const std::optional<std::string> problem = act(*game, *body);
                   if (problem) return SendProblem(response, 409, *problem);
                   SendJson(response, game->Now());
-                }));
+                });
   };
   action("move", [](WebGame& game, const std::string& body) -> std::optional<std::string> {
     const Json request = Json::parse(body, nullptr, false);
@@ -253,16 +262,10 @@ int RunBoard(const BoardOptions& options, std::ostream& out, std::ostream& err) 
         what += (i > 0 ? ", " : "") + tools::ShownText(setup.engines[i].program.command);
     }
 
-    httplib::Server server;
-    server.new_task_queue = [] { return new httplib::ThreadPool(kServerThreads); };
-    server.set_payload_max_length(kLargestRequest);
-    // Not the library's SO_REUSEPORT, which would let a second server share
-    // the port and take some of the requests: a taken port is an error.
-    server.set_socket_options([](socket_t socket) {
-      const int yes = 1;
-      ::setsockopt(socket, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
-    });
-    server.set_keep_alive_timeout(2);
+    Front front(options.listen, options.port);
+    const int port = front.port();
+    HttpServer server(front, kServerThreads);
+    server.set_payload_max_length(kLargestBody);
     server.set_default_headers({{"Content-Security-Policy", kContentPolicy},
                                 {"Cache-Control", "no-store"},
                                 {"Referrer-Policy", "no-referrer"},
@@ -274,9 +277,13 @@ int RunBoard(const BoardOptions& options, std::ostream& out, std::ostream& err) 
           const std::optional<std::string> refusal =
               guard->Refusal(request.get_header_value("Host"), request.get_header_value("Origin"),
                              request.get_param_value("t"));
-          if (!refusal) return httplib::Server::HandlerResponse::Unhandled;
-          response.status = 403;
-          response.set_content("refused: " + *refusal + "\n", "text/plain; charset=utf-8");
+          // The page sends no compressed body, which could grow past any bound.
+          const std::string encoding = request.get_header_value("Content-Encoding");
+          if (!refusal && (encoding.empty() || encoding == "identity"))
+            return httplib::Server::HandlerResponse::Unhandled;
+          response.status = refusal ? 403 : 415;
+          response.set_content("refused: " + refusal.value_or("the body is compressed") + "\n",
+                               "text/plain; charset=utf-8");
           return httplib::Server::HandlerResponse::Handled;
         });
     server.set_error_handler([](const httplib::Request&, httplib::Response& response) {
@@ -305,9 +312,12 @@ int RunBoard(const BoardOptions& options, std::ostream& out, std::ostream& err) 
     server.Get("/api/config", [&config](const httplib::Request&, httplib::Response& response) {
       SendJson(response, config);
     });
-    server.Post("/api/analysis", [](const httplib::Request& request, httplib::Response& response) {
+    server.Post("/api/analysis", [](const httplib::Request&, httplib::Response& response,
+                                    const httplib::ContentReader& reader) {
+      const std::optional<std::string> body = BodyOf(reader, response);
+      if (!body) return;
       std::string problem;
-      std::optional<AnalysisRequest> analysis = AnalysisRequestOf(request.body, problem);
+      std::optional<AnalysisRequest> analysis = AnalysisRequestOf(*body, problem);
       std::optional<std::string> view;
       if (analysis) view = Analyse(*analysis, problem);
       if (!view) return SendProblem(response, 400, problem);
@@ -329,14 +339,6 @@ int RunBoard(const BoardOptions& options, std::ostream& out, std::ostream& err) 
       });
     }
 
-    const int port = options.port == 0 ? server.bind_to_any_port(options.listen)
-                     : server.bind_to_port(options.listen, options.port) ? options.port
-                                                                         : -1;
-    if (port < 0) {
-      throw match::RefereeError("cannot listen on " + HostText(options.listen) + ":" +
-                                std::to_string(options.port) +
-                                " (is the port taken, or the address not this machine's?)");
-    }
     guard.emplace(RandomHex(), options.listen, port);
     const std::string host = HostText(IsWildcard(options.listen) ? "127.0.0.1" : options.listen);
     out << "fiverow-board: " << what << "\nhttp://" << host << ":" << port
@@ -352,10 +354,8 @@ int RunBoard(const BoardOptions& options, std::ostream& out, std::ostream& err) 
     }
 
     if (watch) watch->Start();
-    std::atomic<bool> listening{true};
     std::thread listener([&] {
-      server.listen_after_bind();
-      listening = false;
+      server.Serve();
       match::InterruptWaits();
     });
     WaitForStop();
@@ -363,10 +363,7 @@ int RunBoard(const BoardOptions& options, std::ostream& out, std::ostream& err) 
     // their engines are ended and their folders removed.
     if (table) table->CloseAll();
     if (watch) watch->Stop();
-    while (listening) {
-      server.stop();
-      std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    }
+    server.Stop();
     listener.join();
     table.reset();
     const bool signalled = match::StopRequested();
