@@ -104,7 +104,11 @@ def browser(work):
         options.add_argument(flag)
     if os.path.exists("/usr/bin/chromium"):
         options.binary_location = "/usr/bin/chromium"
-    return webdriver.Chrome(service=Service(driver_path), options=options), None
+    # Its crash reports, caches and settings stay in the case's folder.
+    home = os.path.join(work, "home")
+    env = {**os.environ, "HOME": home, "XDG_CONFIG_HOME": os.path.join(home, ".config"),
+           "XDG_CACHE_HOME": os.path.join(home, ".cache"), "TMPDIR": work}
+    return webdriver.Chrome(service=Service(driver_path, env=env), options=options), None
 
 
 def wait_until(condition, what, seconds=20, passing=(), state=lambda: ""):
@@ -136,7 +140,14 @@ def stones(driver):
 
 
 def click_cell(driver, x, y):
-    driver.find_element("css selector", f'rect[data-cell="{x},{y}"]').click()
+    """Clicks the cell, found again when the board was drawn anew meanwhile."""
+    from selenium.common.exceptions import NoSuchElementException, StaleElementReferenceException
+
+    def clicked():
+        driver.find_element("css selector", f'rect[data-cell="{x},{y}"]').click()
+        return True
+    wait_until(clicked, f"the cell {x},{y}",
+               passing=(NoSuchElementException, StaleElementReferenceException))
 
 
 def play(driver, moves):
