@@ -169,6 +169,9 @@ def case_play_win(tools, driver):
     wait(driver, lambda d: "You win" in status(d), "the win")
     check(status(driver) == "You win: you (x) made five in a row with 13,9.", status(driver))
     check(driver.find_element("id", "last-move") is not None, "the last move is marked")
+    line = driver.find_element("id", "game-line")
+    check("fiverow_fake_engine plays o" in line.text and line.get_attribute("title") == tools.weak,
+          f"the engine's name: {line.text!r}, {line.get_attribute('title')!r}")
     board.stop()
 
 

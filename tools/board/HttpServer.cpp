@@ -135,6 +135,15 @@ void HttpServer::Stop() {
   front_.Stop();
 }
 
+void SendJson(httplib::Response& response, const std::string& json, int status) {
+  response.status = status;
+  response.set_content(json, "application/json");
+}
+
+void SendProblem(httplib::Response& response, int status, const std::string& problem) {
+  SendJson(response, JsonText({{"problem", problem}}), status);
+}
+
 std::optional<std::string> BodyOf(const httplib::ContentReader& reader,
                                   httplib::Response& response) {
   std::string body;

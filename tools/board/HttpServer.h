@@ -32,6 +32,10 @@ class HttpServer final : public httplib::Server {
   bool finished_ = false;
 };
 
+// Answers with JSON, or with {"problem": ...}.
+void SendJson(httplib::Response& response, const std::string& json, int status = 200);
+void SendProblem(httplib::Response& response, int status, const std::string& problem);
+
 // A request's body, read as it comes: nothing once it passes kLargestBody
 // (the answer then set to 413) or cannot be read (400).
 std::optional<std::string> BodyOf(const httplib::ContentReader& reader,
