@@ -119,9 +119,15 @@ TEST(MatchEvents, WhatIsWrittenHoldsToTheDescriptionAndTheWatchShowsIt) {
 TEST(MatchEvents, TheFirstEventDescribesTheMatchAndNamesIt) {
   const TempFolder folder;
   const MatchPlan plan = TwoEngines();
-  OpeningsSource openings{OpeningsSource::Kind::File, {}, "book.txt", OpeningFormat::Pos,
-                          OpeningOrder::Random, 2, OpeningsDigest({{{9, 9}}, {{3, 4}}}),
-                          true, 7};
+  OpeningsSource openings{OpeningsSource::Kind::File,
+                          {},
+                          "book.txt",
+                          OpeningFormat::Pos,
+                          OpeningOrder::Random,
+                          2,
+                          OpeningsDigest({{{9, 9}}, {{3, 4}}}),
+                          true,
+                          7};
   const json first = json::parse(Written(plan, folder / "a.jsonl", openings).front());
   EXPECT_EQ(first["format"], events::kFormat);
   EXPECT_EQ(first["engines"][1]["limits"]["matchSeconds"], 60.0);
@@ -133,8 +139,7 @@ TEST(MatchEvents, TheFirstEventDescribesTheMatchAndNamesIt) {
   EXPECT_EQ(first["openings"],
             json::parse(R"({"source":"file","file":"book.txt","format":"pos","order":"random",)"
                         R"("count":2,"digest":")" +
-                        OpeningsDigest({{{9, 9}}, {{3, 4}}}) +
-                        R"(","symmetries":true,"seed":7})"));
+                        OpeningsDigest({{{9, 9}}, {{3, 4}}}) + R"(","symmetries":true,"seed":7})"));
   EXPECT_NE(OpeningsDigest({{{9, 9}}, {{3, 4}}}), OpeningsDigest({{{3, 4}}, {{9, 9}}}));
 
   // The same match again has the same id and a run of its own; a match that
@@ -145,6 +150,54 @@ TEST(MatchEvents, TheFirstEventDescribesTheMatchAndNamesIt) {
   openings.seed = 8;
   const json reseeded = json::parse(Written(plan, folder / "c.jsonl", openings).front());
   EXPECT_NE(reseeded["id"], first["id"]);
+}
+
+TEST(MatchWatch, SkipsStandingsThatAreNotOfTheirShape) {
+  const TempFolder folder;
+  const std::vector<std::string> lines = Written(TwoEngines(), folder / "events.jsonl");
+  board::MatchWatch watch(folder / "events.jsonl");
+  watch.Take(lines[0]);
+  const json ended = json::parse(lines[4]);
+  std::vector<json> bad(5, ended);
+  bad[0]["standings"] = nullptr;
+  bad[1]["standings"]["points"].erase(1);
+  bad[2]["standings"].erase("games");
+  bad[3]["standings"]["engines"][0]["wins"] = "1";
+  bad[4]["standings"]["engines"].erase(1);  // one engine of two
+  for (const json& event : bad) watch.Take(event.dump());
+  json state = json::parse(watch.Now());
+  EXPECT_EQ(state["skipped"], bad.size());
+  EXPECT_TRUE(state["standings"].is_null());
+  watch.Take(ended.dump());
+  state = json::parse(watch.Now());
+  EXPECT_EQ(state["standings"]["points"], ended["standings"]["points"]);
+}
+
+TEST(MatchWatch, StartsOverForAMatchWrittenAnewAndReadsPastALongLineAtOnce) {
+  const TempFolder folder;
+  const std::string path = folder / "events.jsonl";
+  Written(TwoEngines(), path);
+  board::MatchWatch watch(path);
+  while (watch.Poll()) {
+  }
+  // Another match into the same file, longer than the first: the page shows
+  // it alone.
+  MatchPlan other = TwoEngines();
+  other.engines[0].program.command = "./another-engine-whose-name-makes-the-file-longer";
+  const std::vector<std::string> lines = Written(other, path);
+  while (watch.Poll()) {
+  }
+  json state = json::parse(watch.Now());
+  EXPECT_EQ(state["match"]["engines"][0]["command"], other.engines[0].program.command);
+  EXPECT_EQ(state["skipped"], 0);
+  EXPECT_EQ(state["results"].size(), 2u);
+
+  std::ofstream(path, std::ios::app) << std::string(3 * board::MatchWatch::kLineLimit, 'x') << "\n"
+                                     << lines[9] << "\n";  // another SPRT point
+  watch.Poll();
+  state = json::parse(watch.Now());
+  EXPECT_EQ(state["skipped"], 1);
+  EXPECT_EQ(state["sprt"]["points"].size(), 2u);
 }
 
 }  // namespace

@@ -65,7 +65,9 @@ Shape ObjectOf(std::vector<Field> fields) {
   shape.fields = std::move(fields);
   return shape;
 }
-Field Added(std::string name, Shape shape) { return {std::move(name), std::move(shape), Presence::Added}; }
+Field Added(std::string name, Shape shape) {
+  return {std::move(name), std::move(shape), Presence::Added};
+}
 Field Sometimes(std::string name, Shape shape) {
   return {std::move(name), std::move(shape), Presence::Sometimes};
 }
@@ -96,7 +98,8 @@ Shape StandingsShape() {
       {"points", ListOf(ListOf(kNumber))},
       {"games", ListOf(ListOf(kWhole))},
       {"tally",
-       ObjectOf({{"wins", kWhole}, {"draws", kWhole}, {"losses", kWhole}, {"pairs", ListOf(kWhole)}})},
+       ObjectOf(
+           {{"wins", kWhole}, {"draws", kWhole}, {"losses", kWhole}, {"pairs", ListOf(kWhole)}})},
       {"elo", OrNull(ObjectOf({{"elo", kFigure}, {"margin", kFigure}, {"los", kNumber}}))},
   });
   standings.crosstable = true;
@@ -132,8 +135,8 @@ const std::map<std::string, Shape, std::less<>>& Described() {
         {"symmetries", kFlag},
         {"seed", kWhole},
     });
-    const Shape sprt = OrNull(ObjectOf(
-        {{"elo0", kNumber}, {"elo1", kNumber}, {"alpha", kNumber}, {"beta", kNumber}}));
+    const Shape sprt = OrNull(
+        ObjectOf({{"elo0", kNumber}, {"elo1", kNumber}, {"alpha", kNumber}, {"beta", kNumber}}));
     const Shape standings = StandingsShape();
     auto* described = new std::map<std::string, Shape, std::less<>>{
         {std::string(kMatchStarted), ObjectOf({
@@ -159,22 +162,22 @@ const std::map<std::string, Shape, std::less<>>& Described() {
                                        Added("seconds", kNumber)})},
         {std::string(kNote),
          ObjectOf({{"game", kWhole}, {"side", kSide}, {"kind", kText}, {"text", kText}})},
-        {std::string(kGameEnded), ObjectOf({
-                                      {"game", kWhole},
-                                      Added("round", kWhole),
-                                      {"x", kWhole},
-                                      {"o", kWhole},
-                                      {"winner", OrNull(kSide)},
-                                      {"ending", kText},
-                                      {"reason", kText},
-                                      {"moves", kWhole},
-                                      Added("opening", kCells),
-                                      Added("line", kCells),
-                                      Added("seconds", ObjectOf({{"x", ListOf(kNumber)},
-                                                                 {"o", ListOf(kNumber)}})),
-                                      Added("names", ListOf(kText)),
-                                      {"standings", standings},
-                                  })},
+        {std::string(kGameEnded),
+         ObjectOf({
+             {"game", kWhole},
+             Added("round", kWhole),
+             {"x", kWhole},
+             {"o", kWhole},
+             {"winner", OrNull(kSide)},
+             {"ending", kText},
+             {"reason", kText},
+             {"moves", kWhole},
+             Added("opening", kCells),
+             Added("line", kCells),
+             Added("seconds", ObjectOf({{"x", ListOf(kNumber)}, {"o", ListOf(kNumber)}})),
+             Added("names", ListOf(kText)),
+             {"standings", standings},
+         })},
         {std::string(kSprt), ObjectOf({{"games", kWhole},
                                        {"llr", kFigure},
                                        {"lower", kNumber},
@@ -249,8 +252,8 @@ std::optional<std::string> ProblemOf(const Json& value, const Shape& shape, Chec
     case Kind::List:
       if (!value.is_array()) break;
       for (std::size_t i = 0; i < value.size(); ++i) {
-        if (auto problem =
-                ProblemOf(value[i], shape.element.front(), check, where + "[" + std::to_string(i) + "]"))
+        if (auto problem = ProblemOf(value[i], shape.element.front(), check,
+                                     where + "[" + std::to_string(i) + "]"))
           return problem;
       }
       return std::nullopt;
