@@ -49,6 +49,7 @@ PlayedGame Played(int game, std::optional<Side> winner) {
   played.result.ending = winner ? Ending::TimeOut : Ending::DrawAfter;
   played.result.reason = winner ? "B (o) ran out of time" : "drawn after 3 moves";
   played.result.names[Side::X] = "new\x1b";
+  played.result.engineOutput = "out of time\r\n\x01";
   return played;
 }
 
@@ -112,6 +113,7 @@ TEST(MatchEvents, WhatIsWrittenHoldsToTheDescriptionAndTheWatchShowsIt) {
   EXPECT_EQ(ended["seconds"], json::parse(R"({"x":[0.5],"o":[0.25]})"));
   EXPECT_EQ(ended["ending"], "time-out");
   EXPECT_EQ(ended["names"][0], "new\\x1b");
+  EXPECT_EQ(ended["engineOutput"], json::parse(R"(["out of time","\\x01"])"));
   EXPECT_EQ(json::parse(lines[8])["round"], 2);
 }
 

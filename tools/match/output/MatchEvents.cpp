@@ -176,6 +176,8 @@ const std::map<std::string, Shape, std::less<>>& Described() {
              Added("line", kCells),
              Added("seconds", ObjectOf({{"x", ListOf(kNumber)}, {"o", ListOf(kNumber)}})),
              Added("names", ListOf(kText)),
+             Added("engineOutput", ListOf(kText)),
+             Added("engineOutputCut", kFlag),
              {"standings", standings},
          })},
         {std::string(kSprt), ObjectOf({{"games", kWhole},
