@@ -204,9 +204,10 @@ MatchWatch::Board& MatchWatch::BoardOf(int game) {
 }
 
 void MatchWatch::Apply(const Json& event) {
+  namespace events = match::events;
   const std::string kind = event.at("event").get<std::string>();
   const int engines = match_.is_null() ? 0 : static_cast<int>(match_["engines"].size());
-  if (kind == "match-started") {
+  if (kind == events::kMatchStarted) {
     Reset();
     Json list = Json::array();
     for (const Json& engine : event.at("engines")) {
@@ -223,7 +224,7 @@ void MatchWatch::Apply(const Json& event) {
               {"sprt", Figures(event.value("sprt", Json()))}};
   } else if (match_.is_null()) {
     throw std::invalid_argument("no match started");
-  } else if (kind == "game-started") {
+  } else if (kind == events::kGameStarted) {
     const int game = GameOf(event);
     Board board;
     board.x = Whole(event.at("x"), 0, engines - 1);
@@ -241,19 +242,19 @@ void MatchWatch::Apply(const Json& event) {
                                [](const auto& entry) { return !entry.second.result.is_null(); });
       boards_.erase(gone != boards_.end() ? gone : boards_.begin());
     }
-  } else if (kind == "move") {
+  } else if (kind == events::kMove) {
     Board& board = BoardOf(GameOf(event));
     const std::optional<Move> cell = CellOf(event.at("move"), size_);
     if (!cell || board.stones.size() >= static_cast<std::size_t>(size_ * size_))
       throw std::out_of_range("a move off the board");
     board.stones.push_back(*cell);
-  } else if (kind == "note") {
+  } else if (kind == events::kNote) {
     Board& board = BoardOf(GameOf(event));
     board.notes.push_back({{"side", SideJson(SideOf(event.at("side")).value())},
                            {"kind", Text(event.at("kind"))},
                            {"text", Text(event.at("text"))}});
     if (board.notes.size() > kNotesKept) board.notes.pop_front();
-  } else if (kind == "game-ended") {
+  } else if (kind == events::kGameEnded) {
     const int game = GameOf(event);
     const Json& winner = event.at("winner");
     Json result = {{"game", game},
@@ -268,7 +269,7 @@ void MatchWatch::Apply(const Json& event) {
     results_.push_back(std::move(result));
     if (results_.size() > kResultsKept) results_.pop_front();
     standings_ = StandingsOf(event.at("standings"), engines);
-  } else if (kind == "sprt") {
+  } else if (kind == events::kSprt) {
     const Json& llr = event.at("llr");
     sprt_ = {{"llr", Figures(llr)},
              {"lower", event.at("lower").get<double>()},
@@ -284,7 +285,7 @@ void MatchWatch::Apply(const Json& event) {
         thinned.push_back(sprtPoints_[i]);
       sprtPoints_ = std::move(thinned);
     }
-  } else if (kind == "match-ended") {
+  } else if (kind == events::kMatchEnded) {
     standings_ = StandingsOf(event.at("standings"), engines);
     ended_ = true;
   } else {
