@@ -67,6 +67,7 @@ MatchPlan PlanOf(const MatchOptions& options) {
   }
   plan.pairing = options.PairingOf();
   plan.games = options.TotalGames();
+  plan.share = options.cluster.share;
   plan.drawAfter = options.drawAfter;
   plan.concurrency = options.concurrency;
   plan.boardSize = options.boardSize;
