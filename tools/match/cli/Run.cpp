@@ -5,6 +5,7 @@
 #include <limits>
 #include <ostream>
 
+#include "cli/ClusterRun.h"
 #include "cli/OpeningsFile.h"
 #include "common/EscapedText.h"
 #include "common/Terminal.h"
@@ -132,6 +133,11 @@ int Run(const MatchOptions& options, std::ostream& out, std::ostream& err) {
       ReplayGame(*options.replayFile, options.replayGame, options.show.value_or(Show::Each),
                  tools::ColourWanted(STDOUT_FILENO), out);
       return 0;
+    }
+    if (!options.cluster.mergeFiles.empty()) return MergeShardFiles(options, out, err);
+    if (options.cluster.slurmShards) {
+      PlanOf(options);  // the engines are checked here, before anything is submitted
+      return PlayOnSlurm(options, out, err);
     }
     return PlayMatch(options, out, err);
   } catch (const Interrupted&) {
