@@ -58,6 +58,9 @@ class MatchWatch final : public Followed {
   };
 
   void Run();
+  // Splits a block read into lines, going on with the line being read: the
+  // bytes of the lines kept.
+  std::size_t Split(std::string_view block, std::vector<std::string>& lines);
   // Whether the file still starts as it did when it was read.
   bool SameStart() const;
   // With mutex_ held: forgets the match, for a file written anew.
