@@ -3,7 +3,8 @@
 // games being played, the last results, the standings and crosstable, and
 // the SPRT's log-likelihood ratio after each pair of games. The file may
 // come later than the board starts, and starts over when a new match writes
-// it anew. Its lines are taken as untrusted: a line that is not an event,
+// it anew, known by its first bytes. Its lines are taken as untrusted: a
+// line that is not an event of the shape described (output/MatchEvents.h),
 // or an event with values out of place, is skipped and counted, and only
 // the values shown are kept, checked and bounded.
 #pragma once
