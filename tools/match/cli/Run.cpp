@@ -5,6 +5,7 @@
 #include <limits>
 #include <ostream>
 
+#include "cli/ClusterRun.h"
 #include "cli/OpeningsFile.h"
 #include "common/EscapedText.h"
 #include "common/Terminal.h"
@@ -67,6 +68,7 @@ MatchPlan PlanOf(const MatchOptions& options) {
   }
   plan.pairing = options.PairingOf();
   plan.games = options.TotalGames();
+  plan.share = options.cluster.share;
   plan.drawAfter = options.drawAfter;
   plan.concurrency = options.concurrency;
   plan.boardSize = options.boardSize;
@@ -147,6 +149,11 @@ int Run(const MatchOptions& options, std::ostream& out, std::ostream& err) {
       ReplayGame(*options.replayFile, options.replayGame, options.show.value_or(Show::Each),
                  tools::ColourWanted(STDOUT_FILENO), out);
       return 0;
+    }
+    if (!options.cluster.mergeFiles.empty()) return MergeShardFiles(options, out, err);
+    if (options.cluster.slurmShards) {
+      PlanOf(options);  // the engines are checked here, before anything is submitted
+      return PlayOnSlurm(options, out, err);
     }
     return PlayMatch(options, out, err);
   } catch (const Interrupted&) {
