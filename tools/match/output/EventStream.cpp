@@ -265,6 +265,8 @@ void EventStream::GameEnded(const PlayedGame& played, const Standings& standings
             {"seconds", {{"x", result.moveSeconds[Side::X]}, {"o", result.moveSeconds[Side::O]}}},
             {"names",
              {tools::EscapeText(result.names[Side::X]), tools::EscapeText(result.names[Side::O])}},
+            {"engineOutput", tools::EscapeText(result.engineOutput)},
+            {"engineOutputCut", result.engineOutputCut},
             {"standings", StandingsJson(standings)}}));
   Check();
 }

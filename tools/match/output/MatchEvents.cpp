@@ -173,6 +173,8 @@ const std::map<std::string, Shape, std::less<>>& Described() {
                                       Added("seconds", ObjectOf({{"x", ListOf(kNumber)},
                                                                  {"o", ListOf(kNumber)}})),
                                       Added("names", ListOf(kText)),
+                                      Added("engineOutput", kText),
+                                      Added("engineOutputCut", kFlag),
                                       {"standings", standings},
                                   })},
         {std::string(kSprt), ObjectOf({{"games", kWhole},
