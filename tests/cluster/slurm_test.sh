@@ -105,7 +105,7 @@ done
 
 failed=0
 # The summary without what depends on timing: the median move times.
-summary() { sed -E 's/[0-9.]+ (ms|s)\b/T/g' "$1"; }
+summary() { sed -E 's/ *[0-9.]+ (ms|s)\b/ T/g' "$1"; }
 
 # check NAME SLURM-ARGS FIVEROW-MATCH-ARGS...: the match played whole and
 # with --slurm 4 and the words of SLURM-ARGS prints the same summary.

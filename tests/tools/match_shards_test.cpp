@@ -21,7 +21,7 @@ ToolResult Match(const TempFolder& tmp, std::vector<std::string> args) {
 
 // What does not depend on timing: the median move times masked.
 std::string Untimed(const std::string& text) {
-  return std::regex_replace(text, std::regex(R"([0-9.]+ (ms|s)\b)"), "T");
+  return std::regex_replace(text, std::regex(R"( *[0-9.]+ (ms|s)\b)"), " T");
 }
 
 // Plays `args` whole and as three shards, and merges the shards.

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "common/Arguments.h"
-#include "engine/UTypes.h"
+#include "core/UTypes.h"
 
 namespace fiverow::explain {
 

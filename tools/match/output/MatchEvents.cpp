@@ -65,7 +65,9 @@ Shape ObjectOf(std::vector<Field> fields) {
   shape.fields = std::move(fields);
   return shape;
 }
-Field Added(std::string name, Shape shape) { return {std::move(name), std::move(shape), Presence::Added}; }
+Field Added(std::string name, Shape shape) {
+  return {std::move(name), std::move(shape), Presence::Added};
+}
 Field Sometimes(std::string name, Shape shape) {
   return {std::move(name), std::move(shape), Presence::Sometimes};
 }
@@ -96,7 +98,8 @@ Shape StandingsShape() {
       {"points", ListOf(ListOf(kNumber))},
       {"games", ListOf(ListOf(kWhole))},
       {"tally",
-       ObjectOf({{"wins", kWhole}, {"draws", kWhole}, {"losses", kWhole}, {"pairs", ListOf(kWhole)}})},
+       ObjectOf(
+           {{"wins", kWhole}, {"draws", kWhole}, {"losses", kWhole}, {"pairs", ListOf(kWhole)}})},
       {"elo", OrNull(ObjectOf({{"elo", kFigure}, {"margin", kFigure}, {"los", kNumber}}))},
   });
   standings.crosstable = true;
@@ -105,7 +108,7 @@ Shape StandingsShape() {
 
 // Each event by name, "event" aside.
 const std::map<std::string, Shape, std::less<>>& Described() {
-  static const auto* const events = [] {
+  static const auto events = [] {
     const Shape limits = ObjectOf({
         {"turnSeconds", kFigure},
         {"matchSeconds", OrNull(kNumber)},
@@ -132,10 +135,10 @@ const std::map<std::string, Shape, std::less<>>& Described() {
         {"symmetries", kFlag},
         {"seed", kWhole},
     });
-    const Shape sprt = OrNull(ObjectOf(
-        {{"elo0", kNumber}, {"elo1", kNumber}, {"alpha", kNumber}, {"beta", kNumber}}));
+    const Shape sprt = OrNull(
+        ObjectOf({{"elo0", kNumber}, {"elo1", kNumber}, {"alpha", kNumber}, {"beta", kNumber}}));
     const Shape standings = StandingsShape();
-    auto* described = new std::map<std::string, Shape, std::less<>>{
+    return std::map<std::string, Shape, std::less<>>{
         {std::string(kMatchStarted), ObjectOf({
                                          Added("format", kWhole),
                                          Added("id", kText),
@@ -159,24 +162,24 @@ const std::map<std::string, Shape, std::less<>>& Described() {
                                        Added("seconds", kNumber)})},
         {std::string(kNote),
          ObjectOf({{"game", kWhole}, {"side", kSide}, {"kind", kText}, {"text", kText}})},
-        {std::string(kGameEnded), ObjectOf({
-                                      {"game", kWhole},
-                                      Added("round", kWhole),
-                                      {"x", kWhole},
-                                      {"o", kWhole},
-                                      {"winner", OrNull(kSide)},
-                                      {"ending", kText},
-                                      {"reason", kText},
-                                      {"moves", kWhole},
-                                      Added("opening", kCells),
-                                      Added("line", kCells),
-                                      Added("seconds", ObjectOf({{"x", ListOf(kNumber)},
-                                                                 {"o", ListOf(kNumber)}})),
-                                      Added("names", ListOf(kText)),
-                                      Added("engineOutput", kText),
-                                      Added("engineOutputCut", kFlag),
-                                      {"standings", standings},
-                                  })},
+        {std::string(kGameEnded),
+         ObjectOf({
+             {"game", kWhole},
+             Added("round", kWhole),
+             {"x", kWhole},
+             {"o", kWhole},
+             {"winner", OrNull(kSide)},
+             {"ending", kText},
+             {"reason", kText},
+             {"moves", kWhole},
+             Added("opening", kCells),
+             Added("line", kCells),
+             Added("seconds", ObjectOf({{"x", ListOf(kNumber)}, {"o", ListOf(kNumber)}})),
+             Added("names", ListOf(kText)),
+             Added("engineOutput", ListOf(kText)),
+             Added("engineOutputCut", kFlag),
+             {"standings", standings},
+         })},
         {std::string(kSprt), ObjectOf({{"games", kWhole},
                                        {"llr", kFigure},
                                        {"lower", kNumber},
@@ -184,9 +187,8 @@ const std::map<std::string, Shape, std::less<>>& Described() {
                                        {"decision", kText}})},
         {std::string(kMatchEnded), ObjectOf({Added("games", kWhole), {"standings", standings}})},
     };
-    return described;
   }();
-  return *events;
+  return events;
 }
 
 bool IsCell(const Json& value) {
@@ -199,10 +201,10 @@ std::optional<std::string> ProblemOf(const Json& value, const Shape& shape, Chec
 
 // A row and a column per engine, in "points" and "games".
 bool Square(const Json& standings) {
-  const std::size_t engines = standings["engines"].size();
+  const std::size_t engines = standings.at("engines").size();
   for (const char* table : {"points", "games"}) {
-    if (standings[table].size() != engines) return false;
-    for (const Json& row : standings[table])
+    if (standings.at(table).size() != engines) return false;
+    for (const Json& row : standings.at(table))
       if (row.size() != engines) return false;
   }
   return true;
@@ -250,10 +252,8 @@ std::optional<std::string> ProblemOf(const Json& value, const Shape& shape, Chec
     case Kind::Cell: fits = IsCell(value); break;
     case Kind::List:
       if (!value.is_array()) break;
-      for (std::size_t i = 0; i < value.size(); ++i) {
-        if (auto problem =
-                ProblemOf(value[i], shape.element.front(), check, where + "[" + std::to_string(i) + "]"))
-          return problem;
+      for (const Json& element : value) {
+        if (auto problem = ProblemOf(element, shape.element.front(), check, where)) return problem;
       }
       return std::nullopt;
     case Kind::Object:

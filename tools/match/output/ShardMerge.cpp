@@ -90,8 +90,10 @@ PlayedGame GameOf(const Json& ended, const MatchPlan& plan) {
   result.winner = SideOf(ended.at("winner"));
   result.ending = EndingNamed(ended.at("ending").get<std::string>());
   result.reason = ended.at("reason").get<std::string>();
-  if (const auto output = ended.find("engineOutput"); output != ended.end())
-    result.engineOutput = Unescaped(*output);
+  // The report's lines, each escaped: each line again, to be split and
+  // escaped again as the game's line shows it.
+  for (const Json& line : ended.value("engineOutput", Json::array()))
+    result.engineOutput += Unescaped(line) + "\n";
   result.engineOutputCut = ended.value("engineOutputCut", false);
   return played;
 }
