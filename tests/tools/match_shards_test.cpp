@@ -81,5 +81,22 @@ TEST(Shards, MergeRefusesMissingGamesAndAnotherMatchesShards) {
   EXPECT_EQ(merged.out, "");
 }
 
+TEST(Shards, OptionsThatCannotGoTogetherAndNoSlurmAreRefused) {
+  const TempFolder tmp;
+  for (const std::vector<std::string>& args : {std::vector<std::string>{"--shard", "4/3"},
+                                               {"--slurm", "2", "--events", "x.events"},
+                                               {"--slurm", "2", "--shard", "1/2"},
+                                               {"--cluster-dir", "shards"},
+                                               {"--merge", "1.events", "--games", "2"},
+                                               {"--shard", "1/2", "human"}}) {
+    EXPECT_EQ(Match(tmp, args).status, 2) << args[0] << " " << args[1];
+  }
+  // Without Slurm's commands on PATH.
+  const ToolResult result = RunTool({kMatch, "--slurm", "2", "--games", "4", "pbrain-fiverow"},
+                                    tmp.path(), {{"PATH", tmp.path()}, {"TMPDIR", tmp.path()}});
+  EXPECT_EQ(result.status, 1);
+  EXPECT_TRUE(Contains(result.err, "cannot run sbatch")) << result.err;
+}
+
 }  // namespace
 }  // namespace fiverow::testing
