@@ -8,6 +8,8 @@
 // the values shown are kept, checked and bounded.
 #pragma once
 
+#include <sys/stat.h>
+
 #include <cstddef>
 #include <deque>
 #include <map>
@@ -19,6 +21,7 @@
 
 #include "board/Followed.h"
 #include "board/Json.h"
+#include "common/UniqueFd.h"
 
 namespace fiverow::board {
 
@@ -39,6 +42,9 @@ class MatchWatch final : public Followed {
   void Start();
   void Stop();
 
+  // Reads on in the file once, as the thread does each time it wakes:
+  // whether anything was read.
+  bool Poll();
   // Takes one line of the file, without its line end.
   void Take(std::string_view line);
 
@@ -52,6 +58,8 @@ class MatchWatch final : public Followed {
   };
 
   void Run();
+  // Whether the file still starts as it did when it was read.
+  bool SameStart() const;
   // With mutex_ held: forgets the match, for a file written anew.
   void Reset();
   // With mutex_ held; throws Json's exceptions on values out of place.
@@ -60,6 +68,13 @@ class MatchWatch final : public Followed {
   std::string SnapshotJson(std::uint64_t version) const override;
 
   const std::string path_;
+  // The file as read so far, by Poll() alone.
+  tools::UniqueFd file_;
+  struct stat opened_ {};
+  off_t offset_ = 0;
+  std::string partial_;    // the line being read
+  bool dropping_ = false;  // the rest of a line over the limit
+  std::string start_;      // the file's first bytes, as read
   // Guarded by mutex_:
   std::string status_;  // why nothing is read, for people
   Json match_;          // the match-started event, checked; null before it

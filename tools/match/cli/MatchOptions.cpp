@@ -257,6 +257,7 @@ void DefineOptions(CLI::App& app, MatchOptions& o) {
                "--games N is then the most games played",
                [&o](auto&, auto& text) { o.sprt = ParseSprtParameters(text); }));
   plays(app.add_option("engines", o.engineCommands, "the engines, A, B, C, ...")->expected(0, -1));
+  DefineClusterOptions(app, o.cluster, playing);
   for (CLI::Option* other : playing) replay->excludes(other);
   tools::FinishCommandLine(
       app, "Usage: fiverow-match [options] [ENGINE_A [ENGINE_B [ENGINE_C ...]]]", 24);
@@ -291,6 +292,7 @@ void CheckCombinations(const MatchOptions& options) {
     throw UsageError("--sprt needs --games N, the most games to play (at least 2)");
   if (options.concurrency > 1 && options.HasHuman())
     throw UsageError("a human plays one game at a time: no --concurrency with human");
+  CheckClusterCombinations(options);
 }
 
 }  // namespace
@@ -302,6 +304,7 @@ MatchOptions ParseMatchOptions(const std::vector<std::string>& args) {
   options.asked = tools::ParseCommandLine(app, args);
   if (options.asked != tools::Asked::kRun) return options;
   CheckCombinations(options);
+  options.cluster.arguments = args;
   if (options.openingText) {
     std::string error;
     options.opening = ParseOpening(*options.openingText, options.boardSize, error);

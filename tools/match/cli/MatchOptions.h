@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "cli/ClusterOptions.h"
 #include "cli/OptionValues.h"
 #include "common/Asked.h"
 #include "game/Opening.h"
@@ -67,6 +68,7 @@ struct MatchOptions {
   bool keep = false;
   int concurrency = 1;                 // games played at once
   std::optional<SprtParameters> sprt;  // stop the match once the test decides
+  ClusterOptions cluster;
 
   // The engines of the match: two at least, fiverow for those not given.
   std::size_t EngineCount() const { return std::max<std::size_t>(2, engineCommands.size()); }
