@@ -49,6 +49,7 @@ PlayedGame Played(int game, std::optional<Side> winner) {
   played.result.ending = winner ? Ending::TimeOut : Ending::DrawAfter;
   played.result.reason = winner ? "B (o) ran out of time" : "drawn after 3 moves";
   played.result.names[Side::X] = "new\x1b";
+  played.result.engineOutput = "out of time\r\n\x01";
   return played;
 }
 
@@ -95,7 +96,6 @@ TEST(MatchEvents, WhatIsWrittenHoldsToTheDescriptionAndTheWatchShowsIt) {
   EXPECT_EQ(state["match"]["games"], 4);
   ASSERT_EQ(state["results"].size(), 2u);
   EXPECT_EQ(state["results"][0]["winner"], "x");
-  EXPECT_EQ(state["results"][1]["x"], 1);
   EXPECT_TRUE(state["results"][1]["winner"].is_null());
   EXPECT_EQ(state["boards"][1]["stones"], json::parse("[[9,9],[10,10]]"));
   EXPECT_EQ(state["boards"][1]["notes"][0]["text"], "depth <4>");
@@ -113,6 +113,7 @@ TEST(MatchEvents, WhatIsWrittenHoldsToTheDescriptionAndTheWatchShowsIt) {
   EXPECT_EQ(ended["seconds"], json::parse(R"({"x":[0.5],"o":[0.25]})"));
   EXPECT_EQ(ended["ending"], "time-out");
   EXPECT_EQ(ended["names"][0], "new\\x1b");
+  EXPECT_EQ(ended["engineOutput"], json::parse(R"(["out of time","\\x01"])"));
   EXPECT_EQ(json::parse(lines[8])["round"], 2);
 }
 
@@ -129,13 +130,7 @@ TEST(MatchEvents, TheFirstEventDescribesTheMatchAndNamesIt) {
                           true,
                           7};
   const json first = json::parse(Written(plan, folder / "a.jsonl", openings).front());
-  EXPECT_EQ(first["format"], events::kFormat);
-  EXPECT_EQ(first["engines"][1]["limits"]["matchSeconds"], 60.0);
   EXPECT_EQ(first["engines"][1]["limits"]["info"][0]["value"], "8");
-  EXPECT_EQ(first["engines"][0]["limits"]["turnSeconds"], 5.0);
-  EXPECT_EQ(first["rounds"], 2);
-  EXPECT_EQ(first["drawAfter"], 100);
-  EXPECT_EQ(first["sprt"]["elo1"], 10.0);
   EXPECT_EQ(first["openings"],
             json::parse(R"({"source":"file","file":"book.txt","format":"pos","order":"random",)"
                         R"("count":2,"digest":")" +
@@ -150,6 +145,54 @@ TEST(MatchEvents, TheFirstEventDescribesTheMatchAndNamesIt) {
   openings.seed = 8;
   const json reseeded = json::parse(Written(plan, folder / "c.jsonl", openings).front());
   EXPECT_NE(reseeded["id"], first["id"]);
+}
+
+TEST(MatchWatch, SkipsStandingsThatAreNotOfTheirShape) {
+  const TempFolder folder;
+  const std::vector<std::string> lines = Written(TwoEngines(), folder / "events.jsonl");
+  board::MatchWatch watch(folder / "events.jsonl");
+  watch.Take(lines[0]);
+  const json ended = json::parse(lines[4]);
+  std::vector<json> bad(5, ended);
+  bad[0]["standings"] = nullptr;
+  bad[1]["standings"]["points"].erase(1);
+  bad[2]["standings"].erase("games");
+  bad[3]["standings"]["engines"][0]["wins"] = "1";
+  bad[4]["standings"]["engines"].erase(1);  // one engine of two
+  for (const json& event : bad) watch.Take(event.dump());
+  json state = json::parse(watch.Now());
+  EXPECT_EQ(state["skipped"], bad.size());
+  EXPECT_TRUE(state["standings"].is_null());
+  watch.Take(ended.dump());
+  state = json::parse(watch.Now());
+  EXPECT_EQ(state["standings"]["points"], ended["standings"]["points"]);
+}
+
+TEST(MatchWatch, StartsOverForAMatchWrittenAnewAndReadsPastALongLineAtOnce) {
+  const TempFolder folder;
+  const std::string path = folder / "events.jsonl";
+  Written(TwoEngines(), path);
+  board::MatchWatch watch(path);
+  while (watch.Poll()) {
+  }
+  // Another match into the same file, longer than the first: the page shows
+  // it alone.
+  MatchPlan other = TwoEngines();
+  other.engines[0].program.command = "./another-engine-whose-name-makes-the-file-longer";
+  const std::vector<std::string> lines = Written(other, path);
+  while (watch.Poll()) {
+  }
+  json state = json::parse(watch.Now());
+  EXPECT_EQ(state["match"]["engines"][0]["command"], other.engines[0].program.command);
+  EXPECT_EQ(state["skipped"], 0);
+  EXPECT_EQ(state["results"].size(), 2u);
+
+  std::ofstream(path, std::ios::app) << std::string(3 * board::MatchWatch::kLineLimit, 'x') << "\n"
+                                     << lines[9] << "\n";  // another SPRT point
+  watch.Poll();
+  state = json::parse(watch.Now());
+  EXPECT_EQ(state["skipped"], 1);
+  EXPECT_EQ(state["sprt"]["points"].size(), 2u);
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 
 #include "cli/Run.h"
 #include "common/Terminal.h"
+#include "common/Version.h"
 #include "process/OutputCheck.h"
 #include "process/RefereeError.h"
 #include "runtime/Console.h"
@@ -15,8 +16,10 @@ int main(int argc, char** argv) {
   fiverow::tools::UseUtf8Console();
   try {
     const MatchOptions options = ParseMatchOptions(std::vector<std::string>(argv + 1, argv + argc));
-    if (options.help) {
-      std::cout << MatchHelp();
+    if (options.asked != fiverow::tools::Asked::kRun) {
+      std::cout << (options.asked == fiverow::tools::Asked::kHelp
+                        ? MatchHelp()
+                        : fiverow::tools::VersionText("fiverow-match"));
       CheckOutput(std::cout);
       return 0;
     }

@@ -12,6 +12,7 @@
 #include "output/GameText.h"
 #include "output/MatchEvents.h"
 #include "process/RefereeError.h"
+#include "protocol/Text.h"
 #include "stats/Median.h"
 #include "stats/RatingFit.h"
 
@@ -67,6 +68,13 @@ Json OpeningsJson(const OpeningsSource& source) {
   openings["symmetries"] = source.symmetries;
   openings["seed"] = source.seed;
   return openings;
+}
+
+// A failed engine's report, line by line, each escaped as shown.
+Json OutputLines(std::string_view output) {
+  Json lines = Json::array();
+  while (const auto line = protocol::TakeLine(output)) lines.push_back(tools::EscapeText(*line));
+  return lines;
 }
 
 // 16 hex digits, new for each run.
@@ -265,6 +273,8 @@ void EventStream::GameEnded(const PlayedGame& played, const Standings& standings
             {"seconds", {{"x", result.moveSeconds[Side::X]}, {"o", result.moveSeconds[Side::O]}}},
             {"names",
              {tools::EscapeText(result.names[Side::X]), tools::EscapeText(result.names[Side::O])}},
+            {"engineOutput", OutputLines(result.engineOutput)},
+            {"engineOutputCut", result.engineOutputCut},
             {"standings", StandingsJson(standings)}}));
   Check();
 }

@@ -108,7 +108,7 @@ Shape StandingsShape() {
 
 // Each event by name, "event" aside.
 const std::map<std::string, Shape, std::less<>>& Described() {
-  static const auto* const events = [] {
+  static const auto events = [] {
     const Shape limits = ObjectOf({
         {"turnSeconds", kFigure},
         {"matchSeconds", OrNull(kNumber)},
@@ -138,7 +138,7 @@ const std::map<std::string, Shape, std::less<>>& Described() {
     const Shape sprt = OrNull(
         ObjectOf({{"elo0", kNumber}, {"elo1", kNumber}, {"alpha", kNumber}, {"beta", kNumber}}));
     const Shape standings = StandingsShape();
-    auto* described = new std::map<std::string, Shape, std::less<>>{
+    return std::map<std::string, Shape, std::less<>>{
         {std::string(kMatchStarted), ObjectOf({
                                          Added("format", kWhole),
                                          Added("id", kText),
@@ -176,6 +176,8 @@ const std::map<std::string, Shape, std::less<>>& Described() {
              Added("line", kCells),
              Added("seconds", ObjectOf({{"x", ListOf(kNumber)}, {"o", ListOf(kNumber)}})),
              Added("names", ListOf(kText)),
+             Added("engineOutput", ListOf(kText)),
+             Added("engineOutputCut", kFlag),
              {"standings", standings},
          })},
         {std::string(kSprt), ObjectOf({{"games", kWhole},
@@ -185,9 +187,8 @@ const std::map<std::string, Shape, std::less<>>& Described() {
                                        {"decision", kText}})},
         {std::string(kMatchEnded), ObjectOf({Added("games", kWhole), {"standings", standings}})},
     };
-    return described;
   }();
-  return *events;
+  return events;
 }
 
 bool IsCell(const Json& value) {
@@ -200,10 +201,10 @@ std::optional<std::string> ProblemOf(const Json& value, const Shape& shape, Chec
 
 // A row and a column per engine, in "points" and "games".
 bool Square(const Json& standings) {
-  const std::size_t engines = standings["engines"].size();
+  const std::size_t engines = standings.at("engines").size();
   for (const char* table : {"points", "games"}) {
-    if (standings[table].size() != engines) return false;
-    for (const Json& row : standings[table])
+    if (standings.at(table).size() != engines) return false;
+    for (const Json& row : standings.at(table))
       if (row.size() != engines) return false;
   }
   return true;
@@ -251,10 +252,8 @@ std::optional<std::string> ProblemOf(const Json& value, const Shape& shape, Chec
     case Kind::Cell: fits = IsCell(value); break;
     case Kind::List:
       if (!value.is_array()) break;
-      for (std::size_t i = 0; i < value.size(); ++i) {
-        if (auto problem = ProblemOf(value[i], shape.element.front(), check,
-                                     where + "[" + std::to_string(i) + "]"))
-          return problem;
+      for (const Json& element : value) {
+        if (auto problem = ProblemOf(element, shape.element.front(), check, where)) return problem;
       }
       return std::nullopt;
     case Kind::Object:

@@ -1,6 +1,6 @@
 #include "players/EngineProgram.h"
 
-#include "common/Arguments.h"
+#include "common/UsageError.h"
 #include "players/CommandLine.h"
 #include "process/ProgramPaths.h"
 #include "process/RefereeError.h"

@@ -25,9 +25,7 @@ EngineProcess::EngineProcess(const std::vector<std::string>& argv, int folderFd,
 EngineProcess::~EngineProcess() = default;
 
 namespace {
-EngineProcess::Wait Same(ChildProcess::Wait wait) {
-  return static_cast<EngineProcess::Wait>(wait);
-}
+EngineProcess::Wait Same(ChildProcess::Wait wait) { return static_cast<EngineProcess::Wait>(wait); }
 }  // namespace
 
 const std::optional<EngineExit>& EngineProcess::exit() const {

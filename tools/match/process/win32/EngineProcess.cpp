@@ -25,8 +25,10 @@ std::string FolderPath(int folderFd) {
   }
   if (length == 0) throw RefereeError("cannot name an engine's folder");
   path.resize(length);
-  if (path.starts_with(L"\\\\?\\UNC\\")) path = L"\\\\" + path.substr(8);
-  else if (path.starts_with(L"\\\\?\\")) path = path.substr(4);
+  if (path.starts_with(L"\\\\?\\UNC\\"))
+    path = L"\\\\" + path.substr(8);
+  else if (path.starts_with(L"\\\\?\\"))
+    path = path.substr(4);
   return tools::Narrowed(path);
 }
 
@@ -51,10 +53,10 @@ std::string ExitText(bool signalled, int code) {
 
 EngineProcess::EngineProcess(const std::vector<std::string>& argv, int folderFd,
                              const EngineOptions& options)
-    : native_(new Native{JobProcess(argv, FolderPath(folderFd),
-                                    {.talking = options.talking,
-                                     .memoryBudget = options.memoryBudget}),
-                         {}}) {}
+    : native_(
+          new Native{JobProcess(argv, FolderPath(folderFd),
+                                {.talking = options.talking, .memoryBudget = options.memoryBudget}),
+                     {}}) {}
 
 EngineProcess::~EngineProcess() = default;
 

@@ -49,13 +49,11 @@ struct Reader {
 InputByte ReadInputByte(Clock::time_point deadline, char& c) {
   static Reader reader;
   switch (WaitUntil({reader.ready, StopEvent()}, deadline)) {
-    case 0:
-      break;
+    case 0: break;
     case 1:
       if (StopRequested()) throw Interrupted();
       return InputByte::TimedOut;
-    default:
-      return InputByte::TimedOut;
+    default: return InputByte::TimedOut;
   }
   std::lock_guard lock(reader.mutex);
   if (!reader.has) return InputByte::End;

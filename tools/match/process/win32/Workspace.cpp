@@ -75,10 +75,10 @@ Workspace::~Workspace() {
   // something else in its place.
   BY_HANDLE_FILE_INFORMATION made{};
   BY_HANDLE_FILE_INFORMATION there{};
-  const HANDLE now = ::CreateFileW(tools::Widened(root_).c_str(), FILE_READ_ATTRIBUTES,
-                                   FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                   OPEN_EXISTING,
-                                   FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+  const HANDLE now =
+      ::CreateFileW(tools::Widened(root_).c_str(), FILE_READ_ATTRIBUTES,
+                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                    FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
   const bool same =
       Identity(reinterpret_cast<HANDLE>(_get_osfhandle(rootFd_.get())), made) &&
       Identity(now, there) && made.dwVolumeSerialNumber == there.dwVolumeSerialNumber &&
