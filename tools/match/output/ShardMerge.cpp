@@ -236,7 +236,10 @@ std::string GameListText(const std::vector<int>& games) {
     while (end + 1 < games.size() && games[end + 1] == games[end] + 1) ++end;
     if (!text.empty()) text += ", ";
     text += std::to_string(games[at]);
-    if (end > at) text += "-" + std::to_string(games[end]);
+    if (end > at) {
+      text += '-';
+      text += std::to_string(games[end]);
+    }
     at = end + 1;
   }
   return text;
