@@ -5,6 +5,8 @@
 
 #include "common/EscapedText.h"
 #include "output/EventStream.h"
+#include "output/MatchEvents.h"
+#include "output/OpeningsLine.h"
 #include "process/RefereeError.h"
 
 namespace fiverow::match {
@@ -88,10 +90,11 @@ PlayedGame GameOf(const Json& ended, const MatchPlan& plan) {
   result.winner = SideOf(ended.at("winner"));
   result.ending = EndingNamed(ended.at("ending").get<std::string>());
   result.reason = ended.at("reason").get<std::string>();
-  if (const auto output = ended.find("engineOutput"); output != ended.end()) {
-    result.engineOutput = Unescaped(*output);
-    result.engineOutputCut = ended.value("engineOutputCut", false);
-  }
+  // The report's lines, each escaped: each line again, to be split and
+  // escaped again as the game's line shows it.
+  for (const Json& line : ended.value("engineOutput", Json::array()))
+    result.engineOutput += Unescaped(line) + "\n";
+  result.engineOutputCut = ended.value("engineOutputCut", false);
   return played;
 }
 
@@ -105,21 +108,22 @@ std::string FirstDifference(const Json& one, const Json& other) {
   return "id";
 }
 
-// The line about the openings that the match showed (none for a fixed one).
-std::string OpeningsLine(const Json& openings) {
-  const std::string source = openings.at("source").get<std::string>();
-  const std::string seed = std::to_string(openings.at("seed").get<std::uint64_t>());
-  if (source == "random") return "random openings, seed " + seed;
-  if (source != "file") return "";
-  const std::size_t count = openings.at("count").get<std::size_t>();
-  const bool shuffled = openings.at("order").get<std::string>() == "random";
-  const bool symmetries = openings.at("symmetries").get<bool>();
-  std::string line = std::to_string(count) + (count == 1 ? " opening" : " openings") + " from " +
-                     openings.at("file").get<std::string>() +
-                     (shuffled ? ", shuffled" : ", in order") +
-                     (symmetries ? ", in random symmetries" : "");
-  if (shuffled || symmetries) line += ", seed " + seed;
-  return line;
+// Where the openings come from, as "match-started" describes them.
+OpeningsSource OpeningsOf(const Json& openings) {
+  OpeningsSource source;
+  const std::string kind = openings.at("source").get<std::string>();
+  source.kind = kind == "random" ? OpeningsSource::Kind::Random
+                : kind == "file" ? OpeningsSource::Kind::File
+                                 : OpeningsSource::Kind::Fixed;
+  source.seed = openings.at("seed").get<std::uint64_t>();
+  source.symmetries = openings.at("symmetries").get<bool>();
+  if (source.kind == OpeningsSource::Kind::File) {
+    source.file = openings.at("file").get<std::string>();
+    source.order = kOrderNames.Named(openings.at("order").get<std::string>())
+                       .value_or(OpeningOrder::Sequential);
+    source.count = openings.at("count").get<std::size_t>();
+  }
+  return source;
 }
 
 }  // namespace
@@ -147,15 +151,22 @@ MergedShards ReadShards(const std::vector<std::string>& files) {
       const std::string where = shown + " line " + std::to_string(number);
       try {
         const Json event = Json::parse(line);
+        if (const std::optional<std::string> problem = events::EventProblem(event))
+          throw RefereeError(where + ": " + *problem);
         const std::string name = event.at("event").get<std::string>();
         if (name == "match-started") {
           if (started) throw RefereeError(where + ": a second match starts in the file");
           started = true;
+          if (event.value("format", 1) < 2) {
+            throw RefereeError(shown +
+                               " was written by an earlier fiverow-match, whose events do not "
+                               "describe the games whole");
+          }
           if (matchFile.empty()) {
             match = event;
             matchFile = shown;
             merged.plan = PlanOf(event);
-            merged.openings = OpeningsLine(event.at("openings"));
+            merged.openings = OpeningsLine(OpeningsOf(event.at("openings")));
             merged.restarts.assign(merged.plan.engines.size(), 0);
           } else if (event.at("id") != match.at("id")) {
             throw RefereeError(shown + " is a shard of another match than " + matchFile + " (" +
@@ -225,7 +236,10 @@ std::string GameListText(const std::vector<int>& games) {
     while (end + 1 < games.size() && games[end + 1] == games[end] + 1) ++end;
     if (!text.empty()) text += ", ";
     text += std::to_string(games[at]);
-    if (end > at) text += "-" + std::to_string(games[end]);
+    if (end > at) {
+      text += '-';
+      text += std::to_string(games[end]);
+    }
     at = end + 1;
   }
   return text;
