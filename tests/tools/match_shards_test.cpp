@@ -79,6 +79,28 @@ TEST(Shards, MergeRefusesMissingGamesAndAnotherMatchesShards) {
   EXPECT_EQ(merged.status, 1);
   EXPECT_TRUE(Contains(merged.err, "game 2 is in both 2.events and 2.events")) << merged.err;
   EXPECT_EQ(merged.out, "");
+
+  // A game of an engine the match does not have.
+  std::string edited = ReadWholeFile(tmp / "2.events");
+  const std::size_t ended = edited.find("\"event\":\"game-ended\"");
+  ASSERT_NE(ended, std::string::npos);
+  const std::size_t x = edited.find("\"x\":", ended);
+  edited.replace(x, edited.find(',', x) - x, "\"x\":100000");
+  WriteWholeFile(tmp / "2.events", edited);
+  merged = Match(tmp, {"--merge", "1.events", "2.events", "3.events"});
+  EXPECT_EQ(merged.status, 1);
+  EXPECT_TRUE(Contains(merged.err, "no engine 100000 in the match")) << merged.err;
+
+  // A line nested too deep to copy, and a file that never ends.
+  WriteWholeFile(tmp / "deep.events", "{\"x\":" + std::string(200000, '[') +
+                                          std::string(200000, ']') + "," +
+                                          ReadWholeFile(tmp / "1.events").substr(1));
+  merged = Match(tmp, {"--merge", "deep.events", "2.events", "3.events"});
+  EXPECT_EQ(merged.status, 1);
+  EXPECT_TRUE(Contains(merged.err, "nested too deep")) << merged.err;
+  merged = Match(tmp, {"--merge", "1.events", "/dev/zero"});
+  EXPECT_EQ(merged.status, 1);
+  EXPECT_TRUE(Contains(merged.err, "/dev/zero is not a regular file")) << merged.err;
 }
 
 TEST(Shards, OptionsThatCannotGoTogetherAndNoSlurmAreRefused) {

@@ -1,5 +1,6 @@
 #include "output/ShardMerge.h"
 
+#include <filesystem>
 #include <fstream>
 #include <nlohmann/json.hpp>
 
@@ -135,6 +136,10 @@ MergedShards ReadShards(const std::vector<std::string>& files) {
   std::map<int, std::string> fileOf;
   for (const std::string& file : files) {
     const std::string shown = tools::ShownText(file);
+    // Not a FIFO, which would wait for a writer, nor a device, which may never end.
+    std::error_code failed;
+    if (std::filesystem::exists(file, failed) && !std::filesystem::is_regular_file(file, failed))
+      throw RefereeError(shown + " is not a regular file");
     std::ifstream in(file);
     if (!in) throw RefereeError(SystemErrorText("cannot read the events file " + shown, errno));
     std::string line;
@@ -150,7 +155,9 @@ MergedShards ReadShards(const std::vector<std::string>& files) {
       if (in.eof()) break;
       const std::string where = shown + " line " + std::to_string(number);
       try {
-        const Json event = Json::parse(line);
+        const Json event = events::ParsedEvent(line);
+        if (event.is_discarded())
+          throw RefereeError(where + ": not an event of a match: not JSON, or nested too deep");
         if (const std::optional<std::string> problem = events::EventProblem(event))
           throw RefereeError(where + ": " + *problem);
         const std::string name = event.at("event").get<std::string>();
@@ -179,6 +186,11 @@ MergedShards ReadShards(const std::vector<std::string>& files) {
           const int game = played.setup.game;
           if (game < 1 || game > merged.plan.games)
             throw RefereeError(where + ": no game " + std::to_string(game) + " in the match");
+          for (const Side side : kSides) {
+            if (const EngineIndex engine = played.setup.engines[side];
+                engine >= merged.plan.engines.size())
+              throw RefereeError(where + ": no engine " + std::to_string(engine) + " in the match");
+          }
           if (const auto [at, added] = fileOf.emplace(game, shown); !added) {
             throw RefereeError("game " + std::to_string(game) + " is in both " + at->second +
                                " and " + shown);
