@@ -44,10 +44,11 @@ void PrintMerged(const MergedShards& merged, const MatchOptions& options, std::o
   ReportShards(merged, sinks);
 }
 
-std::string MissingText(const std::vector<int>& missing, int games) {
-  return (missing.size() == 1 ? "game " : "games ") + GameListText(missing) + " of " +
-         std::to_string(games) + (missing.size() == 1 ? " is" : " are") +
-         " missing from the shards";
+std::string MissingText(const std::vector<GameRange>& missing, int games) {
+  int count = 0;
+  for (const auto& [first, last] : missing) count += last - first + 1;
+  return (count == 1 ? "game " : "games ") + GameListText(missing) + " of " +
+         std::to_string(games) + (count == 1 ? " is" : " are") + " missing from the shards";
 }
 
 // Counts the games the shards' event files report, reading only what was
