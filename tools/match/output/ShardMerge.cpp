@@ -2,6 +2,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <limits>
 #include <nlohmann/json.hpp>
 
 #include "common/EscapedText.h"
@@ -26,7 +27,16 @@ struct Invalid : std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
-Move CellOf(const Json& cell) { return {cell.at(0).get<int>(), cell.at(1).get<int>()}; }
+// A whole number that an int holds: a larger one is no match's.
+int IntOf(const Json& value) {
+  const auto number = value.get<long long>();
+  if (!value.is_number_integer() || number < std::numeric_limits<int>::min() ||
+      number > std::numeric_limits<int>::max() || (value.is_number_unsigned() && number < 0))
+    throw Invalid("a number out of range");
+  return static_cast<int>(number);
+}
+
+Move CellOf(const Json& cell) { return {IntOf(cell.at(0)), IntOf(cell.at(1))}; }
 
 std::vector<Move> CellsOf(const Json& cells) {
   std::vector<Move> moves;
@@ -63,13 +73,12 @@ MatchPlan PlanOf(const Json& started) {
         ProtocolNamed(described.at("protocol").get<std::string>()).value_or(Protocol::File);
     plan.engines.push_back(std::move(engine));
   }
-  plan.games = started.at("games").get<int>();
-  plan.boardSize = started.at("size").get<int>();
+  plan.games = IntOf(started.at("games"));
+  plan.boardSize = IntOf(started.at("size"));
   plan.rule = RuleNamed(started.at("rule").get<std::string>()).value_or(Rule::Freestyle);
   plan.pairing = {plan.engines.size(), started.at("gauntlet").get<bool>(),
-                  started.at("rounds").get<int>(), started.at("gamesPerPair").get<int>()};
-  if (const Json& after = started.at("drawAfter"); !after.is_null())
-    plan.drawAfter = after.get<int>();
+                  IntOf(started.at("rounds")), IntOf(started.at("gamesPerPair"))};
+  if (const Json& after = started.at("drawAfter"); !after.is_null()) plan.drawAfter = IntOf(after);
   if (plan.engines.size() < 2 || plan.games < 1 || plan.boardSize < kSmallestBoardSize ||
       plan.boardSize > kLargestBoardSize)
     throw Invalid("the match it describes cannot be played");
@@ -82,7 +91,7 @@ MatchPlan PlanOf(const Json& started) {
 
 PlayedGame GameOf(const Json& ended, const MatchPlan& plan) {
   PlayedGame played;
-  played.setup.game = ended.at("game").get<int>();
+  played.setup.game = IntOf(ended.at("game"));
   played.setup.engines[Side::X] = ended.at("x").get<EngineIndex>();
   played.setup.engines[Side::O] = ended.at("o").get<EngineIndex>();
   played.setup.opening = CellsOf(ended.at("opening"));
@@ -216,7 +225,7 @@ MergedShards ReadShards(const std::vector<std::string>& files) {
         } else if (name == "match-ended") {
           const Json& engines = event.at("standings").at("engines");
           for (std::size_t engine = 0; engine < merged.restarts.size(); ++engine)
-            merged.restarts[engine] += engines.at(engine).at("restarts").get<int>();
+            merged.restarts[engine] += IntOf(engines.at(engine).at("restarts"));
         }
       } catch (const Json::exception& error) {
         throw RefereeError(where + ": not an event of a match: " + error.what());
