@@ -1,6 +1,8 @@
 #include "output/ShardMerge.h"
 
+#include <filesystem>
 #include <fstream>
+#include <limits>
 #include <nlohmann/json.hpp>
 
 #include "common/EscapedText.h"
@@ -25,7 +27,16 @@ struct Invalid : std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
-Move CellOf(const Json& cell) { return {cell.at(0).get<int>(), cell.at(1).get<int>()}; }
+// A whole number that an int holds: a larger one is no match's.
+int IntOf(const Json& value) {
+  const auto number = value.get<long long>();
+  if (!value.is_number_integer() || number < std::numeric_limits<int>::min() ||
+      number > std::numeric_limits<int>::max() || (value.is_number_unsigned() && number < 0))
+    throw Invalid("a number out of range");
+  return static_cast<int>(number);
+}
+
+Move CellOf(const Json& cell) { return {IntOf(cell.at(0)), IntOf(cell.at(1))}; }
 
 std::vector<Move> CellsOf(const Json& cells) {
   std::vector<Move> moves;
@@ -62,13 +73,12 @@ MatchPlan PlanOf(const Json& started) {
         ProtocolNamed(described.at("protocol").get<std::string>()).value_or(Protocol::File);
     plan.engines.push_back(std::move(engine));
   }
-  plan.games = started.at("games").get<int>();
-  plan.boardSize = started.at("size").get<int>();
+  plan.games = IntOf(started.at("games"));
+  plan.boardSize = IntOf(started.at("size"));
   plan.rule = RuleNamed(started.at("rule").get<std::string>()).value_or(Rule::Freestyle);
   plan.pairing = {plan.engines.size(), started.at("gauntlet").get<bool>(),
-                  started.at("rounds").get<int>(), started.at("gamesPerPair").get<int>()};
-  if (const Json& after = started.at("drawAfter"); !after.is_null())
-    plan.drawAfter = after.get<int>();
+                  IntOf(started.at("rounds")), IntOf(started.at("gamesPerPair"))};
+  if (const Json& after = started.at("drawAfter"); !after.is_null()) plan.drawAfter = IntOf(after);
   if (plan.engines.size() < 2 || plan.games < 1 || plan.boardSize < kSmallestBoardSize ||
       plan.boardSize > kLargestBoardSize)
     throw Invalid("the match it describes cannot be played");
@@ -81,7 +91,7 @@ MatchPlan PlanOf(const Json& started) {
 
 PlayedGame GameOf(const Json& ended, const MatchPlan& plan) {
   PlayedGame played;
-  played.setup.game = ended.at("game").get<int>();
+  played.setup.game = IntOf(ended.at("game"));
   played.setup.engines[Side::X] = ended.at("x").get<EngineIndex>();
   played.setup.engines[Side::O] = ended.at("o").get<EngineIndex>();
   played.setup.opening = CellsOf(ended.at("opening"));
@@ -157,6 +167,10 @@ MergedShards ReadShards(const std::vector<std::string>& files) {
   std::map<int, std::string> fileOf;
   for (const std::string& file : files) {
     const std::string shown = tools::ShownText(file);
+    // Not a FIFO, which would wait for a writer, nor a device, which may never end.
+    std::error_code failed;
+    if (std::filesystem::exists(file, failed) && !std::filesystem::is_regular_file(file, failed))
+      throw RefereeError(shown + " is not a regular file");
     std::ifstream in(file);
     if (!in) throw RefereeError(SystemErrorText("cannot read the events file " + shown, errno));
     std::string line;
@@ -172,7 +186,9 @@ MergedShards ReadShards(const std::vector<std::string>& files) {
       if (in.eof()) break;
       const std::string where = shown + " line " + std::to_string(number);
       try {
-        const Json event = Json::parse(line);
+        const Json event = events::ParsedEvent(line);
+        if (event.is_discarded())
+          throw RefereeError(where + ": not an event of a match: not JSON, or nested too deep");
         if (const std::optional<std::string> problem = events::EventProblem(event))
           throw RefereeError(where + ": " + *problem);
         const std::string name = event.at("event").get<std::string>();
@@ -209,7 +225,7 @@ MergedShards ReadShards(const std::vector<std::string>& files) {
         } else if (name == "match-ended") {
           const Json& engines = event.at("standings").at("engines");
           for (std::size_t engine = 0; engine < merged.restarts.size(); ++engine)
-            merged.restarts[engine] += engines.at(engine).at("restarts").get<int>();
+            merged.restarts[engine] += IntOf(engines.at(engine).at("restarts"));
         }
       } catch (const Json::exception& error) {
         throw RefereeError(where + ": not an event of a match: " + error.what());
