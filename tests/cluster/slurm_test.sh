@@ -105,7 +105,7 @@ done
 
 failed=0
 # The summary without what depends on timing: the median move times.
-summary() { sed -E 's/[0-9.]+ (ms|s)\b/T/g' "$1"; }
+summary() { sed -E 's/ *[0-9.]+ (ms|s)\b/ T/g' "$1"; }
 
 # check NAME SLURM-ARGS FIVEROW-MATCH-ARGS...: the match played whole and
 # with --slurm 4 and the words of SLURM-ARGS prints the same summary.
@@ -135,4 +135,29 @@ check match "" --games 8 --depth 1 pbrain-fiverow pbrain-fiverow
 check sprt "--batch-games 8" --games 200 --sprt elo0=0,elo1=50,alpha=0.1,beta=0.1 \
   --depth A:1 --depth B:3 pbrain-fiverow pbrain-fiverow
 grep -q "accepted after" "$dir/work/sprt/slurm.txt" || { echo "FAIL: sprt: no decision"; failed=1; }
+
+# Stopped while its shards run (Ctrl-C; SIGINT is ignored by a background job
+# here, SIGTERM takes the same way), the match cancels its job array.
+(cd "$dir/work" && exec "$match" --slurm 2 --cluster-dir "$dir/work/cancel" --games 5000 \
+  --depth 1 pbrain-fiverow pbrain-fiverow >"$dir/work/cancel.out" 2>"$dir/work/cancel.err") &
+referee=$!
+for _ in $(seq 300); do
+  [[ -n $(squeue --noheader --states=RUNNING 2>/dev/null) ]] && break
+  sleep 0.1
+done
+kill -TERM "$referee"
+wait "$referee"
+status=$?
+for _ in $(seq 100); do
+  [[ -z $(squeue --noheader 2>/dev/null) ]] && break
+  sleep 0.1
+done
+if ((status != 1)) || ! grep -q "cancelled Slurm job" "$dir/work/cancel.err" ||
+  [[ -n $(squeue --noheader 2>/dev/null) ]]; then
+  echo "FAIL: cancel: status $status, jobs left: $(squeue --noheader 2>&1)"
+  cat "$dir/work/cancel.err"
+  failed=1
+else
+  echo "ok: cancel"
+fi
 exit "$failed"

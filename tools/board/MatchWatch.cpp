@@ -128,29 +128,18 @@ bool MatchWatch::Poll() {
       dropping_ = false;
       start_.clear();
     }
-    // On to the end of the file: a line skipped costs no memory, and lines
-    // kept are bounded by what one poll reads.
+    // On to the end of the file while lines are skipped, which costs
+    // nothing; the lines kept are taken a megabyte or so at a time.
     char block[kReadBlock];
-    while (read < kPollBytes) {
+    std::size_t kept = 0;
+    while (read < kPollBytes && kept < kLineLimit) {
       const ssize_t got = ::pread(file_.get(), block, sizeof block, offset_);
       if (got < 0) status = "cannot read " + tools::ShownText(path_) + ": " + std::strerror(errno);
       if (got <= 0) break;
       const auto size = static_cast<std::size_t>(got);
       if (start_.size() < kStartKept)
         start_.append(block, std::min(size, kStartKept - start_.size()));
-      for (std::size_t i = 0; i < size; ++i) {
-        if (block[i] == '\n') {
-          if (!dropping_) lines.push_back(std::move(partial_));
-          partial_.clear();
-          dropping_ = false;
-        } else if (!dropping_ && partial_.size() < kLineLimit) {
-          partial_ += block[i];
-        } else if (!dropping_) {
-          dropping_ = true;
-          partial_.clear();
-          lines.emplace_back();  // counted as skipped
-        }
-      }
+      kept += Split({block, size}, lines);
       offset_ += got;
       read += size;
       if (size < sizeof block) break;
@@ -166,6 +155,30 @@ bool MatchWatch::Poll() {
   for (const std::string& line : lines) Take(line);
   if (changed) Changed();
   return read > 0;
+}
+
+std::size_t MatchWatch::Split(std::string_view block, std::vector<std::string>& lines) {
+  std::size_t kept = 0;
+  while (!block.empty()) {
+    const std::size_t newline = block.find('\n');
+    const std::string_view part = block.substr(0, newline);
+    if (!dropping_ && part.size() > kLineLimit - partial_.size()) {
+      dropping_ = true;
+      partial_.clear();
+      lines.emplace_back();  // counted as skipped
+    } else if (!dropping_) {
+      partial_ += part;
+    }
+    if (newline == std::string_view::npos) break;
+    if (!dropping_) {
+      kept += partial_.size();
+      lines.push_back(std::move(partial_));
+    }
+    partial_.clear();
+    dropping_ = false;
+    block.remove_prefix(newline + 1);
+  }
+  return kept;
 }
 
 bool MatchWatch::SameStart() const {

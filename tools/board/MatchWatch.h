@@ -3,7 +3,8 @@
 // games being played, the last results, the standings and crosstable, and
 // the SPRT's log-likelihood ratio after each pair of games. The file may
 // come later than the board starts, and starts over when a new match writes
-// it anew. Its lines are taken as untrusted: a line that is not an event,
+// it anew, known by its first bytes. Its lines are taken as untrusted: a
+// line that is not an event of the shape described (output/MatchEvents.h),
 // or an event with values out of place, is skipped and counted, and only
 // the values shown are kept, checked and bounded.
 #pragma once
@@ -58,6 +59,9 @@ class MatchWatch final : public Followed {
   };
 
   void Run();
+  // Splits a block read into lines, going on with the line being read: the
+  // bytes of the lines kept.
+  std::size_t Split(std::string_view block, std::vector<std::string>& lines);
   // Whether the file still starts as it did when it was read.
   bool SameStart() const;
   // With mutex_ held: forgets the match, for a file written anew.

@@ -10,6 +10,7 @@
 
 #include "cli/ClusterOptions.h"
 #include "cli/OptionValues.h"
+#include "common/Asked.h"
 #include "game/Opening.h"
 #include "game/OpeningNotation.h"
 #include "game/Rules.h"
@@ -33,7 +34,7 @@ struct PerEngine {
 };
 
 struct MatchOptions {
-  bool help = false;
+  tools::Asked asked = tools::Asked::kRun;
   std::vector<std::string> engineCommands;  // as given: A, B, C, ...
   PerEngine<double> timeLimit;              // seconds per move; 5 when not given
   PerEngine<double> matchTime;              // seconds per engine per game

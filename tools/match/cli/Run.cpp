@@ -11,6 +11,7 @@
 #include "common/Terminal.h"
 #include "match/Match.h"
 #include "output/EventStream.h"
+#include "output/OpeningsLine.h"
 #include "output/ProtocolLog.h"
 #include "output/RecordFolder.h"
 #include "output/Replay.h"
@@ -78,11 +79,9 @@ MatchPlan PlanOf(const MatchOptions& options) {
   return plan;
 }
 
-// The match's openings, and a line about them for people (none for a fixed
-// opening). A file of them is read whole here, before anything is shown.
-// `source` says where they come from, for the events.
-OpeningSchedule OpeningsOf(const MatchOptions& options, int boardSize, std::string& about,
-                           OpeningsSource& source) {
+// The match's openings. A file of them is read whole here, before anything
+// is shown. `source` says where they come from, for people and the events.
+OpeningSchedule OpeningsOf(const MatchOptions& options, int boardSize, OpeningsSource& source) {
   const std::uint64_t seed = options.seed.value_or(1);
   source.seed = seed;
   source.symmetries = options.symmetries;
@@ -98,16 +97,10 @@ OpeningSchedule OpeningsOf(const MatchOptions& options, int boardSize, std::stri
               OpeningsDigest(list),
               options.symmetries,
               seed};
-    const bool shuffled = options.openingsOrder == OpeningOrder::Random;
-    about = std::to_string(list.size()) + (list.size() == 1 ? " opening" : " openings") + " from " +
-            tools::ShownText(*options.openingsFile) + (shuffled ? ", shuffled" : ", in order") +
-            (options.symmetries ? ", in random symmetries" : "");
-    if (shuffled || options.symmetries) about += ", seed " + std::to_string(seed);
     return OpeningSchedule::FromList(std::move(list), options.openingsOrder, options.symmetries,
                                      seed, boardSize);
   }
   if (options.RandomOpenings()) {
-    about = "random openings, seed " + std::to_string(seed);
     source.kind = OpeningsSource::Kind::Random;
     return OpeningSchedule::Random(seed, boardSize);
   }
@@ -119,7 +112,8 @@ int PlayMatch(const MatchOptions& options, std::ostream& out, std::ostream& err)
   const MatchPlan plan = PlanOf(options);
   TerminalSettings settings;
   OpeningsSource source;
-  OpeningSchedule openings = OpeningsOf(options, plan.boardSize, settings.openings, source);
+  OpeningSchedule openings = OpeningsOf(options, plan.boardSize, source);
+  settings.openings = OpeningsLine(source);
   Sinks sinks;
   settings.show = options.ShowOrDefault();
   settings.colour = tools::ColourWanted(STDOUT_FILENO);

@@ -32,10 +32,8 @@ std::string FirstLine(const std::string& text) {
 CommandOutcome RunCommand(const std::vector<std::string>& argv) {
   CommandOutcome outcome;
   int ends[2];
-  if (::pipe2(ends, O_CLOEXEC) != 0) {
-    outcome.output = SystemErrorText("cannot create a pipe", errno);
-    return outcome;
-  }
+  if (::pipe2(ends, O_CLOEXEC) != 0)
+    throw RefereeError(SystemErrorText("cannot create a pipe", errno));
   tools::UniqueFd readEnd(ends[0]);
   tools::UniqueFd writeEnd(ends[1]);
   posix_spawn_file_actions_t actions;
@@ -50,10 +48,7 @@ CommandOutcome RunCommand(const std::vector<std::string>& argv) {
   const int error = ::posix_spawnp(&pid, args[0], &actions, nullptr, args.data(), environ);
   posix_spawn_file_actions_destroy(&actions);
   writeEnd.Reset();
-  if (error != 0) {
-    outcome.output = SystemErrorText("cannot run " + argv[0], error);
-    return outcome;
-  }
+  if (error != 0) throw RefereeError(SystemErrorText("cannot run " + argv[0], error));
   char buffer[4096];
   for (;;) {
     const ssize_t got = ::read(readEnd.get(), buffer, sizeof buffer);

@@ -4,6 +4,7 @@
 // SLURM_CONF.
 #pragma once
 
+#include <iosfwd>
 #include <optional>
 #include <string>
 #include <vector>
@@ -38,8 +39,9 @@ class SlurmJob {
   int squeueFailures_ = 0;
 };
 
-// A command's exit status (-1 when it could not run or was killed) and what
-// it wrote to standard output and error. `argv[0]` is looked up on PATH.
+// A command's exit status (-1 when it was killed) and what it wrote to
+// standard output and error. `argv[0]` is looked up on PATH. Throws
+// RefereeError when it cannot be run.
 struct CommandOutcome {
   int status = -1;
   std::string output;

@@ -5,6 +5,8 @@
 
 #include "common/EscapedText.h"
 #include "output/EventStream.h"
+#include "output/MatchEvents.h"
+#include "output/OpeningsLine.h"
 #include "process/RefereeError.h"
 
 namespace fiverow::match {
@@ -17,6 +19,11 @@ using Json = nlohmann::json;
 constexpr const char* kOwnFields[] = {"event", "run"};
 
 struct NoSinks final : MatchSink {};
+
+// An event that no match writes.
+struct Invalid : std::runtime_error {
+  using std::runtime_error::runtime_error;
+};
 
 Move CellOf(const Json& cell) { return {cell.at(0).get<int>(), cell.at(1).get<int>()}; }
 
@@ -36,7 +43,7 @@ Ending EndingNamed(const std::string& name) {
     const auto ending = static_cast<Ending>(value);
     if (EndingName(ending) == name) return ending;
   }
-  throw RefereeError("unknown ending \"" + tools::ShownText(name) + "\"");
+  throw Invalid("unknown ending \"" + tools::ShownText(name) + "\"");
 }
 
 std::string Unescaped(const Json& text) {
@@ -49,7 +56,7 @@ MatchPlan PlanOf(const Json& started) {
   MatchPlan plan;
   for (const Json& described : started.at("engines")) {
     MatchEngine engine;
-    engine.label = described.at("label").get<std::string>();
+    engine.label = EngineLabel(plan.engines.size());
     engine.program.command = described.at("command").get<std::string>();
     engine.program.protocol =
         ProtocolNamed(described.at("protocol").get<std::string>()).value_or(Protocol::File);
@@ -62,6 +69,9 @@ MatchPlan PlanOf(const Json& started) {
                   started.at("rounds").get<int>(), started.at("gamesPerPair").get<int>()};
   if (const Json& after = started.at("drawAfter"); !after.is_null())
     plan.drawAfter = after.get<int>();
+  if (plan.engines.size() < 2 || plan.games < 1 || plan.boardSize < kSmallestBoardSize ||
+      plan.boardSize > kLargestBoardSize)
+    throw Invalid("the match it describes cannot be played");
   if (const Json& sprt = started.at("sprt"); !sprt.is_null()) {
     plan.sprt = SprtParameters{sprt.at("elo0").get<double>(), sprt.at("elo1").get<double>(),
                                sprt.at("alpha").get<double>(), sprt.at("beta").get<double>()};
@@ -80,6 +90,20 @@ PlayedGame GameOf(const Json& ended, const MatchPlan& plan) {
   result.rule = plan.rule;
   result.opening = played.setup.opening;
   result.moves = CellsOf(ended.at("line"));
+  // Only what a game can be: engines of the match, distinct cells on the board.
+  const EngineIndex engines = plan.engines.size();
+  const PerSide<EngineIndex>& sides = played.setup.engines;
+  if (sides[Side::X] >= engines || sides[Side::O] >= engines || sides[Side::X] == sides[Side::O])
+    throw Invalid("the game's engines are not two of the match's");
+  std::vector<bool> taken(static_cast<std::size_t>(plan.boardSize * plan.boardSize));
+  for (const std::vector<Move>* moves : {&result.opening, &result.moves}) {
+    for (const Move move : *moves) {
+      if (move.x < 0 || move.y < 0 || move.x >= plan.boardSize || move.y >= plan.boardSize ||
+          taken[static_cast<std::size_t>(move.y * plan.boardSize + move.x)])
+        throw Invalid("the game's stones are not on distinct cells of the board");
+      taken[static_cast<std::size_t>(move.y * plan.boardSize + move.x)] = true;
+    }
+  }
   for (const Side side : kSides) {
     const std::string name(1, StoneChar(side));
     result.moveSeconds[side] = ended.at("seconds").at(name).get<std::vector<double>>();
@@ -87,11 +111,12 @@ PlayedGame GameOf(const Json& ended, const MatchPlan& plan) {
   }
   result.winner = SideOf(ended.at("winner"));
   result.ending = EndingNamed(ended.at("ending").get<std::string>());
-  result.reason = ended.at("reason").get<std::string>();
-  if (const auto output = ended.find("engineOutput"); output != ended.end()) {
-    result.engineOutput = Unescaped(*output);
-    result.engineOutputCut = ended.value("engineOutputCut", false);
-  }
+  result.reason = tools::ShownText(ended.at("reason").get<std::string>());
+  // The report's lines, each escaped: each line again, to be split and
+  // escaped again as the game's line shows it.
+  for (const Json& line : ended.value("engineOutput", Json::array()))
+    result.engineOutput += Unescaped(line) + "\n";
+  result.engineOutputCut = ended.value("engineOutputCut", false);
   return played;
 }
 
@@ -105,21 +130,22 @@ std::string FirstDifference(const Json& one, const Json& other) {
   return "id";
 }
 
-// The line about the openings that the match showed (none for a fixed one).
-std::string OpeningsLine(const Json& openings) {
-  const std::string source = openings.at("source").get<std::string>();
-  const std::string seed = std::to_string(openings.at("seed").get<std::uint64_t>());
-  if (source == "random") return "random openings, seed " + seed;
-  if (source != "file") return "";
-  const std::size_t count = openings.at("count").get<std::size_t>();
-  const bool shuffled = openings.at("order").get<std::string>() == "random";
-  const bool symmetries = openings.at("symmetries").get<bool>();
-  std::string line = std::to_string(count) + (count == 1 ? " opening" : " openings") + " from " +
-                     openings.at("file").get<std::string>() +
-                     (shuffled ? ", shuffled" : ", in order") +
-                     (symmetries ? ", in random symmetries" : "");
-  if (shuffled || symmetries) line += ", seed " + seed;
-  return line;
+// Where the openings come from, as "match-started" describes them.
+OpeningsSource OpeningsOf(const Json& openings) {
+  OpeningsSource source;
+  const std::string kind = openings.at("source").get<std::string>();
+  source.kind = kind == "random" ? OpeningsSource::Kind::Random
+                : kind == "file" ? OpeningsSource::Kind::File
+                                 : OpeningsSource::Kind::Fixed;
+  source.seed = openings.at("seed").get<std::uint64_t>();
+  source.symmetries = openings.at("symmetries").get<bool>();
+  if (source.kind == OpeningsSource::Kind::File) {
+    source.file = openings.at("file").get<std::string>();
+    source.order = kOrderNames.Named(openings.at("order").get<std::string>())
+                       .value_or(OpeningOrder::Sequential);
+    source.count = openings.at("count").get<std::size_t>();
+  }
+  return source;
 }
 
 }  // namespace
@@ -147,15 +173,22 @@ MergedShards ReadShards(const std::vector<std::string>& files) {
       const std::string where = shown + " line " + std::to_string(number);
       try {
         const Json event = Json::parse(line);
+        if (const std::optional<std::string> problem = events::EventProblem(event))
+          throw RefereeError(where + ": " + *problem);
         const std::string name = event.at("event").get<std::string>();
         if (name == "match-started") {
           if (started) throw RefereeError(where + ": a second match starts in the file");
           started = true;
+          if (event.value("format", 1) < 2) {
+            throw RefereeError(shown +
+                               " was written by an earlier fiverow-match, whose events do not "
+                               "describe the games whole");
+          }
           if (matchFile.empty()) {
             match = event;
             matchFile = shown;
             merged.plan = PlanOf(event);
-            merged.openings = OpeningsLine(event.at("openings"));
+            merged.openings = OpeningsLine(OpeningsOf(event.at("openings")));
             merged.restarts.assign(merged.plan.engines.size(), 0);
           } else if (event.at("id") != match.at("id")) {
             throw RefereeError(shown + " is a shard of another match than " + matchFile + " (" +
@@ -180,6 +213,8 @@ MergedShards ReadShards(const std::vector<std::string>& files) {
         }
       } catch (const Json::exception& error) {
         throw RefereeError(where + ": not an event of a match: " + error.what());
+      } catch (const Invalid& error) {
+        throw RefereeError(where + ": " + error.what());
       }
     }
     if (in.bad())
@@ -196,14 +231,21 @@ MergeCheck CheckShards(const MergedShards& merged, std::optional<int> through) {
   Standings standings(merged.plan.engines.size());
   NoSinks none;
   const int last = std::min(through.value_or(merged.plan.games), merged.plan.games);
-  for (int game = 1; game <= last && !check.decidedAt; ++game) {
-    const auto found = merged.games.find(game);
-    if (found == merged.games.end()) {
-      check.missing.push_back(game);
-    } else if (check.missing.empty() && ReportGame(merged.plan, found->second, standings, none)) {
+  // Missing games are the gaps between those read, which may be few of many.
+  int next = 1;
+  const auto addMissing = [&check](int first, int end) {
+    if (first <= end) check.missing.push_back({first, end});
+  };
+  for (const auto& [game, played] : merged.games) {
+    if (game > last) break;
+    addMissing(next, game - 1);
+    next = game + 1;
+    if (check.missing.empty() && ReportGame(merged.plan, played, standings, none)) {
       check.decidedAt = game;
+      return check;
     }
   }
+  addMissing(next, last);
   return check;
 }
 
@@ -218,15 +260,15 @@ void ReportShards(const MergedShards& merged, MatchSink& sinks) {
   sinks.MatchEnded(standings);
 }
 
-std::string GameListText(const std::vector<int>& games) {
+std::string GameListText(const std::vector<GameRange>& ranges) {
   std::string text;
-  for (std::size_t at = 0; at < games.size();) {
-    std::size_t end = at;
-    while (end + 1 < games.size() && games[end + 1] == games[end] + 1) ++end;
+  for (const auto& [first, last] : ranges) {
     if (!text.empty()) text += ", ";
-    text += std::to_string(games[at]);
-    if (end > at) text += "-" + std::to_string(games[end]);
-    at = end + 1;
+    text += std::to_string(first);
+    if (last > first) {
+      text += '-';
+      text += std::to_string(last);
+    }
   }
   return text;
 }

@@ -36,6 +36,7 @@ class PipeEngine final : public Contestant {
   std::optional<Answer> StartGame(NoteListener& listener) override;
   Answer Play(const MoveRequest& request) override;
   void Pause() override;
+  // Left to Play, which resumes it once its command is written.
   void Resume() override;
   void FinishGame(bool faulted) override;
   void Close() override;
