@@ -22,15 +22,18 @@ elapsed() { local s=$((SECONDS - $1)); printf '%dm%02ds' $((s / 60)) $((s % 60))
 # step TITLE COMMAND...: runs COMMAND (in a subshell, errors stopping it) under
 # a header and says how long it took.
 step() {
-  local title=$1 start=$SECONDS status=0
+  local title=$1 start=$SECONDS status
   shift
   section "$title"
-  (set -e && "$@") || status=$?
+  set +e # a subshell under || would ignore its own set -e
+  (set -e && "$@")
+  status=$?
+  set -e
   printf -- '---- %s: %s, status %d\n' "$title" "$(elapsed $start)" $status
   return $status
 }
 
-# ---- the README's commands ------------------------------------------------------
+# ---- the README's commands ---------------------------------------------------
 
 # readme_commands HEADING: the commands of the first console block under the
 # README's "## HEADING", one a line (a command continued by a trailing
@@ -67,7 +70,7 @@ as_script() {
   printf '%s' "$script"
 }
 
-# ---- the mirror ---------------------------------------------------------------
+# ---- the mirror --------------------------------------------------------------
 
 # debian_sources: "URI SUITE COMPONENTS..." for each enabled binary source of
 # this machine's apt (one-line and deb822 files) whose suite is bookworm's.
@@ -104,7 +107,7 @@ sources=$(debian_sources)
 mirror=$(awk '$2 == "bookworm" { print $1; exit }' <<<"$sources")
 [[ -n $mirror ]] || { echo "fresh-debian.sh: no bookworm mirror in this machine's apt sources" >&2; exit 1; }
 
-# ---- the root, removed on exit ----------------------------------------------------
+# ---- the root, removed on exit -----------------------------------------------
 
 work=$(mktemp -d /var/tmp/fresh-debian.XXXXXX)
 root=$work/root

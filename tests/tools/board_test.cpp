@@ -126,11 +126,15 @@ TEST(BoardWatch, KeepsOnlyWhatIsCheckedFromTheEventsFile) {
               kStandings + "}",
           "not json",
           R"({"event":"sprt","games":2,"llr":"<script>","lower":-2.9,"upper":2.9,"decision":"continue"})",
+          // Nested too deep to copy.
+          R"({"event":"match-started","engines":[],"games":2,"size":20,"rule":"freestyle",)"
+          R"("sprt":{"elo0":0,"elo1":5,"alpha":0.05,"beta":0.05,"deep":)" +
+              std::string(200000, '[') + std::string(200000, ']') + "}}",
       }) {
     watch.Take(line);
   }
   const json state = json::parse(watch.Now());
-  EXPECT_EQ(state["skipped"], 5);  // counted from the match's start
+  EXPECT_EQ(state["skipped"], 6);  // counted from the match's start
   EXPECT_EQ(state["match"]["engines"][0]["command"], "a\\x1b[2J");
   EXPECT_EQ(state["match"]["engines"][1]["command"], "<b>b</b>");  // text, shown as text
   ASSERT_EQ(state["boards"].size(), 1u);

@@ -79,6 +79,32 @@ TEST(Shards, MergeRefusesMissingGamesAndAnotherMatchesShards) {
   EXPECT_EQ(merged.status, 1);
   EXPECT_TRUE(Contains(merged.err, "game 2 is in both 2.events and 2.events")) << merged.err;
   EXPECT_EQ(merged.out, "");
+  // A game with an engine the match does not have.
+  std::string tampered = ReadWholeFile(tmp / "2.events");
+  const std::size_t ended = tampered.find("{\"event\":\"game-ended\"");
+  tampered.replace(tampered.find("\"x\":", ended), 5, "\"x\":7");
+  WriteWholeFile(tmp / "2.events", tampered);
+  merged = Match(tmp, {"--merge", "1.events", "2.events", "3.events"});
+  EXPECT_EQ(merged.status, 1);
+  EXPECT_TRUE(Contains(merged.err, "not two of the match's")) << merged.err;
+
+  // A line nested too deep to copy, and a file that never ends.
+  WriteWholeFile(tmp / "deep.events", "{\"x\":" + std::string(200000, '[') +
+                                          std::string(200000, ']') + "," +
+                                          ReadWholeFile(tmp / "1.events").substr(1));
+  merged = Match(tmp, {"--merge", "deep.events", "2.events", "3.events"});
+  EXPECT_EQ(merged.status, 1);
+  EXPECT_TRUE(Contains(merged.err, "nested too deep")) << merged.err;
+  // A count past what an int holds, which would wrap to 6.
+  std::string wide = ReadWholeFile(tmp / "1.events");
+  wide.replace(wide.find("\"games\":6,"), 10, "\"games\":4294967302,");
+  WriteWholeFile(tmp / "wide.events", wide);
+  merged = Match(tmp, {"--merge", "wide.events"});
+  EXPECT_EQ(merged.status, 1);
+  EXPECT_TRUE(Contains(merged.err, "out of range")) << merged.err;
+  merged = Match(tmp, {"--merge", "1.events", "/dev/zero"});
+  EXPECT_EQ(merged.status, 1);
+  EXPECT_TRUE(Contains(merged.err, "/dev/zero is not a regular file")) << merged.err;
 }
 
 TEST(Shards, OptionsThatCannotGoTogetherAndNoSlurmAreRefused) {

@@ -288,16 +288,16 @@ hang_up() {
   wait "$engine_PID"
 }
 
-# A command heard while it thinks is refused, and the move follows 5 ms later.
+# A command heard while it thinks is refused, and the move follows it. (The
+# 5 ms between them are not measured here: under load the reader may take
+# both lines at once.)
 add_case fake_error_race
 case_fake_error_race() {
   talk error-race 2000
   say 'START 20' BEGIN FOO
   hear
   hear && [[ $heard == 'ERROR Unknown command: FOO' ]] || fail "heard '$heard'"
-  local refused=${EPOCHREALTIME/./}
   hear && [[ $heard == 10,10 ]] || fail "then '$heard'"
-  (($(ms_since "$refused") >= 4)) || fail "the move came $(ms_since "$refused") ms later"
   hang_up
 }
 

@@ -201,7 +201,7 @@ void MatchWatch::Reset() {
 }
 
 void MatchWatch::Take(std::string_view line) {
-  const Json event = Json::parse(line, nullptr, false);
+  const Json event = match::events::ParsedEvent(line);
   try {
     if (match::events::EventProblem(event)) throw std::invalid_argument("not of its shape");
     Apply(event);

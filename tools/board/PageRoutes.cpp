@@ -22,12 +22,11 @@ std::string ConfigJson(const BoardOptions& options, const PlaySetup& setup) {
       if (!ChoiceProblem(setup, {engines.size(), Side::X, Rule::Freestyle, size}))
         sizes.push_back(size);
     }
-    engines.push_back(
-        {{"name", tools::ShownText(match::FileNameOf(engine.program.argv.front()))},
-         {"command", tools::ShownText(engine.program.command)},
-         {"protocol", match::ProtocolName(engine.program.protocol)},
-         {"fiverow", engine.fiverow},
-         {"sizes", std::move(sizes)}});
+    engines.push_back({{"name", tools::ShownText(match::FileNameOf(engine.program.argv.front()))},
+                       {"command", tools::ShownText(engine.program.command)},
+                       {"protocol", match::ProtocolName(engine.program.protocol)},
+                       {"fiverow", engine.fiverow},
+                       {"sizes", std::move(sizes)}});
   }
   return JsonText({{"mode", mode},
                    {"engines", std::move(engines)},

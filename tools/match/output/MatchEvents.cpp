@@ -277,6 +277,23 @@ std::optional<std::string> EventProblem(const Json& event, Check check) {
   return std::nullopt;
 }
 
+Json ParsedEvent(std::string_view line) {
+  // Events nest five deep at most.
+  constexpr int kDeepest = 16;
+  struct TooDeep {};
+  try {
+    return Json::parse(
+        line,
+        [](int depth, Json::parse_event_t, Json&) {
+          if (depth > kDeepest) throw TooDeep{};
+          return true;
+        },
+        false);
+  } catch (const TooDeep&) {
+    return Json(Json::value_t::discarded);
+  }
+}
+
 std::string DigestOf(std::string_view text) {
   // FNV-1a, 64 bits.
   std::uint64_t hash = 0xcbf29ce484222325ULL;

@@ -35,6 +35,10 @@ enum class Check : bool {
 // crosstable is not one row and column per engine.
 std::optional<std::string> EventProblem(const nlohmann::json& event, Check check = Check::Read);
 
+// A line of an events file as JSON, or a discarded value when it is not JSON
+// or nests deeper than any event does (which copying could not survive).
+nlohmann::json ParsedEvent(std::string_view line);
+
 // A digest of `text`, 16 hex digits: the same on every platform.
 std::string DigestOf(std::string_view text);
 

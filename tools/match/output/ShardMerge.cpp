@@ -1,6 +1,8 @@
 #include "output/ShardMerge.h"
 
+#include <filesystem>
 #include <fstream>
+#include <limits>
 #include <nlohmann/json.hpp>
 
 #include "common/EscapedText.h"
@@ -20,7 +22,21 @@ constexpr const char* kOwnFields[] = {"event", "run"};
 
 struct NoSinks final : MatchSink {};
 
-Move CellOf(const Json& cell) { return {cell.at(0).get<int>(), cell.at(1).get<int>()}; }
+// An event that no match writes.
+struct Invalid : std::runtime_error {
+  using std::runtime_error::runtime_error;
+};
+
+// A whole number that an int holds: a larger one is no match's.
+int IntOf(const Json& value) {
+  const auto number = value.get<long long>();
+  if (!value.is_number_integer() || number < std::numeric_limits<int>::min() ||
+      number > std::numeric_limits<int>::max() || (value.is_number_unsigned() && number < 0))
+    throw Invalid("a number out of range");
+  return static_cast<int>(number);
+}
+
+Move CellOf(const Json& cell) { return {IntOf(cell.at(0)), IntOf(cell.at(1))}; }
 
 std::vector<Move> CellsOf(const Json& cells) {
   std::vector<Move> moves;
@@ -38,7 +54,7 @@ Ending EndingNamed(const std::string& name) {
     const auto ending = static_cast<Ending>(value);
     if (EndingName(ending) == name) return ending;
   }
-  throw RefereeError("unknown ending \"" + tools::ShownText(name) + "\"");
+  throw Invalid("unknown ending \"" + tools::ShownText(name) + "\"");
 }
 
 std::string Unescaped(const Json& text) {
@@ -51,19 +67,21 @@ MatchPlan PlanOf(const Json& started) {
   MatchPlan plan;
   for (const Json& described : started.at("engines")) {
     MatchEngine engine;
-    engine.label = described.at("label").get<std::string>();
+    engine.label = EngineLabel(plan.engines.size());
     engine.program.command = described.at("command").get<std::string>();
     engine.program.protocol =
         ProtocolNamed(described.at("protocol").get<std::string>()).value_or(Protocol::File);
     plan.engines.push_back(std::move(engine));
   }
-  plan.games = started.at("games").get<int>();
-  plan.boardSize = started.at("size").get<int>();
+  plan.games = IntOf(started.at("games"));
+  plan.boardSize = IntOf(started.at("size"));
   plan.rule = RuleNamed(started.at("rule").get<std::string>()).value_or(Rule::Freestyle);
   plan.pairing = {plan.engines.size(), started.at("gauntlet").get<bool>(),
-                  started.at("rounds").get<int>(), started.at("gamesPerPair").get<int>()};
-  if (const Json& after = started.at("drawAfter"); !after.is_null())
-    plan.drawAfter = after.get<int>();
+                  IntOf(started.at("rounds")), IntOf(started.at("gamesPerPair"))};
+  if (const Json& after = started.at("drawAfter"); !after.is_null()) plan.drawAfter = IntOf(after);
+  if (plan.engines.size() < 2 || plan.games < 1 || plan.boardSize < kSmallestBoardSize ||
+      plan.boardSize > kLargestBoardSize)
+    throw Invalid("the match it describes cannot be played");
   if (const Json& sprt = started.at("sprt"); !sprt.is_null()) {
     plan.sprt = SprtParameters{sprt.at("elo0").get<double>(), sprt.at("elo1").get<double>(),
                                sprt.at("alpha").get<double>(), sprt.at("beta").get<double>()};
@@ -73,7 +91,7 @@ MatchPlan PlanOf(const Json& started) {
 
 PlayedGame GameOf(const Json& ended, const MatchPlan& plan) {
   PlayedGame played;
-  played.setup.game = ended.at("game").get<int>();
+  played.setup.game = IntOf(ended.at("game"));
   played.setup.engines[Side::X] = ended.at("x").get<EngineIndex>();
   played.setup.engines[Side::O] = ended.at("o").get<EngineIndex>();
   played.setup.opening = CellsOf(ended.at("opening"));
@@ -82,6 +100,20 @@ PlayedGame GameOf(const Json& ended, const MatchPlan& plan) {
   result.rule = plan.rule;
   result.opening = played.setup.opening;
   result.moves = CellsOf(ended.at("line"));
+  // Only what a game can be: engines of the match, distinct cells on the board.
+  const EngineIndex engines = plan.engines.size();
+  const PerSide<EngineIndex>& sides = played.setup.engines;
+  if (sides[Side::X] >= engines || sides[Side::O] >= engines || sides[Side::X] == sides[Side::O])
+    throw Invalid("the game's engines are not two of the match's");
+  std::vector<bool> taken(static_cast<std::size_t>(plan.boardSize * plan.boardSize));
+  for (const std::vector<Move>* moves : {&result.opening, &result.moves}) {
+    for (const Move move : *moves) {
+      if (move.x < 0 || move.y < 0 || move.x >= plan.boardSize || move.y >= plan.boardSize ||
+          taken[static_cast<std::size_t>(move.y * plan.boardSize + move.x)])
+        throw Invalid("the game's stones are not on distinct cells of the board");
+      taken[static_cast<std::size_t>(move.y * plan.boardSize + move.x)] = true;
+    }
+  }
   for (const Side side : kSides) {
     const std::string name(1, StoneChar(side));
     result.moveSeconds[side] = ended.at("seconds").at(name).get<std::vector<double>>();
@@ -89,7 +121,7 @@ PlayedGame GameOf(const Json& ended, const MatchPlan& plan) {
   }
   result.winner = SideOf(ended.at("winner"));
   result.ending = EndingNamed(ended.at("ending").get<std::string>());
-  result.reason = ended.at("reason").get<std::string>();
+  result.reason = tools::ShownText(ended.at("reason").get<std::string>());
   // The report's lines, each escaped: each line again, to be split and
   // escaped again as the game's line shows it.
   for (const Json& line : ended.value("engineOutput", Json::array()))
@@ -135,6 +167,10 @@ MergedShards ReadShards(const std::vector<std::string>& files) {
   std::map<int, std::string> fileOf;
   for (const std::string& file : files) {
     const std::string shown = tools::ShownText(file);
+    // Not a FIFO, which would wait for a writer, nor a device, which may never end.
+    std::error_code failed;
+    if (std::filesystem::exists(file, failed) && !std::filesystem::is_regular_file(file, failed))
+      throw RefereeError(shown + " is not a regular file");
     std::ifstream in(file);
     if (!in) throw RefereeError(SystemErrorText("cannot read the events file " + shown, errno));
     std::string line;
@@ -150,7 +186,9 @@ MergedShards ReadShards(const std::vector<std::string>& files) {
       if (in.eof()) break;
       const std::string where = shown + " line " + std::to_string(number);
       try {
-        const Json event = Json::parse(line);
+        const Json event = events::ParsedEvent(line);
+        if (event.is_discarded())
+          throw RefereeError(where + ": not an event of a match: not JSON, or nested too deep");
         if (const std::optional<std::string> problem = events::EventProblem(event))
           throw RefereeError(where + ": " + *problem);
         const std::string name = event.at("event").get<std::string>();
@@ -187,10 +225,12 @@ MergedShards ReadShards(const std::vector<std::string>& files) {
         } else if (name == "match-ended") {
           const Json& engines = event.at("standings").at("engines");
           for (std::size_t engine = 0; engine < merged.restarts.size(); ++engine)
-            merged.restarts[engine] += engines.at(engine).at("restarts").get<int>();
+            merged.restarts[engine] += IntOf(engines.at(engine).at("restarts"));
         }
       } catch (const Json::exception& error) {
         throw RefereeError(where + ": not an event of a match: " + error.what());
+      } catch (const Invalid& error) {
+        throw RefereeError(where + ": " + error.what());
       }
     }
     if (in.bad())
@@ -207,14 +247,21 @@ MergeCheck CheckShards(const MergedShards& merged, std::optional<int> through) {
   Standings standings(merged.plan.engines.size());
   NoSinks none;
   const int last = std::min(through.value_or(merged.plan.games), merged.plan.games);
-  for (int game = 1; game <= last && !check.decidedAt; ++game) {
-    const auto found = merged.games.find(game);
-    if (found == merged.games.end()) {
-      check.missing.push_back(game);
-    } else if (check.missing.empty() && ReportGame(merged.plan, found->second, standings, none)) {
+  // Missing games are the gaps between those read, which may be few of many.
+  int next = 1;
+  const auto addMissing = [&check](int first, int end) {
+    if (first <= end) check.missing.push_back({first, end});
+  };
+  for (const auto& [game, played] : merged.games) {
+    if (game > last) break;
+    addMissing(next, game - 1);
+    next = game + 1;
+    if (check.missing.empty() && ReportGame(merged.plan, played, standings, none)) {
       check.decidedAt = game;
+      return check;
     }
   }
+  addMissing(next, last);
   return check;
 }
 
@@ -229,15 +276,15 @@ void ReportShards(const MergedShards& merged, MatchSink& sinks) {
   sinks.MatchEnded(standings);
 }
 
-std::string GameListText(const std::vector<int>& games) {
+std::string GameListText(const std::vector<GameRange>& ranges) {
   std::string text;
-  for (std::size_t at = 0; at < games.size();) {
-    std::size_t end = at;
-    while (end + 1 < games.size() && games[end + 1] == games[end] + 1) ++end;
+  for (const auto& [first, last] : ranges) {
     if (!text.empty()) text += ", ";
-    text += std::to_string(games[at]);
-    if (end > at) text += "-" + std::to_string(games[end]);
-    at = end + 1;
+    text += std::to_string(first);
+    if (last > first) {
+      text += '-';
+      text += std::to_string(last);
+    }
   }
   return text;
 }
