@@ -1,5 +1,7 @@
 // fiverow-match as its users run it: against fiverow and against engines that
 // misbehave, with the right result, reason and exit status every time.
+#include <sys/stat.h>
+
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -406,6 +408,21 @@ TEST(MatchUsage, AFailedWriteToStandardOutputEndsTheMatchAfterCleaningUp) {
       RunTool({"/bin/sh", "-c", "exec \"$0\" --help >/dev/full", kMatch}, tmp.path());
   EXPECT_EQ(help.status, 1);
   EXPECT_TRUE(Contains(help.err, "cannot write to standard output")) << help.err;
+}
+
+TEST(MatchUsage, AnOutputFileThatCannotBeWrittenStopsTheMatch) {
+  const TempFolder tmp;
+  ASSERT_EQ(::mkfifo((tmp / "fifo").c_str(), 0600), 0);
+  for (const std::string option : {"--log", "--events", "--sgf"}) {
+    const ToolResult fifo = Match(tmp, {option, "fifo", "--opening", kQuickWin});
+    EXPECT_EQ(fifo.status, 1) << option;
+    EXPECT_TRUE(Contains(fifo.err, " fifo: a FIFO that nothing reads")) << fifo.err;
+  }
+  const std::string pipe = "pipe:" + kFakeEngine + " pipe legal";
+  const ToolResult full = Match(tmp, {"--log", "/dev/full", pipe, pipe});
+  EXPECT_EQ(full.status, 1);
+  EXPECT_TRUE(Contains(full.err, "cannot write the log /dev/full: No space left on device"))
+      << full.err;
 }
 
 TEST(MatchUsage, BadUsageExitsWithTwoAndAHint) {

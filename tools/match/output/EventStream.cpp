@@ -7,6 +7,7 @@
 #include "common/EscapedText.h"
 #include "common/NameTable.h"
 #include "output/GameText.h"
+#include "output/OutputFile.h"
 #include "process/RefereeError.h"
 #include "stats/Median.h"
 #include "stats/RatingFit.h"
@@ -129,11 +130,7 @@ std::string_view EndingName(Ending ending) {
 
 EventStream::EventStream(const std::string& path, const MatchPlan& plan)
     : path_(path), plan_(plan) {
-  file_ = std::fopen(path.c_str(), "we");
-  if (file_ == nullptr) {
-    throw RefereeError(
-        SystemErrorText("cannot write the events file " + tools::ShownText(path), errno));
-  }
+  file_ = OpenOutputStream(path, "the events file");
 }
 
 EventStream::~EventStream() {
