@@ -119,18 +119,24 @@ TEST(GameFiles, TheEngineReadsThePositionAndPlaysTheGivenSide) {
 
 TEST(Openings, AlternateFromXAndRejectBadOnes) {
   std::string error;
-  const auto opening = ParseOpening("  9,9 10,10\t9,10 ", 20, error);
+  const auto opening = ParseOpening("  9,9 10,10\t9,10 ", 20, Rule::Freestyle, error);
   ASSERT_TRUE(opening);
   EXPECT_EQ(*opening, (Opening{{9, 9}, {10, 10}, {9, 10}}));
   EXPECT_EQ(OpeningText(*opening), "9,9 10,10 9,10");
-  EXPECT_TRUE(ParseOpening("", 20, error)->empty());
+  EXPECT_TRUE(ParseOpening("", 20, Rule::Freestyle, error)->empty());
 
-  EXPECT_FALSE(ParseOpening("9,9 20,3", 20, error));
+  EXPECT_FALSE(ParseOpening("9,9 20,3", 20, Rule::Freestyle, error));
   EXPECT_NE(error.find("20,3"), std::string::npos);
-  EXPECT_FALSE(ParseOpening("9,9 9,9", 20, error));
+  EXPECT_FALSE(ParseOpening("9,9 9,9", 20, Rule::Freestyle, error));
   EXPECT_NE(error.find("two stones"), std::string::npos);
-  EXPECT_FALSE(ParseOpening("0,0 0,1 1,0 1,1 2,0 2,1 3,0 3,1 4,0", 20, error));
+  EXPECT_FALSE(ParseOpening("0,0 0,1 1,0 1,1 2,0 2,1 3,0 3,1 4,0", 20, Rule::Freestyle, error));
   EXPECT_NE(error.find("five"), std::string::npos);
+  // Six in a row wins only where the rule says so.
+  const std::string six = "0,0 0,5 1,0 1,5 2,0 2,5 4,0 4,5 5,0 5,5 3,0";
+  EXPECT_FALSE(ParseOpening(six, 20, Rule::Freestyle, error));
+  EXPECT_EQ(error, "the opening already has five in a row through 3,0");
+  EXPECT_TRUE(ParseOpening(six, 20, Rule::Standard, error));
+  EXPECT_TRUE(ParseOpening(six, 20, Rule::Renju, error));
 }
 
 TEST(Openings, RandomOnesAreReproducibleBalancedAndCentral) {
@@ -164,7 +170,8 @@ TEST(Openings, RandomOnesAreReproducibleBalancedAndCentral) {
 
 std::string LineText(std::string_view line, OpeningFormat format, int size = 20) {
   std::string error;
-  const std::optional<Opening> opening = ParseOpeningLine(line, format, size, error);
+  const std::optional<Opening> opening =
+      ParseOpeningLine(line, format, size, Rule::Freestyle, error);
   return opening ? OpeningText(*opening) : error;
 }
 
@@ -208,7 +215,7 @@ TEST(OpeningNotation, TheEightSymmetriesAreDistinctAndOnTheBoard) {
       const Opening image = Symmetric(opening, symmetry, size);
       images.insert(OpeningText(image));
       std::string error;
-      EXPECT_TRUE(CheckOpening(image, size, error)) << error;
+      EXPECT_TRUE(CheckOpening(image, size, Rule::Freestyle, error)) << error;
     }
     EXPECT_EQ(images.size(), 8u);
     EXPECT_EQ(Symmetric(opening, 0, size), opening);

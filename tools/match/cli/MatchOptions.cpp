@@ -368,7 +368,7 @@ MatchOptions ParseMatchOptions(const std::vector<std::string>& args) {
   CheckCombinations(options);
   if (options.openingText) {
     std::string error;
-    options.opening = ParseOpening(*options.openingText, options.boardSize, error);
+    options.opening = ParseOpening(*options.openingText, options.boardSize, options.rule, error);
     if (!options.opening) throw UsageError(error);
   }
   return options;

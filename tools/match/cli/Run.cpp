@@ -82,7 +82,7 @@ OpeningSchedule OpeningsOf(const MatchOptions& options, int boardSize, std::stri
   const std::uint64_t seed = options.seed.value_or(1);
   if (options.openingsFile) {
     std::vector<Opening> list =
-        ReadOpeningsFile(*options.openingsFile, options.openingsFormat, boardSize);
+        ReadOpeningsFile(*options.openingsFile, options.openingsFormat, boardSize, options.rule);
     const bool shuffled = options.openingsOrder == OpeningOrder::Random;
     about = std::to_string(list.size()) + (list.size() == 1 ? " opening" : " openings") + " from " +
             tools::ShownText(*options.openingsFile) + (shuffled ? ", shuffled" : ", in order") +

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "game/Renju.h"
+#include "game/Judge.h"
 #include "protocol/Numbers.h"
 
 namespace fiverow::match {
@@ -88,34 +88,26 @@ GameResult Game::Play() {
     }
     if (!answer.move) return Crash(side, answer);
     const Move move = *answer.move;
-    if (!position.OnBoard(move)) {
-      return Lose(side, Ending::BadText,
-                  "played " + protocol::CellText(move) + ", outside the board");
-    }
-    if (!position.IsEmpty(move)) {
-      return Lose(side, Ending::Occupied,
-                  "played " + protocol::CellText(move) + ", an occupied cell");
-    }
-
-    position.Place(move, side);
+    const std::string cell = protocol::CellText(move);
+    const Judgement judged = PlaceStone(position, move, side, terms_.rule);
+    if (judged.verdict == Verdict::OffBoard)
+      return Lose(side, Ending::BadText, "played " + cell + ", outside the board");
+    if (judged.verdict == Verdict::Occupied)
+      return Lose(side, Ending::Occupied, "played " + cell + ", an occupied cell");
     stones.push_back(move);
     result_.moves.push_back(move);
     events_.OnMove(position, move, side, answer.seconds);
-    if (terms_.rule == Rule::Renju && side == Side::X) {
-      if (const std::optional<Foul> foul = RenjuFoul(position, move)) {
-        return Lose(
-            side, Ending::Forbidden,
-            "made a forbidden " + std::string(FoulName(*foul)) + " at " + protocol::CellText(move));
-      }
+    if (judged.verdict == Verdict::Forbidden) {
+      return Lose(side, Ending::Forbidden,
+                  "made a forbidden " + std::string(FoulName(judged.foul)) + " at " + cell);
     }
-    if (Wins(position, move, terms_.rule)) {
-      const int length = position.LongestLineThrough(move);
-      const bool five = length == kWinLength || NeedsExactlyFive(terms_.rule, side);
+    if (judged.verdict == Verdict::Wins) {
+      const bool five = judged.length == kWinLength || NeedsExactlyFive(terms_.rule, side);
       result_.winner = side;
       result_.ending = Ending::Five;
       result_.reason = terms_.sides[side].label + " (" + StoneChar(side) + ") made " +
-                       (five ? std::string("five") : std::to_string(length)) + " in a row with " +
-                       protocol::CellText(move);
+                       (five ? std::string("five") : std::to_string(judged.length)) +
+                       " in a row with " + cell;
       return result_;
     }
     last = move;
