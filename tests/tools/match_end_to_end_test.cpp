@@ -196,6 +196,19 @@ TEST(MatchSeries, SwapsSidesOnEachRandomOpeningAndSumsUp) {
   EXPECT_GE(wins, 2);
 }
 
+// x's longest line is an overline: forbidden under renju, a move by the
+// rules and no fault of the engine's process, which is not started afresh.
+TEST(MatchOpenings, ARenjuFoulOfAPipeEngineLosesWithoutARestart) {
+  const TempFolder tmp;
+  const std::string pipe = "pipe:" + kFakeEngine + " pipe legal";
+  const ToolResult result =
+      Match(tmp, {"--games", "3", "--rule", "renju", "--opening",
+                  "5,10 5,15 6,10 6,15 7,10 7,15 9,10 9,15 10,10 10,15", pipe, pipe});
+  EXPECT_EQ(result.status, 0) << result.err;
+  EXPECT_TRUE(Contains(result.out, "A (x) made a forbidden overline at 8,10")) << result.out;
+  EXPECT_FALSE(Contains(result.out, "started afresh")) << result.out;
+}
+
 TEST(MatchOpenings, AFileIsReadWholeAndARenjuFoulLoses) {
   const TempFolder tmp;
   // x on 1,0 2,0 3,0 0,1 0,2 0,3: x's first free cell, 0,0, makes a four in

@@ -65,9 +65,9 @@ class Contestant {
   // is stopped meanwhile.
   virtual void Pause() {}
   virtual void Resume() {}
-  // The game is over. After a fault of its own (a crash, a time-out) an
+  // The game is over. After a fault of its process (IsProcessFault) an
   // engine is ended, to start afresh for its next game.
-  virtual void FinishGame(bool faulted) { (void)faulted; }
+  virtual void FinishGame(std::optional<Ending> processFault) { (void)processFault; }
   // The player is no longer wanted: it is told (END), without waiting ...
   virtual void Close() {}
   // ... then waited for until `deadline`, and what is left is killed.
@@ -75,8 +75,8 @@ class Contestant {
 
   // What it calls itself (ABOUT), once it has said.
   virtual std::string Name() const { return {}; }
-  // How many times it was started afresh after a fault of its own.
-  virtual int Restarts() const { return 0; }
+  // How many times it was started afresh after a fault of its process.
+  virtual RestartCounts Restarts() const { return {}; }
 };
 
 // The time a player has to end before it is killed.

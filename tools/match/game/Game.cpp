@@ -121,8 +121,8 @@ GameResult Game::Play() {
 void Game::Finish() {
   for (const Side side : kSides) {
     if (!started_[side]) continue;
-    const bool faulted = result_.winner == Opponent(side) && IsFault(result_.ending);
-    PlayerOf(side).FinishGame(faulted);
+    const bool faulted = result_.winner == Opponent(side) && IsProcessFault(result_.ending);
+    PlayerOf(side).FinishGame(faulted ? std::optional(result_.ending) : std::nullopt);
   }
 }
 

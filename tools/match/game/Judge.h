@@ -21,7 +21,7 @@ enum class Verdict : std::uint8_t {
 struct Judgement {
   Verdict verdict = Verdict::Continues;
   Foul foul = Foul::Overline;  // when Forbidden
-  int length = 0;             // when Wins: the longest line through the stone
+  int length = 0;              // when Wins: the longest line through the stone
 };
 
 // Judges `side`'s stone on `cell` of `position` by `rule`, and places it

@@ -123,12 +123,13 @@ void RunMatch(const MatchPlan& plan, OpeningSchedule openings, MatchSink& sinks,
   pool.Stop();
   for (Seats& slot : seats) slot.CloseAll();
   const Clock::time_point deadline = DeadlineAfter(Clock::now(), kEndSeconds);
-  std::vector<int> restarts(plan.engines.size());
+  std::vector<RestartCounts> restarts(plan.engines.size());
   for (Seats& slot : seats) {
     slot.AwaitAll(deadline);
-    const std::vector<int>& counted = slot.Restarts();
-    for (std::size_t engine = 0; engine < restarts.size(); ++engine)
-      restarts[engine] += counted[engine];
+    const std::vector<RestartCounts>& counted = slot.Restarts();
+    for (std::size_t engine = 0; engine < restarts.size(); ++engine) {
+      for (const auto& [fault, count] : counted[engine]) restarts[engine][fault] += count;
+    }
   }
   for (EngineIndex engine = 0; engine < restarts.size(); ++engine)
     standings.SetRestarts(engine, restarts[engine]);

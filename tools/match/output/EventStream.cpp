@@ -112,7 +112,7 @@ class GameFeed final : public GameEvents {
 }  // namespace
 
 std::string_view EndingName(Ending ending) {
-  static constexpr tools::NameTable<Ending, 11> kNames{{{
+  static constexpr tools::NameTable<Ending, 12> kNames{{{
       {Ending::Five, "five"},
       {Ending::BoardFull, "board-full"},
       {Ending::DrawAfter, "draw-after"},
@@ -124,6 +124,7 @@ std::string_view EndingName(Ending ending) {
       {Ending::ExitStatus, "exit-status"},
       {Ending::Signal, "signal"},
       {Ending::Folder, "folder"},
+      {Ending::Memory, "memory"},
   }}};
   return kNames.NameOf(ending);
 }

@@ -63,8 +63,8 @@ std::optional<Answer> PipeEngine::StartGame(NoteListener& listener) {
 }
 
 std::optional<Answer> PipeEngine::Launch(Clock::time_point deadline) {
-  if (faulted_) ++restarts_;
-  faulted_ = false;
+  if (faulted_) ++restarts_[*faulted_];
+  faulted_.reset();
   // The folder lives as long as the process.
   setup_.workspace.ClearFolder(setup_.label);
   const Workspace::Ready ready = setup_.workspace.PrepareFolder(setup_.label);
@@ -263,12 +263,16 @@ Answer PipeEngine::Crash(ChildProcess::Wait wait, Clock::time_point deadline) {
   }
   const auto& exit = process_->exit();
   if (!exit) return Crash("closed its input (a broken pipe)");
-  if (exit->overBudgetBytes)
-    return Crash(OverBudgetReason(*exit->overBudgetBytes, *setup_.limits.memoryBytes));
-  Answer answer = Crash(CrashReason({exit->signalled, exit->code, process_->output(),
-                                     exit->peakResidentKiB, exit->killedForMemory},
-                                    setup_.limits.memoryBytes));
-  if (exit->signalled) answer.fault = Ending::Signal;
+  if (exit->overBudgetBytes) {
+    Answer answer = Crash(OverBudgetReason(*exit->overBudgetBytes, *setup_.limits.memoryBytes));
+    answer.fault = Ending::Memory;
+    return answer;
+  }
+  const struct Crash crash {
+    exit->signalled, exit->code, process_->output(), exit->peakResidentKiB, exit->killedForMemory
+  };
+  Answer answer = Crash(CrashReason(crash, setup_.limits.memoryBytes));
+  answer.fault = CrashEnding(crash, setup_.limits.memoryBytes);
   return answer;
 }
 
@@ -291,11 +295,11 @@ void PipeEngine::Resume() {
   if (process_) process_->Resume();
 }
 
-void PipeEngine::FinishGame(bool faulted) {
+void PipeEngine::FinishGame(std::optional<Ending> processFault) {
   notes_ = nullptr;
-  if (!faulted) return;
+  if (!processFault) return;
   // Whatever state it is in, it starts afresh for its next game.
-  faulted_ = true;
+  faulted_ = processFault;
   Drop();
 }
 

@@ -37,11 +37,11 @@ class PipeEngine final : public Contestant {
   Answer Play(const MoveRequest& request) override;
   void Pause() override;
   void Resume() override;
-  void FinishGame(bool faulted) override;
+  void FinishGame(std::optional<Ending> processFault) override;
   void Close() override;
   void AwaitClose(Clock::time_point deadline) override;
   std::string Name() const override { return name_; }
-  int Restarts() const override { return restarts_; }
+  RestartCounts Restarts() const override { return restarts_; }
 
  private:
   // Starts the process and takes it through its start-up.
@@ -82,8 +82,10 @@ class PipeEngine final : public Contestant {
   PlayerSetup setup_;
   NoteListener* notes_ = nullptr;
   std::unique_ptr<ChildProcess> process_;
-  bool faulted_ = false;  // its last game ended by its fault: the next process is a restart
-  int restarts_ = 0;
+  // The fault of its process that ended its last game: the next process is a
+  // restart.
+  std::optional<Ending> faulted_;
+  RestartCounts restarts_;
   std::string name_;
   std::size_t stonesKnown_ = 0;     // the first stones of the game it has been told or played
   std::string unaskedMove_;         // a move that came when none was asked for, quoted
