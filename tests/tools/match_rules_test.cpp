@@ -6,15 +6,19 @@
 
 #include <set>
 #include <sstream>
+#include <tuple>
 
 #include "MemoryFileSystem.h"
 #include "ToolRun.h"
+#include "board/BoardOptions.h"
 #include "files/PositionReader.h"
 #include "files/TurnFile.h"
+#include "game/Judge.h"
 #include "game/Opening.h"
 #include "game/OpeningNotation.h"
 #include "game/Position.h"
 #include "game/Rules.h"
+#include "game/TimeControl.h"
 #include "match/OpeningSchedule.h"
 #include "match/Schedule.h"
 #include "players/CommandLine.h"
@@ -55,6 +59,45 @@ TEST(FiveInARow, TheStandardRuleWinsWithExactlyFiveOnSomeAxis) {
   const Position both = WithStones(
       {{0, 9}, {1, 9}, {2, 9}, {3, 9}, {4, 9}, {5, 9}, {5, 5}, {5, 6}, {5, 7}, {5, 8}}, {});
   EXPECT_TRUE(Wins(both, {5, 9}, Rule::Standard));
+}
+
+// One clock for every game: the turn limit, or the match time left when
+// less, which each move spends and the increment refills; the board takes
+// the whole time control as the referee does.
+TEST(TimeControl, TheClockSpendsAndRefillsTheMatchTimeForTheRefereeAndTheBoard) {
+  GameClock clock({5, 10, 2, 0.5});
+  EXPECT_EQ(clock.Limit(), 5);
+  clock.Spend(7);  // 3 left, and 2 more
+  EXPECT_EQ(clock.Limit(), 5);
+  clock.Spend(4.5);  // 0.5 left, and 2 more
+  EXPECT_EQ(clock.Limit(), 2.5);
+  EXPECT_EQ(clock.Margin(), 0.5);
+  EXPECT_EQ(clock.TimeOutReason(),
+            "ran out of its match time of 10 s: no move came within it plus the margin of 0.5 s");
+  EXPECT_EQ(GameClock({3, std::nullopt, 2, 0}).TimeOutReason(),
+            "ran over the time limit of 3 s: no move came within it plus the margin of 0 s");
+
+  const TimeControl board = board::ParseBoardOptions({"--time-limit", "5", "--match-time", "10",
+                                                      "--increment", "2", "--time-margin", "0.5"})
+                                .time;
+  EXPECT_EQ(std::tuple(board.turnSeconds, board.matchSeconds, board.incrementSeconds,
+                       board.marginSeconds),
+            std::tuple(5.0, std::optional(10.0), 2.0, 0.5));
+}
+
+// The one judge: where a stone may go, and what it brings about by each rule.
+TEST(Judge, PlacesAndJudgesByTheRule) {
+  Position position = WithStones({{0, 9}, {1, 9}, {2, 9}, {4, 9}, {5, 9}}, {{9, 0}});
+  Position standard = position;
+  EXPECT_EQ(PlaceStone(position, {3, 9}, Side::X, Rule::Freestyle).verdict, Verdict::Wins);
+  EXPECT_EQ(PlaceStone(standard, {3, 9}, Side::X, Rule::Standard).verdict, Verdict::Continues);
+  EXPECT_EQ(standard.At({3, 9}), 'x');
+  Position renju = WithStones({{0, 9}, {1, 9}, {2, 9}, {4, 9}, {5, 9}}, {});
+  const Judgement foul = PlaceStone(renju, {3, 9}, Side::X, Rule::Renju);
+  EXPECT_EQ(foul.verdict, Verdict::Forbidden);
+  EXPECT_EQ(foul.foul, Foul::Overline);
+  EXPECT_EQ(PlaceStone(renju, {3, 9}, Side::O, Rule::Renju).verdict, Verdict::Occupied);
+  EXPECT_EQ(PlaceStone(renju, {20, 0}, Side::O, Rule::Renju).verdict, Verdict::OffBoard);
 }
 
 TEST(FiveInARow, DoesNotWrapAroundTheBoardEdge) {

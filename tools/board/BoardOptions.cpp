@@ -26,8 +26,8 @@ Options:
                       (with the token)
   --watch FILE        show the match whose events FILE holds, as it is played
   --replay FILE       step through the game record FILE
-  --time-limit SECONDS, --match-time SECONDS, --start-time SECONDS,
-  --time-margin SECONDS, --max-memory MB
+  --time-limit SECONDS, --match-time SECONDS, --increment SECONDS,
+  --start-time SECONDS, --time-margin SECONDS, --max-memory MB
                       the engines' limits, as in fiverow-match (default 5 s a
                       move, 30 s to start, a margin of 0.1 s); a person is not
                       timed
@@ -70,16 +70,19 @@ BoardOptions ParseBoardOptions(const std::vector<std::string>& args) {
     } else if (arg == "--replay") {
       options.replayFile = value();
     } else if (arg == "--time-limit") {
-      options.limits.turnSeconds = match::ParseSeconds(arg, value());
+      options.time.turnSeconds = match::ParseSeconds(arg, value());
       playing = true;
     } else if (arg == "--match-time") {
-      options.limits.matchSeconds = match::ParseSeconds(arg, value());
+      options.time.matchSeconds = match::ParseSeconds(arg, value());
+      playing = true;
+    } else if (arg == "--increment") {
+      options.time.incrementSeconds = match::ParseSeconds(arg, value(), true);
       playing = true;
     } else if (arg == "--start-time") {
       options.limits.startSeconds = match::ParseSeconds(arg, value());
       playing = true;
     } else if (arg == "--time-margin") {
-      options.limits.marginSeconds = match::ParseSeconds(arg, value(), true);
+      options.time.marginSeconds = match::ParseSeconds(arg, value(), true);
       playing = true;
     } else if (arg == "--max-memory") {
       options.limits.memoryBytes =

@@ -100,10 +100,12 @@ std::string ConfigJson(const BoardOptions& options, const PlaySetup& setup) {
                        {"fiverow", engine.fiverow},
                        {"sizes", std::move(sizes)}});
   }
+  Json rules = Json::array();
+  for (const auto& [rule, name] : match::kRuleNames.entries) rules.push_back(name);
   return JsonText({{"mode", mode},
                    {"engines", std::move(engines)},
-                   {"rules", {"freestyle", "standard", "renju"}},
-                   {"turnSeconds", setup.limits.turnSeconds}});
+                   {"rules", std::move(rules)},
+                   {"turnSeconds", setup.time.turnSeconds}});
 }
 
 // Streams `followed` to the page as server-sent events: its snapshot now and
@@ -158,6 +160,7 @@ PlaySetup SetupOf(const BoardOptions& options) {
     setup.engines.push_back(std::move(engine));
   }
   setup.limits = options.limits;
+  setup.time = options.time;
   return setup;
 }
 

@@ -191,7 +191,10 @@ void DefineOptions(CLI::App& app, MatchOptions& o) {
                    });
                  }));
 
-  plays(option("--rule", "freestyle|standard|renju",
+  std::string rules;
+  for (const auto& [rule, name] : kRuleNames.entries)
+    rules += (rules.empty() ? "" : "|") + std::string(name);
+  plays(option("--rule", rules,
                "five or more in a row wins (freestyle, the default),\n"
                "or exactly five: an overline does not win (standard);\n"
                "renju: x wins with exactly five and loses by a\n"

@@ -17,7 +17,7 @@ class Game {
     result_.rule = terms.rule;
     result_.opening = terms.opening;
     for (const Side side : kSides) {
-      timeLeft_[side] = terms.sides[side].matchSeconds;
+      clocks_[side].emplace(terms.sides[side].time);
       listeners_[side].game = this;
       listeners_[side].side = side;
     }
@@ -41,7 +41,7 @@ class Game {
 
   const GameTerms& terms_;
   GameEvents& events_;
-  PerSide<std::optional<double>> timeLeft_;
+  PerSide<std::optional<GameClock>> clocks_;
   PerSide<std::size_t> noteBytes_{};
   PerSide<Listener> listeners_;
   PerSide<bool> started_{};
@@ -61,31 +61,26 @@ GameResult Game::Play() {
       return result_;
     }
     Contestant& mover = PlayerOf(side);
-    const SideSetup& setup = terms_.sides[side];
+    GameClock& clock = *clocks_[side];
     if (!started_[side]) {
       started_[side] = true;
-      const std::optional<Answer> failure = mover.StartGame(listeners_[side]);
+      const std::optional<Answer> failure = mover.StartGame(
+          {terms_.boardSize, terms_.rule, terms_.sides[side].time}, listeners_[side]);
       result_.names[side] = mover.Name();
       if (failure) return Crash(side, *failure);
     }
-    const std::optional<double> clock = timeLeft_[side];
-    const bool byClock = clock && *clock < setup.turnSeconds;
-    const double limit = byClock ? *clock : setup.turnSeconds;
     mover.Resume();
     const Answer answer =
-        mover.Play({position, stones, side, last, limit, setup.marginSeconds, clock});
+        mover.Play({position, stones, side, last, clock.Limit(), clock.Margin(), clock.Left()});
     mover.Pause();
     result_.moveSeconds[side].push_back(answer.seconds);
-    if (clock) timeLeft_[side] = std::max(0.0, *clock - answer.seconds) + setup.incrementSeconds;
 
     if (!answer.move && answer.fault == Ending::TimeOut) {
-      std::string reason = byClock
-                               ? "ran out of its match time of " + SecondsText(*setup.matchSeconds)
-                               : "ran over the time limit of " + SecondsText(limit);
-      reason += ": no move came within it plus the margin of " + SecondsText(setup.marginSeconds);
+      std::string reason = clock.TimeOutReason();
       if (!answer.reason.empty()) reason += "; " + answer.reason;
       return Lose(side, Ending::TimeOut, reason);
     }
+    clock.Spend(answer.seconds);
     if (!answer.move) return Crash(side, answer);
     const Move move = *answer.move;
     const std::string cell = protocol::CellText(move);

@@ -51,12 +51,7 @@ GameResult PlayOne(const MatchPlan& plan, const GameSetup& setup, Seats& seats, 
   const PerSide<Contestant*> players = seats.For(setup);
   for (const Side side : kSides) {
     const MatchEngine& engine = plan.engines[setup.engines[side]];
-    terms.sides[side] = {engine.label,
-                         players[side],
-                         engine.limits.turnSeconds,
-                         engine.limits.matchSeconds,
-                         engine.limits.marginSeconds,
-                         engine.limits.incrementSeconds};
+    terms.sides[side] = {engine.label, players[side], engine.time};
   }
   std::unique_ptr<GameEvents> events = sinks.GameStarted(setup);
   NoEvents none;

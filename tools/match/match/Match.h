@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "game/Rules.h"
+#include "game/TimeControl.h"
 #include "match/MatchSink.h"
 #include "match/OpeningSchedule.h"
 #include "match/Schedule.h"
@@ -25,6 +26,7 @@ struct MatchEngine {
   std::string label;  // "A", "B"
   EngineProgram program;
   EngineLimits limits;
+  TimeControl time;
 };
 
 struct MatchPlan {

@@ -6,7 +6,7 @@
 
 namespace fiverow::match {
 
-std::optional<Answer> FileEngine::StartGame(NoteListener&) {
+std::optional<Answer> FileEngine::StartGame(const GameStart&, NoteListener&) {
   setup_.workspace.ClearFolder(setup_.label);
   return std::nullopt;
 }

@@ -22,6 +22,7 @@
 #pragma once
 
 #include <memory>
+#include <tuple>
 
 #include "players/MakePlayer.h"
 #include "process/ChildProcess.h"
@@ -33,7 +34,7 @@ class PipeEngine final : public Contestant {
  public:
   explicit PipeEngine(const PlayerSetup& setup) : setup_(setup) {}
 
-  std::optional<Answer> StartGame(NoteListener& listener) override;
+  std::optional<Answer> StartGame(const GameStart& start, NoteListener& listener) override;
   Answer Play(const MoveRequest& request) override;
   void Pause() override;
   void Resume() override;
@@ -44,8 +45,9 @@ class PipeEngine final : public Contestant {
   RestartCounts Restarts() const override { return restarts_; }
 
  private:
-  // Starts the process and takes it through its start-up.
-  std::optional<Answer> Launch(Clock::time_point deadline);
+  // Starts the process and takes it through its start-up, telling it the
+  // game's conditions.
+  std::optional<Answer> Launch(const GameStart& start, Clock::time_point deadline);
   // RESTART for a process kept from the last game: nothing when it is ready,
   // else the failure; `refused` when it does not know RESTART.
   std::optional<Answer> Restart(Clock::time_point deadline, bool& refused);
@@ -82,6 +84,9 @@ class PipeEngine final : public Contestant {
   PlayerSetup setup_;
   NoteListener* notes_ = nullptr;
   std::unique_ptr<ChildProcess> process_;
+  // What the process was told at its start: the size, the rule, its turn
+  // and match time.
+  std::tuple<int, Rule, double, std::optional<double>> told_;
   // The fault of its process that ended its last game: the next process is a
   // restart.
   std::optional<Ending> faulted_;
