@@ -4,7 +4,7 @@
 #include <array>
 #include <cstdint>
 
-#include "engine/RunState.h"
+#include "state/RunState.h"
 
 namespace fiverow::bench {
 

@@ -5,7 +5,7 @@
 
 #include <cstdint>
 
-#include "engine/RunState.h"
+#include "state/RunState.h"
 
 namespace fiverow::bench {
 

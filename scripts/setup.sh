@@ -19,12 +19,14 @@ need() { # need COMMAND-OR-FILE PACKAGE
 need cmake cmake
 need ninja ninja-build
 need g++ g++
+need pkg-config pkg-config  # finds cpp-httplib
 need /usr/include/CLI/CLI.hpp libcli11-dev
 need /usr/include/nlohmann/json.hpp nlohmann-json3-dev  # fiverow-match --events, fiverow-board
 need /usr/include/httplib.h libcpp-httplib-dev          # fiverow-board
 need /usr/include/gtest/gtest.h libgtest-dev
 need chattr e2fsprogs  # the end-to-end tests
 need setpriv util-linux
+need ps procps
 need /usr/bin/python3 python3  # the documentation's sessions (tests/docs/)
 for package in "$@"; do
   dpkg-query -W -f='${Status}\n' "$package" 2>/dev/null | grep -q ' installed$' ||

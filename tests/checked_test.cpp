@@ -6,9 +6,9 @@
 #include <type_traits>
 
 #include "Failures.h"
-#include "files/Line.h"
 #include "runtime/Checked.h"
 #include "runtime/IoCheck.h"
+#include "state/Line.h"
 
 namespace fiverow {
 namespace {

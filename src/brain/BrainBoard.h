@@ -2,9 +2,9 @@
 // record for the core to choose a move.
 #pragma once
 
-#include "engine/RunState.h"
 #include "files/PositionReader.h"
 #include "files/TurnFile.h"
+#include "state/RunState.h"
 
 namespace fiverow::brain {
 

@@ -2,8 +2,8 @@
 // steps every front end shares: reading the files and choosing the move.
 #pragma once
 
-#include "engine/RunState.h"
 #include "runtime/FileSystem.h"
+#include "state/RunState.h"
 
 namespace fiverow {
 

@@ -1,9 +1,9 @@
 // The reward of the five-completion tier.
 #pragma once
 
-#include "engine/RunState.h"
 #include "eval/TierTables.h"
 #include "runtime/Checked.h"
+#include "state/RunState.h"
 
 namespace fiverow {
 

@@ -9,7 +9,7 @@
 #include <cstdint>
 #include <span>
 
-#include "engine/UTypes.h"
+#include "core/UTypes.h"
 
 namespace fiverow {
 

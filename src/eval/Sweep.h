@@ -2,8 +2,8 @@
 // direction and stone code, each running the cascade of pattern tiers.
 #pragma once
 
-#include "engine/RunState.h"
 #include "eval/PatternRow.h"
+#include "state/RunState.h"
 
 namespace fiverow {
 

@@ -1,7 +1,7 @@
 // Reads Plocha.dat into the play area of the board and counts its empty cells.
 #pragma once
 
-#include "engine/RunState.h"
+#include "state/RunState.h"
 
 namespace fiverow {
 

@@ -4,7 +4,7 @@
 #include <array>
 #include <string_view>
 
-#include "engine/RunState.h"
+#include "state/RunState.h"
 
 namespace fiverow {
 

@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-#include "engine/UTypes.h"
+#include "core/UTypes.h"
 
 namespace fiverow::protocol {
 

@@ -4,7 +4,7 @@
 #include <optional>
 #include <string_view>
 
-#include "engine/UTypes.h"
+#include "core/UTypes.h"
 
 namespace fiverow::protocol {
 

@@ -6,7 +6,7 @@
 #include <cstdint>
 #include "runtime/SourceSite.h"
 
-#include "engine/UTypes.h"
+#include "core/UTypes.h"
 #include "runtime/Failure.h"
 
 namespace fiverow {

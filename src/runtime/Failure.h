@@ -4,7 +4,7 @@
 #include <cstdint>
 #include "runtime/SourceSite.h"
 
-#include "engine/UTypes.h"
+#include "core/UTypes.h"
 
 namespace fiverow {
 

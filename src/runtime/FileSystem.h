@@ -7,7 +7,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "engine/UTypes.h"
+#include "core/UTypes.h"
 
 namespace fiverow {
 

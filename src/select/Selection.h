@@ -1,7 +1,7 @@
 // Chooses the cell to play from the scores.
 #pragma once
 
-#include "engine/RunState.h"
+#include "state/RunState.h"
 
 namespace fiverow {
 

@@ -18,10 +18,12 @@ import os
 import re
 import shutil
 import signal
+import socket
 import subprocess
 import sys
 import tempfile
 import time
+import zlib
 
 SKIPPED = 77
 CHROMIUM_FLAGS = ["--no-sandbox", "--headless", "--disable-gpu", "--disable-background-networking",
@@ -74,8 +76,8 @@ class Board:
             raise Failure(f"no address printed: {self.url!r} {self.process.stderr.read()}")
         self.port, self.token = int(match.group(1)), match.group(2)
 
-    def request(self, method, path, body=None, headers=None, token=True):
-        connection = http.client.HTTPConnection("127.0.0.1", self.port, timeout=10)
+    def request(self, method, path, body=None, headers=None, token=True, timeout=10):
+        connection = http.client.HTTPConnection("127.0.0.1", self.port, timeout=timeout)
         target = path + (("&" if "?" in path else "?") + "t=" + self.token if token else "")
         connection.request(method, target, body=body, headers=headers or {})
         response = connection.getresponse()
@@ -102,7 +104,11 @@ def browser(work):
         options.add_argument(flag)
     if os.path.exists("/usr/bin/chromium"):
         options.binary_location = "/usr/bin/chromium"
-    return webdriver.Chrome(service=Service(driver_path), options=options), None
+    # Its crash reports, caches and settings stay in the case's folder.
+    home = os.path.join(work, "home")
+    env = {**os.environ, "HOME": home, "XDG_CONFIG_HOME": os.path.join(home, ".config"),
+           "XDG_CACHE_HOME": os.path.join(home, ".cache"), "TMPDIR": work}
+    return webdriver.Chrome(service=Service(driver_path, env=env), options=options), None
 
 
 def wait_until(condition, what, seconds=20, passing=(), state=lambda: ""):
@@ -134,7 +140,14 @@ def stones(driver):
 
 
 def click_cell(driver, x, y):
-    driver.find_element("css selector", f'rect[data-cell="{x},{y}"]').click()
+    """Clicks the cell, found again when the board was drawn anew meanwhile."""
+    from selenium.common.exceptions import NoSuchElementException, StaleElementReferenceException
+
+    def clicked():
+        driver.find_element("css selector", f'rect[data-cell="{x},{y}"]').click()
+        return True
+    wait_until(clicked, f"the cell {x},{y}",
+               passing=(NoSuchElementException, StaleElementReferenceException))
 
 
 def play(driver, moves):
@@ -156,6 +169,9 @@ def case_play_win(tools, driver):
     wait(driver, lambda d: "You win" in status(d), "the win")
     check(status(driver) == "You win: you (x) made five in a row with 13,9.", status(driver))
     check(driver.find_element("id", "last-move") is not None, "the last move is marked")
+    line = driver.find_element("id", "game-line")
+    check("fiverow_fake_engine plays o" in line.text and line.get_attribute("title") == tools.weak,
+          f"the engine's name: {line.text!r}, {line.get_attribute('title')!r}")
     board.stop()
 
 
@@ -356,6 +372,86 @@ def case_stop_cleans_up(tools):
           "the engine still runs")
 
 
+def raw_request(board, head, body_parts=(), seconds=10):
+    """Sends a request by hand: the status line of the answer, or None when
+    the server closed the connection without one."""
+    with socket.create_connection(("127.0.0.1", board.port), timeout=seconds) as connection:
+        try:
+            connection.sendall(head)
+            for part in body_parts:
+                connection.sendall(part)
+        except (BrokenPipeError, ConnectionResetError):
+            pass  # the server stopped reading: its answer may still be there
+        try:
+            answer = connection.makefile("rb").readline()
+        except ConnectionResetError:
+            return None
+        return answer.decode().strip() or None
+
+
+def case_header_flood(tools):
+    """A head without end is cut short, the server holding no more of it than its bound."""
+    board = Board(tools)
+    filler = b"X-Filler: " + b"a" * 90 + b"\r\n"
+    for count in (400, 40000):  # 40 KiB of header lines, then 4 MiB
+        status = raw_request(board, b"GET /api/config HTTP/1.1\r\n", [filler] * count)
+        check(status is None or status.startswith("HTTP/1.1 431"), f"{count} header lines: {status}")
+    status = raw_request(board, b"GET / HTTP/1.1\r\n" + b"X: y\r\n" * 500 + b"\r\n")
+    check(status is None or status.startswith("HTTP/1.1 431"), f"500 short header lines: {status}")
+    check(board.request("GET", "/api/config")[0] == 200, "the board after the flood")
+    board.stop()
+
+
+def case_slowloris(tools):
+    """Heads sent a line at a time hold no thread, and are cut at a deadline
+    that no byte renews: meanwhile the person's requests are answered."""
+    board = Board(tools)
+    drips = []
+    for _ in range(120):
+        drip = socket.create_connection(("127.0.0.1", board.port), timeout=10)
+        drip.sendall(b"GET / HTTP/1.1\r\n")
+        drips.append(drip)
+    cut = set()
+    started = time.time()
+    while time.time() - started < 9 and len(cut) < len(drips):
+        for index, drip in enumerate(drips):
+            if index in cut:
+                continue
+            try:
+                drip.sendall(b"X-Drip: 1\r\n")
+            except OSError:
+                cut.add(index)
+        try:
+            answer = board.request("GET", "/api/config", timeout=5)[0]
+        except OSError as error:
+            answer = error
+        check(answer == 200, f"the person's request while {len(drips) - len(cut)} drip: {answer}")
+        time.sleep(0.5)
+    check(len(cut) == len(drips), f"{len(drips) - len(cut)} of {len(drips)} drips never cut")
+    for drip in drips:
+        drip.close()
+    board.stop()
+
+
+def case_large_bodies(tools):
+    """A body over 64 KiB is refused (413) as it comes, chunked or not; a
+    compressed one (415) before it is inflated."""
+    board = Board(tools)
+    target = f"/api/analysis?t={board.token}".encode()
+    head = b"POST " + target + b" HTTP/1.1\r\nHost: 127.0.0.1:%d\r\n" % board.port
+    chunk = b"4000\r\n" + b" " * 0x4000 + b"\r\n"
+    status = raw_request(board, head + b"Transfer-Encoding: chunked\r\n\r\n", [chunk] * 512)
+    check(status == "HTTP/1.1 413 Payload Too Large", f"8 MiB in chunks: {status}")
+    bomb = zlib.compress(b" " * (8 << 20))  # 8 MiB of spaces in 8 KiB
+    status = raw_request(board, head + b"Content-Encoding: deflate\r\nContent-Length: %d\r\n\r\n"
+                         % len(bomb), [bomb])
+    check(status == "HTTP/1.1 415 Unsupported Media Type", f"8 MiB deflated: {status}")
+    status = raw_request(board, head + b"Content-Length: %d\r\n\r\n" % (8 << 20), [b" " * (8 << 20)])
+    check(status == "HTTP/1.1 413 Payload Too Large", f"8 MiB: {status}")
+    check(board.request("POST", "/api/analysis", body='{"turn":"x"}')[0] == 200, "a small body")
+    board.stop()
+
+
 def case_command_line(tools):
     def run(*args, stdout=subprocess.PIPE):
         return subprocess.run([tools.board, *args], stdout=stdout, stderr=subprocess.PIPE,
@@ -376,7 +472,9 @@ BROWSER_CASES = {"play_win": case_play_win, "takeback": case_takeback, "heat_map
                  "view_button": case_view_button, "replay": case_replay,
                  "hostile_name": case_hostile_name, "watch": case_watch}
 HTTP_CASES = {"http_guard": case_http_guard, "many_games": case_many_games,
-              "stop_cleans_up": case_stop_cleans_up, "command_line": case_command_line}
+              "stop_cleans_up": case_stop_cleans_up, "command_line": case_command_line,
+              "header_flood": case_header_flood, "slowloris": case_slowloris,
+              "large_bodies": case_large_bodies}
 
 
 def screenshots(tools, driver, folder):

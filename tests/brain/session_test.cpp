@@ -4,7 +4,7 @@
 #include <algorithm>
 
 #include "brain/Serve.h"
-#include "engine/UTypes.h"
+#include "core/UTypes.h"
 
 namespace fiverow::testing {
 namespace {

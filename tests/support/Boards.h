@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "engine/RunState.h"
+#include "state/RunState.h"
 
 namespace fiverow::testing {
 

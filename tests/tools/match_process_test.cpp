@@ -156,6 +156,22 @@ TEST(ChildReaper, TheScanOfProcFindsEveryChildAndNoGrandchild) {
   for (const pid_t pid : {first, second, third}) ::waitpid(pid, nullptr, 0);
 }
 
+// Engines run on other threads, each leaving a process in a session of its
+// own: their runs end those too, wherever the kernel hands them over.
+TEST(ChildReaper, EndsWhatEnginesOnOtherThreadsLeftBehind) {
+  AdoptOrphans();
+  const TempFolder first;
+  const TempFolder second;
+  const std::string script =
+      "setsid -f sh -c 'echo $$ > stray; exec sleep 30'; until [ -s stray ]; do sleep 0.01; done";
+  std::thread one([&] { RunShell(script, first.path()); });
+  std::thread other([&] { RunShell(script, second.path()); });
+  one.join();
+  other.join();
+  for (const TempFolder* folder : {&first, &second})
+    EXPECT_FALSE(ProcessAlive(std::stoi(ReadWholeFile(*folder / "stray"))));
+}
+
 bool Has(const std::vector<ProcessEntry>& found, pid_t pid, pid_t parent) {
   return std::any_of(found.begin(), found.end(), [&](const ProcessEntry& entry) {
     return entry.pid == pid && entry.parent == parent;

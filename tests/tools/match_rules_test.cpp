@@ -314,7 +314,7 @@ TEST(Schedules, PairEveryEngineOnTheSameOpeningsEachRound) {
   OpeningSchedule openings = OpeningSchedule::Random(5, 20);
   std::string played;
   for (int game = 1; game <= robin.games(); ++game) {
-    const GameSetup setup = robin.Next();
+    const GameSetup setup = robin.At(game);
     EXPECT_EQ(setup.game, game);
     EXPECT_EQ(setup.opening, openings.At(game > 6 ? 1 : 0)) << game;
     played += std::to_string(setup.engines[Side::X]) + std::to_string(setup.engines[Side::O]) + " ";
@@ -323,7 +323,7 @@ TEST(Schedules, PairEveryEngineOnTheSameOpeningsEachRound) {
   Schedule gauntlet({4, true, 1, 4}, OpeningSchedule::Fixed({}));
   played.clear();
   for (int game = 1; game <= gauntlet.games(); ++game) {
-    const GameSetup setup = gauntlet.Next();
+    const GameSetup setup = gauntlet.At(game);
     played += std::to_string(setup.engines[Side::X]) + std::to_string(setup.engines[Side::O]) + " ";
   }
   EXPECT_EQ(played, "01 10 01 10 02 20 02 20 03 30 03 30 ");

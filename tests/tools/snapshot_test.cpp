@@ -1,7 +1,7 @@
 // What people read, pinned in files under tests/snapshots/: the referee's
 // board view, result lines, match summary and tournament summary, the
 // explainer's output for the example position (heat map, best cells, the
-// --cell table) and both --help texts. After an intended change, rewrite
+// --cell table), the three --help texts and the --version lines. After an intended change, rewrite
 // them with
 //   FIVEROW_UPDATE_SNAPSHOTS=1 ctest --preset dev -R Snapshots
 // and review the difference with git diff before committing it.
@@ -9,6 +9,7 @@
 
 #include <cstdlib>
 #include <string_view>
+#include <utility>
 
 #include "ToolRun.h"
 #include "game/BoardText.h"
@@ -140,6 +141,17 @@ TEST(Snapshots, ExplainerOnTheExamplePosition) {
 TEST(Snapshots, HelpTexts) {
   ExpectSnapshot("match-help.txt", RunTool({FIVEROW_MATCH_PATH, "--help"}).out);
   ExpectSnapshot("explain-help.txt", RunTool({FIVEROW_EXPLAIN_PATH, "--help"}).out);
+  ExpectSnapshot("board-help.txt", RunTool({FIVEROW_BOARD_PATH, "--help"}).out);
+}
+
+TEST(Snapshots, EveryToolSaysTheProjectVersion) {
+  for (const auto& [program, name] : {std::pair{FIVEROW_MATCH_PATH, "fiverow-match"},
+                                      {FIVEROW_EXPLAIN_PATH, "fiverow-explain"},
+                                      {FIVEROW_BOARD_PATH, "fiverow-board"}}) {
+    const ToolResult result = RunTool({program, "--version"});
+    EXPECT_EQ(result.status, 0) << name;
+    EXPECT_EQ(result.out, std::string(name) + " " FIVEROW_VERSION "\n");
+  }
 }
 
 }  // namespace

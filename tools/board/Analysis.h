@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/UTypes.h"
+#include "core/UTypes.h"
 #include "game/Sides.h"
 
 namespace fiverow::board {

@@ -5,14 +5,15 @@
 #include <string>
 #include <vector>
 
-#include "common/Arguments.h"
+#include "common/Asked.h"
+#include "common/UsageError.h"
 #include "game/TimeControl.h"
 #include "players/EngineLimits.h"
 
 namespace fiverow::board {
 
 struct BoardOptions {
-  bool help = false;
+  tools::Asked asked = tools::Asked::kRun;
   std::vector<std::string> engineCommands;  // as fiverow-match takes them; none: fiverow
   std::optional<std::string> watchFile;     // a match's events to follow
   std::optional<std::string> replayFile;    // a game record to step through
@@ -27,6 +28,6 @@ using UsageError = tools::UsageError;
 // Throws UsageError with a message for people.
 BoardOptions ParseBoardOptions(const std::vector<std::string>& args);
 
-extern const char* const kBoardHelp;
+std::string BoardHelp();
 
 }  // namespace fiverow::board

@@ -12,6 +12,7 @@
 #include "common/EscapedText.h"
 #include "common/UniqueFd.h"
 #include "game/Position.h"
+#include "output/MatchEvents.h"
 
 namespace fiverow::board {
 
@@ -20,6 +21,10 @@ namespace {
 constexpr auto kPollInterval = std::chrono::milliseconds(200);
 constexpr std::size_t kNotesKept = 12;
 constexpr std::size_t kReadBlock = 64 * 1024;
+constexpr std::size_t kPollBytes = 16 * 1024 * 1024;  // at most, read at once
+// The start of the file, kept to know it written anew: the first event names
+// its run.
+constexpr std::size_t kStartKept = 4 * 1024;
 constexpr std::size_t kMostEngines = 256;
 
 // A string from the file, made safe to show; anything else is refused.
@@ -53,6 +58,13 @@ Json Figures(const Json& value, int depth = 0) {
   return kept;
 }
 
+// Standings of the shape described, for the match's engines.
+Json StandingsOf(const Json& standings, int engines) {
+  if (standings.at("engines").size() != static_cast<std::size_t>(engines))
+    throw std::out_of_range("standings of other engines");
+  return Figures(standings);
+}
+
 }  // namespace
 
 MatchWatch::MatchWatch(std::string path) : path_(std::move(path)) {
@@ -75,72 +87,105 @@ void MatchWatch::Stop() {
 }
 
 void MatchWatch::Run() {
-  tools::UniqueFd file;
-  struct stat opened {};
-  off_t offset = 0;
-  std::string partial;
-  bool dropping = false;  // the rest of a line over the limit
   std::unique_lock lock(mutex_);
   while (!stopping_) {
     lock.unlock();
-    std::string status;
-    std::vector<std::string> lines;
-    bool reset = false;
-    struct stat now {};
-    const bool exists = ::stat(path_.c_str(), &now) == 0;
-    if (file && (!exists || now.st_ino != opened.st_ino || now.st_dev != opened.st_dev)) {
-      file.Reset();  // replaced, or gone: the next file is a match of its own
-    }
-    if (!file && exists) {
-      file.Reset(::open(path_.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY));
-      if (!file || ::fstat(file.get(), &opened) != 0 || !S_ISREG(opened.st_mode)) {
-        status = tools::ShownText(path_) + (file ? " is not a regular file" : " cannot be read");
-        file.Reset();
-      } else {
-        offset = 0;
-        reset = true;
-      }
-    }
-    if (file) {
-      struct stat grown {};
-      if (::fstat(file.get(), &grown) == 0 && grown.st_size < offset) {
-        offset = 0;  // written anew from the start
-        reset = true;
-      }
-      if (reset) {
-        partial.clear();
-        dropping = false;
-      }
-      char block[kReadBlock];
-      const ssize_t got = ::pread(file.get(), block, sizeof block, offset);
-      if (got < 0) status = "cannot read " + tools::ShownText(path_) + ": " + std::strerror(errno);
-      for (ssize_t i = 0; i < got; ++i) {
-        if (block[i] == '\n') {
-          if (!dropping) lines.push_back(std::move(partial));
-          partial.clear();
-          dropping = false;
-        } else if (!dropping && partial.size() < kLineLimit) {
-          partial += block[i];
-        } else if (!dropping) {
-          dropping = true;
-          partial.clear();
-          lines.emplace_back();  // counted as skipped
-        }
-      }
-      if (got > 0) offset += got;
-    }
+    const bool read = Poll();
     lock.lock();
-    if (reset) Reset();
-    bool changed = reset || !lines.empty();
-    if ((file || !status.empty()) && status_ != status) {
-      status_ = status;
-      changed = true;
-    }
-    for (const std::string& line : lines) Take(line);
-    if (changed) Changed();
-    changed_.wait_for(lock, lines.empty() ? kPollInterval : std::chrono::milliseconds(0),
+    changed_.wait_for(lock, read ? std::chrono::milliseconds(0) : kPollInterval,
                       [this] { return stopping_; });
   }
+}
+
+bool MatchWatch::Poll() {
+  std::string status;
+  std::vector<std::string> lines;
+  bool reset = false;
+  struct stat now {};
+  const bool exists = ::stat(path_.c_str(), &now) == 0;
+  if (file_ && (!exists || now.st_ino != opened_.st_ino || now.st_dev != opened_.st_dev)) {
+    file_.Reset();  // replaced, or gone: the next file is a match of its own
+  }
+  if (!file_ && exists) {
+    file_.Reset(::open(path_.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY));
+    if (!file_ || ::fstat(file_.get(), &opened_) != 0 || !S_ISREG(opened_.st_mode)) {
+      status = tools::ShownText(path_) + (file_ ? " is not a regular file" : " cannot be read");
+      file_.Reset();
+    } else {
+      offset_ = 0;
+      reset = true;
+    }
+  }
+  std::size_t read = 0;
+  if (file_) {
+    struct stat grown {};
+    if ((::fstat(file_.get(), &grown) == 0 && grown.st_size < offset_) || !SameStart()) {
+      offset_ = 0;  // written anew from the start
+      reset = true;
+    }
+    if (reset) {
+      partial_.clear();
+      dropping_ = false;
+      start_.clear();
+    }
+    // On to the end of the file while lines are skipped, which costs
+    // nothing; the lines kept are taken a megabyte or so at a time.
+    char block[kReadBlock];
+    std::size_t kept = 0;
+    while (read < kPollBytes && kept < kLineLimit) {
+      const ssize_t got = ::pread(file_.get(), block, sizeof block, offset_);
+      if (got < 0) status = "cannot read " + tools::ShownText(path_) + ": " + std::strerror(errno);
+      if (got <= 0) break;
+      const auto size = static_cast<std::size_t>(got);
+      if (start_.size() < kStartKept)
+        start_.append(block, std::min(size, kStartKept - start_.size()));
+      kept += Split({block, size}, lines);
+      offset_ += got;
+      read += size;
+      if (size < sizeof block) break;
+    }
+  }
+  const std::lock_guard lock(mutex_);
+  if (reset) Reset();
+  bool changed = reset || !lines.empty();
+  if ((file_ || !status.empty()) && status_ != status) {
+    status_ = status;
+    changed = true;
+  }
+  for (const std::string& line : lines) Take(line);
+  if (changed) Changed();
+  return read > 0;
+}
+
+std::size_t MatchWatch::Split(std::string_view block, std::vector<std::string>& lines) {
+  std::size_t kept = 0;
+  while (!block.empty()) {
+    const std::size_t newline = block.find('\n');
+    const std::string_view part = block.substr(0, newline);
+    if (!dropping_ && part.size() > kLineLimit - partial_.size()) {
+      dropping_ = true;
+      partial_.clear();
+      lines.emplace_back();  // counted as skipped
+    } else if (!dropping_) {
+      partial_ += part;
+    }
+    if (newline == std::string_view::npos) break;
+    if (!dropping_) {
+      kept += partial_.size();
+      lines.push_back(std::move(partial_));
+    }
+    partial_.clear();
+    dropping_ = false;
+    block.remove_prefix(newline + 1);
+  }
+  return kept;
+}
+
+bool MatchWatch::SameStart() const {
+  if (start_.empty()) return true;
+  std::string now(start_.size(), '\0');
+  return ::pread(file_.get(), now.data(), now.size(), 0) == static_cast<ssize_t>(now.size()) &&
+         now == start_;
 }
 
 void MatchWatch::Reset() {
@@ -158,7 +203,7 @@ void MatchWatch::Reset() {
 void MatchWatch::Take(std::string_view line) {
   const Json event = Json::parse(line, nullptr, false);
   try {
-    if (!event.is_object()) throw std::invalid_argument("not an object");
+    if (match::events::EventProblem(event)) throw std::invalid_argument("not of its shape");
     Apply(event);
   } catch (const std::exception&) {
     ++skipped_;
@@ -172,9 +217,10 @@ MatchWatch::Board& MatchWatch::BoardOf(int game) {
 }
 
 void MatchWatch::Apply(const Json& event) {
+  namespace events = match::events;
   const std::string kind = event.at("event").get<std::string>();
   const int engines = match_.is_null() ? 0 : static_cast<int>(match_["engines"].size());
-  if (kind == "match-started") {
+  if (kind == events::kMatchStarted) {
     Reset();
     Json list = Json::array();
     for (const Json& engine : event.at("engines")) {
@@ -191,7 +237,7 @@ void MatchWatch::Apply(const Json& event) {
               {"sprt", Figures(event.value("sprt", Json()))}};
   } else if (match_.is_null()) {
     throw std::invalid_argument("no match started");
-  } else if (kind == "game-started") {
+  } else if (kind == events::kGameStarted) {
     const int game = GameOf(event);
     Board board;
     board.x = Whole(event.at("x"), 0, engines - 1);
@@ -209,19 +255,19 @@ void MatchWatch::Apply(const Json& event) {
                                [](const auto& entry) { return !entry.second.result.is_null(); });
       boards_.erase(gone != boards_.end() ? gone : boards_.begin());
     }
-  } else if (kind == "move") {
+  } else if (kind == events::kMove) {
     Board& board = BoardOf(GameOf(event));
     const std::optional<Move> cell = CellOf(event.at("move"), size_);
     if (!cell || board.stones.size() >= static_cast<std::size_t>(size_ * size_))
       throw std::out_of_range("a move off the board");
     board.stones.push_back(*cell);
-  } else if (kind == "note") {
+  } else if (kind == events::kNote) {
     Board& board = BoardOf(GameOf(event));
     board.notes.push_back({{"side", SideJson(SideOf(event.at("side")).value())},
                            {"kind", Text(event.at("kind"))},
                            {"text", Text(event.at("text"))}});
     if (board.notes.size() > kNotesKept) board.notes.pop_front();
-  } else if (kind == "game-ended") {
+  } else if (kind == events::kGameEnded) {
     const int game = GameOf(event);
     const Json& winner = event.at("winner");
     Json result = {{"game", game},
@@ -235,8 +281,8 @@ void MatchWatch::Apply(const Json& event) {
       found->second.result = result;
     results_.push_back(std::move(result));
     if (results_.size() > kResultsKept) results_.pop_front();
-    standings_ = Figures(event.at("standings"));
-  } else if (kind == "sprt") {
+    standings_ = StandingsOf(event.at("standings"), engines);
+  } else if (kind == events::kSprt) {
     const Json& llr = event.at("llr");
     sprt_ = {{"llr", Figures(llr)},
              {"lower", event.at("lower").get<double>()},
@@ -252,8 +298,8 @@ void MatchWatch::Apply(const Json& event) {
         thinned.push_back(sprtPoints_[i]);
       sprtPoints_ = std::move(thinned);
     }
-  } else if (kind == "match-ended") {
-    standings_ = Figures(event.at("standings"));
+  } else if (kind == events::kMatchEnded) {
+    standings_ = StandingsOf(event.at("standings"), engines);
     ended_ = true;
   } else {
     throw std::invalid_argument("unknown event");

@@ -3,10 +3,13 @@
 // games being played, the last results, the standings and crosstable, and
 // the SPRT's log-likelihood ratio after each pair of games. The file may
 // come later than the board starts, and starts over when a new match writes
-// it anew. Its lines are taken as untrusted: a line that is not an event,
+// it anew, known by its first bytes. Its lines are taken as untrusted: a
+// line that is not an event of the shape described (output/MatchEvents.h),
 // or an event with values out of place, is skipped and counted, and only
 // the values shown are kept, checked and bounded.
 #pragma once
+
+#include <sys/stat.h>
 
 #include <cstddef>
 #include <deque>
@@ -19,6 +22,7 @@
 
 #include "board/Followed.h"
 #include "board/Json.h"
+#include "common/UniqueFd.h"
 
 namespace fiverow::board {
 
@@ -39,6 +43,9 @@ class MatchWatch final : public Followed {
   void Start();
   void Stop();
 
+  // Reads on in the file once, as the thread does each time it wakes:
+  // whether anything was read.
+  bool Poll();
   // Takes one line of the file, without its line end.
   void Take(std::string_view line);
 
@@ -52,6 +59,11 @@ class MatchWatch final : public Followed {
   };
 
   void Run();
+  // Splits a block read into lines, going on with the line being read: the
+  // bytes of the lines kept.
+  std::size_t Split(std::string_view block, std::vector<std::string>& lines);
+  // Whether the file still starts as it did when it was read.
+  bool SameStart() const;
   // With mutex_ held: forgets the match, for a file written anew.
   void Reset();
   // With mutex_ held; throws Json's exceptions on values out of place.
@@ -60,6 +72,13 @@ class MatchWatch final : public Followed {
   std::string SnapshotJson(std::uint64_t version) const override;
 
   const std::string path_;
+  // The file as read so far, by Poll() alone.
+  tools::UniqueFd file_;
+  struct stat opened_ {};
+  off_t offset_ = 0;
+  std::string partial_;    // the line being read
+  bool dropping_ = false;  // the rest of a line over the limit
+  std::string start_;      // the file's first bytes, as read
   // Guarded by mutex_:
   std::string status_;  // why nothing is read, for people
   Json match_;          // the match-started event, checked; null before it

@@ -1,11 +1,11 @@
 // fiverow-board: a page on this machine to play engines, see fiverow's view
 // of a position, watch a match and step through a game.
-#include <cerrno>
-#include <cstring>
 #include <iostream>
 
 #include "board/BoardOptions.h"
 #include "board/Server.h"
+#include "common/CommandLine.h"
+#include "common/Version.h"
 #include "runtime/Console.h"
 
 int main(int argc, char** argv) {
@@ -14,11 +14,11 @@ int main(int argc, char** argv) {
   fiverow::KeepWriteFailuresAsErrors();
   try {
     const BoardOptions options = ParseBoardOptions(std::vector<std::string>(argv + 1, argv + argc));
-    if (options.help) {
-      if (std::cout << kBoardHelp << std::flush) return 0;
-      std::cerr << "fiverow-board: cannot write to standard output: " << std::strerror(errno)
-                << "\n";
-      return 1;
+    if (options.asked != fiverow::tools::Asked::kRun) {
+      return fiverow::tools::WriteAnswer("fiverow-board",
+                                         options.asked == fiverow::tools::Asked::kHelp
+                                             ? BoardHelp()
+                                             : fiverow::tools::VersionText("fiverow-board"));
     }
     return RunBoard(options, std::cout, std::cerr);
   } catch (const UsageError& error) {

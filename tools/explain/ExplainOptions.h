@@ -5,13 +5,14 @@
 #include <string>
 #include <vector>
 
-#include "common/Arguments.h"
-#include "engine/UTypes.h"
+#include "common/Asked.h"
+#include "common/UsageError.h"
+#include "core/UTypes.h"
 
 namespace fiverow::explain {
 
 struct ExplainOptions {
-  bool help = false;
+  tools::Asked asked = tools::Asked::kRun;
   std::string folder = ".";
   std::optional<Move> cell;
   std::optional<std::string> svgFile;
@@ -21,6 +22,6 @@ using UsageError = tools::UsageError;
 
 ExplainOptions ParseExplainOptions(const std::vector<std::string>& args);
 
-extern const char* const kExplainHelp;
+std::string ExplainHelp();
 
 }  // namespace fiverow::explain

@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "engine/RunState.h"
 #include "eval/Cascade.h"
+#include "state/RunState.h"
 
 namespace fiverow::explain {
 

@@ -3,7 +3,7 @@
 
 #include <vector>
 
-#include "engine/RunState.h"
+#include "state/RunState.h"
 
 namespace fiverow::explain {
 

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "engine/RunState.h"
+#include "state/RunState.h"
 
 namespace fiverow::explain {
 

@@ -1,6 +1,8 @@
 // fiverow-explain: shows fiverow's scores for a position and why.
 #include <iostream>
 
+#include "common/CommandLine.h"
+#include "common/Version.h"
 #include "explain/Explain.h"
 #include "runtime/Console.h"
 
@@ -11,10 +13,11 @@ int main(int argc, char** argv) {
   try {
     const ExplainOptions options =
         ParseExplainOptions(std::vector<std::string>(argv + 1, argv + argc));
-    if (options.help) {
-      if (std::cout << kExplainHelp << std::flush) return 0;
-      std::cerr << "fiverow-explain: cannot write to standard output\n";
-      return 1;
+    if (options.asked != fiverow::tools::Asked::kRun) {
+      return fiverow::tools::WriteAnswer("fiverow-explain",
+                                         options.asked == fiverow::tools::Asked::kHelp
+                                             ? ExplainHelp()
+                                             : fiverow::tools::VersionText("fiverow-explain"));
     }
     return RunExplain(options, std::cout, std::cerr);
   } catch (const UsageError& error) {

@@ -61,6 +61,15 @@ function element(tag, attributes, text) {
   return filledNode(document.createElement(tag), attributes, text);
 }
 
+// An engine as a person names it: its program's file name, not the whole
+// command (which the page keeps in a title, one hover away).
+function programName(command) {
+  const rest = command.replace(/^(file|pipe):/, '').trim();
+  const quoted = /^(['"])(.*?)\1/.exec(rest);
+  const program = quoted ? quoted[2] : rest.split(/\s+/)[0];
+  return program.slice(program.lastIndexOf('/') + 1) || command;
+}
+
 function byId(id) {
   return document.getElementById(id);
 }

@@ -14,7 +14,8 @@ function startPlay(config) {
 
   const engine = byId('engine');
   config.engines.forEach((entry, index) => {
-    engine.appendChild(element('option', {value: index}, `${entry.command} (${entry.protocol})`));
+    engine.appendChild(element('option', {value: index, title: entry.command},
+                               `${entry.name} (${entry.protocol})`));
   });
   for (const rule of config.rules) byId('rule').appendChild(element('option', {value: rule}, rule));
   const fillSizes = () => {
@@ -129,9 +130,15 @@ function showState(play, state) {
   renderPlay(play);
 }
 
+// The name the engine gives itself once it has (a pipe engine's ABOUT), else
+// its program's; the list of engines learns it too.
 function engineName(play) {
   const state = play.state;
-  return state.engineName || play.config.engines[state.engine].command;
+  const entry = play.config.engines[state.engine];
+  if (state.engineName) {
+    byId('engine').options[state.engine].textContent = `${state.engineName} (${entry.protocol})`;
+  }
+  return state.engineName || entry.name;
 }
 
 // The status in words, the buttons, the engine's lines, and fiverow's view
@@ -159,6 +166,7 @@ function renderPlay(play) {
   setStatus(status);
   byId('game-line').textContent = `${state.rule}, ${state.size} × ${state.size}, ` +
     `${state.stones.length} stones; you play ${you}, ${name} plays ${them}.`;
+  byId('game-line').title = play.config.engines[state.engine].command;
   byId('take-back').disabled = !state.canTakeBack;
   byId('resign').disabled = state.phase === 'over' || state.phase === 'failed' || !!state.pending;
   byId('new-game').disabled = !!state.pending;

@@ -20,8 +20,9 @@ async function startReplay() {
   slider.min = 0;
   slider.max = game.moves.length;
   board.setSize(game.size);
-  byId('game-line').textContent = `x: ${game.x.command} (${game.x.protocol}); ` +
-    `o: ${game.o.command} (${game.o.protocol}); ${game.rule}, ${game.size} × ${game.size}`;
+  byId('game-line').textContent = `x: ${programName(game.x.command)} (${game.x.protocol}); ` +
+    `o: ${programName(game.o.command)} (${game.o.protocol}); ${game.rule}, ${game.size} × ${game.size}`;
+  byId('game-line').title = `x: ${game.x.command}\no: ${game.o.command}`;
 
   let step = 0;
   const show = (next) => {

@@ -28,7 +28,9 @@ function renderWatch(watch, snapshot) {
   setStatus(snapshot.ended ? `The match has ended after ${played} games.`
                            : `Game ${played} of ${match.games} ended; the match goes on.`);
   byId('game-line').textContent = `${match.rule}, ${match.size} × ${match.size}; ` +
-    match.engines.map((engine) => `${engine.label}: ${engine.command} (${engine.protocol})`).join('; ');
+    match.engines.map((engine) => `${engine.label}: ${programName(engine.command)} (${engine.protocol})`)
+      .join('; ');
+  byId('game-line').title = match.engines.map((engine) => `${engine.label}: ${engine.command}`).join('\n');
   if (snapshot.skipped > 0) {
     showProblem(new Error(`${snapshot.skipped} lines of ${snapshot.file} were not events and were skipped.`));
   }

@@ -1,12 +1,11 @@
 #include "cli/MatchOptions.h"
 
-#include <CLI/CLI.hpp>
-
 #include <algorithm>
 #include <cstdint>
 #include <functional>
 #include <limits>
 
+#include "common/CommandLine.h"
 #include "match/Match.h"
 #include "match/Schedule.h"
 #include "players/EngineProgram.h"
@@ -68,62 +67,17 @@ Exit status: 0 when every game was played to a result, 2 for a usage error
 folder or an engine could not be made or started, a file could not be read,
 its output could not be written) or was stopped by a signal.)";
 
-// The help as the referee writes it: usage, what it does, the options with
-// their descriptions in a column, then the rules of a match.
-class HelpFormatter final : public CLI::Formatter {
- public:
-  HelpFormatter() { column_width(24); }
-  std::string make_help(const CLI::App* app, std::string, CLI::AppFormatMode) const override {
-    std::string help = "Usage: fiverow-match [options] [ENGINE_A [ENGINE_B [ENGINE_C ...]]]\n\n";
-    help += app->get_description() + "\n\nOptions:\n";
-    for (const CLI::Option* option : app->get_options()) {
-      if (option->get_positional()) continue;
-      std::string names = option->get_name(false, true);
-      for (std::size_t comma = names.find(','); comma != std::string::npos;
-           comma = names.find(',', comma + 2))
-        names.insert(comma + 1, 1, ' ');
-      names.insert(0, 2, ' ');
-      if (option->get_type_size() != 0) names.append(1, ' ').append(option->get_type_name());
-      std::string description = option->get_description();
-      if (names.size() + 2 > column_width_) {
-        help += names + "\n" + Indented(description, column_width_);
-      } else {
-        names.resize(column_width_, ' ');
-        help += names + Indented(description, column_width_).substr(column_width_);
-      }
-    }
-    return help + "\n" + app->get_footer() + "\n";
-  }
-
- private:
-  static std::string Indented(const std::string& text, std::size_t width) {
-    std::string indented;
-    std::size_t at = 0;
-    while (at <= text.size()) {
-      const std::size_t end = std::min(text.find('\n', at), text.size());
-      indented += std::string(width, ' ') + text.substr(at, end - at) + "\n";
-      at = end + 1;
-    }
-    return indented;
-  }
-};
-
 // The options, one row each: what they are called, the value they take, what
 // they do and how their value is read. Options that play games cannot go
 // with --replay; those checks, and the ones on values together, are in
 // CheckCombinations.
 void DefineOptions(CLI::App& app, MatchOptions& o) {
-  app.formatter(std::make_shared<HelpFormatter>());
   app.footer(kFooter);
   std::vector<CLI::Option*> playing;
   const auto option =
       [&app](const std::string& name, const std::string& value, const std::string& help,
              std::function<void(const std::string& name, const std::string&)> read) {
-        return app
-            .add_option_function<std::string>(
-                name, [name, read](const std::string& text) { read(name, text); }, help)
-            ->type_name(value)
-            ->multi_option_policy(CLI::MultiOptionPolicy::TakeLast);
+        return tools::AddOption(app, name, value, help, std::move(read));
       };
   const auto plays = [&playing](CLI::Option* added) { playing.push_back(added); };
   // An option that may be given again, for all engines or for one: each
@@ -310,8 +264,10 @@ void DefineOptions(CLI::App& app, MatchOptions& o) {
                "--games N is then the most games played",
                [&o](auto&, auto& text) { o.sprt = ParseSprtParameters(text); }));
   plays(app.add_option("engines", o.engineCommands, "the engines, A, B, C, ...")->expected(0, -1));
+  DefineClusterOptions(app, o.cluster, playing);
   for (CLI::Option* other : playing) replay->excludes(other);
-  app.set_help_flag("-h,--help", "show this help");
+  tools::FinishCommandLine(
+      app, "Usage: fiverow-match [options] [ENGINE_A [ENGINE_B [ENGINE_C ...]]]", 24);
 }
 
 // What the options allow together, beyond what --replay excludes.
@@ -351,6 +307,7 @@ void CheckCombinations(const MatchOptions& options) {
     throw UsageError("--sprt needs --games N, the most games to play (at least 2)");
   if (options.concurrency > 1 && options.HasHuman())
     throw UsageError("a human plays one game at a time: no --concurrency with human");
+  CheckClusterCombinations(options);
 }
 
 }  // namespace
@@ -359,16 +316,10 @@ MatchOptions ParseMatchOptions(const std::vector<std::string>& args) {
   MatchOptions options;
   CLI::App app(kDescription, "fiverow-match");
   DefineOptions(app, options);
-  std::vector<std::string> reversed(args.rbegin(), args.rend());
-  try {
-    app.parse(reversed);
-  } catch (const CLI::CallForHelp&) {
-    options.help = true;
-    return options;
-  } catch (const CLI::ParseError& error) {
-    throw UsageError(error.what());
-  }
+  options.asked = tools::ParseCommandLine(app, args);
+  if (options.asked != tools::Asked::kRun) return options;
   CheckCombinations(options);
+  options.cluster.arguments = args;
   if (options.openingText) {
     std::string error;
     options.opening = ParseOpening(*options.openingText, options.boardSize, options.rule, error);

@@ -8,7 +8,9 @@
 #include <string>
 #include <vector>
 
+#include "cli/ClusterOptions.h"
 #include "cli/OptionValues.h"
+#include "common/Asked.h"
 #include "game/Opening.h"
 #include "game/OpeningNotation.h"
 #include "game/Rules.h"
@@ -32,7 +34,7 @@ struct PerEngine {
 };
 
 struct MatchOptions {
-  bool help = false;
+  tools::Asked asked = tools::Asked::kRun;
   std::vector<std::string> engineCommands;  // as given: A, B, C, ...
   PerEngine<double> timeLimit;              // seconds per move; 5 when not given
   PerEngine<double> matchTime;              // seconds per engine per game
@@ -66,6 +68,7 @@ struct MatchOptions {
   bool keep = false;
   int concurrency = 1;                 // games played at once
   std::optional<SprtParameters> sprt;  // stop the match once the test decides
+  ClusterOptions cluster;
 
   // The engines of the match: two at least, fiverow for those not given.
   std::size_t EngineCount() const { return std::max<std::size_t>(2, engineCommands.size()); }

@@ -8,7 +8,7 @@
 #include <string>
 #include <string_view>
 
-#include "common/Arguments.h"
+#include "common/OptionValues.h"
 #include "game/OpeningNotation.h"
 #include "game/Rules.h"
 #include "match/OpeningSchedule.h"
@@ -19,12 +19,9 @@ namespace fiverow::match {
 
 using UsageError = tools::UsageError;
 
-// A whole number from `low` to `high`.
-std::int64_t ParseWholeNumber(const std::string& option, const std::string& text, std::int64_t low,
-                              std::int64_t high);
+using tools::ParseSeconds;
+using tools::ParseWholeNumber;
 std::uint64_t ParseSeed(const std::string& option, const std::string& text);
-// A number of seconds above 0 (or from 0 with `zero`), at most a day.
-double ParseSeconds(const std::string& option, const std::string& text, bool zero = false);
 Rule ParseRule(const std::string& text);
 OpeningFormat ParseOpeningFormat(const std::string& text);
 OpeningOrder ParseOpeningOrder(const std::string& text);

@@ -5,11 +5,13 @@
 #include <limits>
 #include <ostream>
 
+#include "cli/ClusterRun.h"
 #include "cli/OpeningsFile.h"
 #include "common/EscapedText.h"
 #include "common/Terminal.h"
 #include "match/Match.h"
 #include "output/EventStream.h"
+#include "output/OpeningsLine.h"
 #include "output/ProtocolLog.h"
 #include "output/RecordFolder.h"
 #include "output/Replay.h"
@@ -65,6 +67,7 @@ MatchPlan PlanOf(const MatchOptions& options) {
   }
   plan.pairing = options.PairingOf();
   plan.games = options.TotalGames();
+  plan.share = options.cluster.share;
   plan.drawAfter = options.drawAfter;
   plan.concurrency = options.concurrency;
   plan.boardSize = options.boardSize;
@@ -74,32 +77,41 @@ MatchPlan PlanOf(const MatchOptions& options) {
   return plan;
 }
 
-// The match's openings, and a line about them for people (none for a fixed
-// opening). A file of them is read whole here, before anything is shown.
-OpeningSchedule OpeningsOf(const MatchOptions& options, int boardSize, std::string& about) {
+// The match's openings. A file of them is read whole here, before anything
+// is shown. `source` says where they come from, for people and the events.
+OpeningSchedule OpeningsOf(const MatchOptions& options, int boardSize, OpeningsSource& source) {
   const std::uint64_t seed = options.seed.value_or(1);
+  source.seed = seed;
+  source.symmetries = options.symmetries;
   if (options.openingsFile) {
     std::vector<Opening> list =
         ReadOpeningsFile(*options.openingsFile, options.openingsFormat, boardSize, options.rule);
-    const bool shuffled = options.openingsOrder == OpeningOrder::Random;
-    about = std::to_string(list.size()) + (list.size() == 1 ? " opening" : " openings") + " from " +
-            tools::ShownText(*options.openingsFile) + (shuffled ? ", shuffled" : ", in order") +
-            (options.symmetries ? ", in random symmetries" : "");
-    if (shuffled || options.symmetries) about += ", seed " + std::to_string(seed);
+    source = {OpeningsSource::Kind::File,
+              {},
+              *options.openingsFile,
+              options.openingsFormat,
+              options.openingsOrder,
+              list.size(),
+              OpeningsDigest(list),
+              options.symmetries,
+              seed};
     return OpeningSchedule::FromList(std::move(list), options.openingsOrder, options.symmetries,
                                      seed, boardSize);
   }
   if (options.RandomOpenings()) {
-    about = "random openings, seed " + std::to_string(seed);
+    source.kind = OpeningsSource::Kind::Random;
     return OpeningSchedule::Random(seed, boardSize);
   }
-  return OpeningSchedule::Fixed(options.opening.value_or(Opening{}));
+  source.opening = options.opening.value_or(Opening{});
+  return OpeningSchedule::Fixed(source.opening);
 }
 
 int PlayMatch(const MatchOptions& options, std::ostream& out, std::ostream& err) {
   const MatchPlan plan = PlanOf(options);
   TerminalSettings settings;
-  OpeningSchedule openings = OpeningsOf(options, plan.boardSize, settings.openings);
+  OpeningsSource source;
+  OpeningSchedule openings = OpeningsOf(options, plan.boardSize, source);
+  settings.openings = OpeningsLine(source);
   Sinks sinks;
   settings.show = options.ShowOrDefault();
   settings.colour = tools::ColourWanted(STDOUT_FILENO);
@@ -116,7 +128,7 @@ int PlayMatch(const MatchOptions& options, std::ostream& out, std::ostream& err)
   std::optional<SgfFile> sgf;
   if (options.sgfFile) sinks.Add(sgf.emplace(*options.sgfFile, plan.engines));
   std::optional<EventStream> events;
-  if (options.eventsFile) sinks.Add(events.emplace(*options.eventsFile, plan));
+  if (options.eventsFile) sinks.Add(events.emplace(*options.eventsFile, plan, std::move(source)));
   RunMatch(plan, std::move(openings), sinks, err);
   return 0;
 }
@@ -129,6 +141,11 @@ int Run(const MatchOptions& options, std::ostream& out, std::ostream& err) {
       ReplayGame(*options.replayFile, options.replayGame, options.show.value_or(Show::Each),
                  tools::ColourWanted(STDOUT_FILENO), out);
       return 0;
+    }
+    if (!options.cluster.mergeFiles.empty()) return MergeShardFiles(options, out, err);
+    if (options.cluster.slurmShards) {
+      PlanOf(options);  // the engines are checked here, before anything is submitted
+      return PlayOnSlurm(options, out, err);
     }
     return PlayMatch(options, out, err);
   } catch (const Interrupted&) {

@@ -3,6 +3,7 @@
 #include <iostream>
 
 #include "cli/Run.h"
+#include "common/Version.h"
 #include "process/OutputCheck.h"
 #include "process/RefereeError.h"
 #include "runtime/Console.h"
@@ -13,8 +14,10 @@ int main(int argc, char** argv) {
   fiverow::KeepWriteFailuresAsErrors();
   try {
     const MatchOptions options = ParseMatchOptions(std::vector<std::string>(argv + 1, argv + argc));
-    if (options.help) {
-      std::cout << MatchHelp();
+    if (options.asked != fiverow::tools::Asked::kRun) {
+      std::cout << (options.asked == fiverow::tools::Asked::kHelp
+                        ? MatchHelp()
+                        : fiverow::tools::VersionText("fiverow-match"));
       CheckOutput(std::cout);
       return 0;
     }

@@ -6,7 +6,7 @@
 #include <string_view>
 #include <vector>
 
-#include "engine/UTypes.h"
+#include "core/UTypes.h"
 #include "game/Position.h"
 #include "game/Rules.h"
 

@@ -20,14 +20,12 @@ struct TimeControl {
 };
 
 // No limit at all: a person at the board.
-inline constexpr TimeControl kUntimed{std::numeric_limits<double>::infinity(), std::nullopt, 0,
-                                      0};
+inline constexpr TimeControl kUntimed{std::numeric_limits<double>::infinity(), std::nullopt, 0, 0};
 
 // One side's clock through a game.
 class GameClock {
  public:
-  explicit GameClock(const TimeControl& control)
-      : control_(control), left_(control.matchSeconds) {}
+  explicit GameClock(const TimeControl& control) : control_(control), left_(control.matchSeconds) {}
 
   // The limit of its next move: the turn limit, or what is left of its match
   // time when that is less.

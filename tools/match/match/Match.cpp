@@ -60,9 +60,21 @@ GameResult PlayOne(const MatchPlan& plan, const GameSetup& setup, Seats& seats, 
 
 }  // namespace
 
+bool ReportGame(const MatchPlan& plan, const PlayedGame& played, Standings& standings,
+                MatchSink& sinks) {
+  standings.Add(played);
+  sinks.GameEnded(played, standings);
+  if (!plan.sprt || !plan.share.Whole() || played.setup.game % 2 != 0) return false;
+  const SprtState sprt = EvaluateSprt(*plan.sprt, standings.tally());
+  sinks.SprtUpdated(*plan.sprt, sprt);
+  return sprt.decision != SprtDecision::Continue;
+}
+
 void RunMatch(const MatchPlan& plan, OpeningSchedule openings, MatchSink& sinks,
               std::ostream& err) {
-  const int workers = std::max(1, std::min(plan.concurrency, plan.games));
+  const std::vector<int> games = plan.share.GamesOf(plan.games);
+  const int workers = std::max(
+      1, std::min(plan.concurrency, static_cast<int>(std::max<std::size_t>(games.size(), 1))));
   if (const std::uint64_t limit = RaiseOpenFileLimit(); limit < OpenFilesNeeded(workers)) {
     throw RefereeError("playing " + std::to_string(workers) + " games at once needs about " +
                        std::to_string(OpenFilesNeeded(workers)) + " open files, but the limit is " +
@@ -95,24 +107,16 @@ void RunMatch(const MatchPlan& plan, OpeningSchedule openings, MatchSink& sinks,
   WorkerPool pool(workers, [&](const GameSetup& setup, int slot) {
     return PlayOne(plan, setup, seats[static_cast<std::size_t>(slot)], sinks);
   });
-  int added = 0;
+  std::size_t added = 0;
   bool decided = false;
-  for (int game = 1; game <= plan.games && !decided; ++game) {
-    while (added < plan.games && added < game + kGamesAheadPerWorker * workers) {
-      ++added;
-      pool.Add(schedule.Next());
-    }
-    if (workers > 1) sinks.Waiting(game - 1, pool.Running());
-    WorkerPool::Outcome outcome = pool.Take(game);
+  const std::size_t ahead = static_cast<std::size_t>(kGamesAheadPerWorker * workers);
+  for (std::size_t taken = 0; taken < games.size() && !decided; ++taken) {
+    while (added < games.size() && added < taken + 1 + ahead) pool.Add(schedule.At(games[added++]));
+    if (workers > 1) sinks.Waiting(static_cast<int>(taken), pool.Running());
+    WorkerPool::Outcome outcome = pool.Take(games[taken]);
     if (StopRequested()) throw Interrupted();
     if (outcome.failure) std::rethrow_exception(outcome.failure);
-    standings.Add(outcome.played);
-    sinks.GameEnded(outcome.played, standings);
-    if (plan.sprt && game % 2 == 0) {
-      const SprtState sprt = EvaluateSprt(*plan.sprt, standings.tally());
-      sinks.SprtUpdated(*plan.sprt, sprt);
-      decided = sprt.decision != SprtDecision::Continue;
-    }
+    decided = ReportGame(plan, outcome.played, standings, sinks);
   }
   // Games beyond the one that decided the SPRT end unreported.
   pool.Stop();

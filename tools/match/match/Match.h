@@ -9,6 +9,7 @@
 
 #include "game/Rules.h"
 #include "game/TimeControl.h"
+#include "match/GameShare.h"
 #include "match/MatchSink.h"
 #include "match/OpeningSchedule.h"
 #include "match/Schedule.h"
@@ -33,6 +34,7 @@ struct MatchPlan {
   std::vector<MatchEngine> engines;  // A, B, C, ...
   Pairing pairing;                   // who plays whom, how often
   int games = 1;                     // in all
+  GameShare share;                   // the games played here
   int concurrency = 1;               // games played at once
   int boardSize = kStandardBoardSize;
   Rule rule = Rule::Freestyle;
@@ -41,11 +43,17 @@ struct MatchPlan {
   std::optional<SprtParameters> sprt;
 };
 
-// Plays the plan's games, each with folders and players of its own, telling
-// `sinks` as it goes, until every game is played or the SPRT decides. Throws
-// RefereeError when the referee itself fails, Interrupted when it is told to
-// stop; every engine is killed and every folder removed (unless kept) first.
-// Notices for people (where kept folders are) go to `err`.
+// Adds a game to `standings` and tells `sinks`, games coming in game order;
+// after each pair of games of the whole match, tests the SPRT: whether it
+// has decided.
+bool ReportGame(const MatchPlan& plan, const PlayedGame& played, Standings& standings,
+                MatchSink& sinks);
+
+// Plays the plan's games (those of its share), each with folders and players of its own, telling
+// `sinks` as it goes, until every game is played or the SPRT decides (a share of the games leaves
+// the test to their merge). Throws RefereeError when the referee itself fails, Interrupted when it
+// is told to stop; every engine is killed and every folder removed (unless kept) first. Notices for
+// people (where kept folders are) go to `err`.
 void RunMatch(const MatchPlan& plan, OpeningSchedule openings, MatchSink& sinks, std::ostream& err);
 
 }  // namespace fiverow::match

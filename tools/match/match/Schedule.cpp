@@ -22,9 +22,9 @@ Schedule::Schedule(const Pairing& pairing, OpeningSchedule openings)
       openings_(std::move(openings)),
       games_(GameCount(pairing)) {}
 
-GameSetup Schedule::Next() {
+GameSetup Schedule::At(int number) {
   GameSetup setup;
-  setup.game = next_++;
+  setup.game = number;
   const int index = setup.game - 1;
   const int perRound = static_cast<int>(pairs_.size()) * pairing_.gamesPerPair;
   const int round = index / perRound;

@@ -43,15 +43,14 @@ class Schedule {
   Schedule(const Pairing& pairing, OpeningSchedule openings);
 
   int games() const { return games_; }
-  // The next game; only while there are games left.
-  GameSetup Next();
+  // Game `number` (1 to games()); best asked for in game order.
+  GameSetup At(int number);
 
  private:
   Pairing pairing_;
   std::vector<std::pair<EngineIndex, EngineIndex>> pairs_;
   OpeningSchedule openings_;
   int games_;
-  int next_ = 1;
 };
 
 }  // namespace fiverow::match

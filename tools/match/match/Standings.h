@@ -40,6 +40,8 @@ class Standings {
 
   // How many times an engine was started afresh after a fault, by the fault.
   void SetRestarts(EngineIndex engine, const RestartCounts& restarts);
+  // The total alone, where the faults are not known (merged shards).
+  void SetRestarts(EngineIndex engine, int total) { engines_[engine].restarts = total; }
 
   const std::vector<EngineStats>& engines() const { return engines_; }
   // Each pair's points and games, and each engine's points.

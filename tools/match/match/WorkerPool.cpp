@@ -2,6 +2,7 @@
 
 #include <system_error>
 
+#include "process/ChildReaper.h"
 #include "process/RefereeError.h"
 #include "process/StopSignals.h"
 
@@ -74,6 +75,8 @@ void WorkerPool::Stop() {
   for (std::thread& worker : workers_) {
     if (worker.joinable()) worker.join();
   }
+  // What the workers' engines left to them is the main thread's now.
+  if (!workers_.empty()) KillStrays();
 }
 
 void WorkerPool::Work(int slot) {

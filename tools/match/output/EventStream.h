@@ -1,34 +1,35 @@
 // --events FILE: the match as it happens, one JSON object a line, each
-// written through as it comes, so that a reader (fiverow-board --watch) can
-// follow a match still being played:
+// written through as it comes, so that a reader (fiverow-board --watch, a
+// merge of shards) can follow a match still being played or rebuild its
+// summary from the file alone. The events and their fields are described in
+// MatchEvents.h and docs/fiverow-board.md:
 //
-//   {"event":"match-started","engines":[{"label":"A","command":"./new","protocol":"file"},...],
-//    "games":200,"size":20,"rule":"freestyle","sprt":{"elo0":0,"elo1":10,"alpha":0.05,"beta":0.05}}
-//   {"event":"game-started","game":1,"x":0,"o":1,"opening":[[9,9],[10,10]]}
-//   {"event":"move","game":1,"side":"x","move":[11,9],"seconds":0.0021}
-//   {"event":"note","game":1,"side":"o","kind":"MESSAGE","text":"depth 4"}
-//   {"event":"game-ended","game":1,"x":0,"o":1,"winner":"x","ending":"five","reason":"...",
-//    "moves":31,"names":["fiverow",""],"standings":{...}}
-//   {"event":"sprt","games":2,"llr":0.29,"lower":-2.94,"upper":2.94,"decision":"continue"}
-//   {"event":"match-ended","standings":{...}}
+//   match-started  everything that decides the games, its digest "id" and a
+//                  "run" of its own, so that a file written anew is known
+//   game-started   game, x, o, opening
+//   move, note     as the game is played
+//   game-ended     the game whole (round, opening, line, seconds, ending,
+//                  reason, names) and the standings after it, in game order
+//   sprt           after each pair of games, with an SPRT
+//   match-ended    the games reported and the final standings
 //
-// Engines are numbered from 0 in the order of "match-started". "sprt" is
-// null without an SPRT; "winner" is null for a draw. The standings carry
-// every engine's figures ("engines", in that order) and the crosstable
-// ("points" and "games", row engine against column engine), so that they
-// serve a match of any number of engines; "tally" and "elo" are A's against
-// B. A number that is infinite is written "inf" or "-inf". What engines
-// say (notes, names) is escaped as in the records (EscapeText), commands
-// and reasons as shown to people (ShownText).
+// Engines are numbered from 0 in the order of "match-started". A number that
+// is infinite is written "inf" or "-inf". What engines say (notes, names) is
+// escaped as in the records (EscapeText), commands and reasons as shown to
+// people (ShownText).
 #pragma once
 
+#include <cstdint>
 #include <cstdio>
 #include <mutex>
 #include <string>
 #include <string_view>
+#include <vector>
 
+#include "game/OpeningNotation.h"
 #include "match/Match.h"
 #include "match/MatchSink.h"
+#include "match/OpeningSchedule.h"
 
 namespace fiverow::match {
 
@@ -36,10 +37,29 @@ namespace fiverow::match {
 // "time-out", "exit-status", "signal", "folder".
 std::string_view EndingName(Ending ending);
 
+// Where a match's openings come from, as "match-started" describes them.
+struct OpeningsSource {
+  enum class Kind : std::uint8_t { Fixed, Random, File };
+  Kind kind = Kind::Fixed;
+  Opening opening;  // Fixed
+  // File: as given, how it is read, and what was read from it.
+  std::string file;
+  OpeningFormat format = OpeningFormat::Offset;
+  OpeningOrder order = OpeningOrder::Sequential;
+  std::size_t count = 0;
+  std::string digest;  // OpeningsDigest of the openings read
+  bool symmetries = false;
+  std::uint64_t seed = 1;
+};
+
+// A digest of a list of openings, the same for the same openings in the same
+// order however the file wrote them.
+std::string OpeningsDigest(const std::vector<Opening>& openings);
+
 class EventStream final : public MatchSink {
  public:
   // Creates the file anew. Throws RefereeError.
-  EventStream(const std::string& path, const MatchPlan& plan);
+  EventStream(const std::string& path, const MatchPlan& plan, OpeningsSource openings = {});
   ~EventStream() override;
   EventStream(const EventStream&) = delete;
   EventStream& operator=(const EventStream&) = delete;
@@ -59,6 +79,7 @@ class EventStream final : public MatchSink {
 
   std::string path_;
   const MatchPlan& plan_;
+  OpeningsSource openings_;
   std::FILE* file_ = nullptr;
   std::mutex mutex_;
   int error_ = 0;  // of the first write that failed

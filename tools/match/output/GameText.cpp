@@ -106,8 +106,8 @@ std::string RestartsLine(const std::vector<MatchEngine>& engines,
   for (std::size_t i = 0; i < engines.size(); ++i) {
     if (stats[i].restarts == 0) continue;
     line += (line.empty() ? "started afresh after a fault: " : "; ") + engines[i].label + " " +
-            std::to_string(stats[i].restarts) + (stats[i].restarts == 1 ? " time" : " times") +
-            " (" + FaultsText(stats[i].restartsAfter) + ")";
+            std::to_string(stats[i].restarts) + (stats[i].restarts == 1 ? " time" : " times");
+    if (!stats[i].restartsAfter.empty()) line += " (" + FaultsText(stats[i].restartsAfter) + ")";
   }
   return line.empty() ? line : line + "\n";
 }

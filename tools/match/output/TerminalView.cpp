@@ -158,7 +158,8 @@ void TerminalView::MatchEnded(const Standings& standings) {
     text += '\n';
     text += MatchSummary(plan_.engines, standings);
   }
-  if (plan_.sprt) {
+  // A share of the games leaves the test to their merge.
+  if (plan_.sprt && plan_.share.Whole()) {
     const std::string played = std::to_string(standings.tally().Games());
     if (sprt_ && sprt_->decision != SprtDecision::Continue) {
       text += std::string("SPRT: ") + (sprt_->decision == SprtDecision::AcceptH1 ? "H1" : "H0") +

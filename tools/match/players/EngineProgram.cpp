@@ -4,7 +4,7 @@
 
 #include <cstdlib>
 
-#include "common/Arguments.h"
+#include "common/UsageError.h"
 #include "players/CommandLine.h"
 #include "process/RefereeError.h"
 #include "runtime/Console.h"

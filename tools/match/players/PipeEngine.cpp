@@ -169,7 +169,10 @@ Answer PipeEngine::Play(const MoveRequest& request) {
       request.timeLeft ? WholeMilliseconds(*request.timeLeft) : "2147483647";
   std::vector<std::string> command = MoveCommand(request);
   command.insert(command.begin(), protocol::InfoLine("time_left", timeLeft));
+  // Written while it is still paused, and resumed after: it wakes once, to
+  // its command, and what it wrote before is all read first.
   ChildProcess::Wait wait = Send(command, deadline);
+  process_->Resume();
   if (!unaskedMove_.empty()) {
     Answer twice = Crash("answered twice: " + unaskedMove_ + " came when no move was asked for");
     twice.fault = Ending::BadText;
@@ -299,7 +302,7 @@ void PipeEngine::Pause() {
 }
 
 void PipeEngine::Resume() {
-  if (process_) process_->Resume();
+  // Play resumes it, once its command is written.
 }
 
 void PipeEngine::FinishGame(std::optional<Ending> processFault) {

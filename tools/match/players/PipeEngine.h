@@ -37,6 +37,7 @@ class PipeEngine final : public Contestant {
   std::optional<Answer> StartGame(const GameStart& start, NoteListener& listener) override;
   Answer Play(const MoveRequest& request) override;
   void Pause() override;
+  // Left to Play, which resumes it once its command is written.
   void Resume() override;
   void FinishGame(std::optional<Ending> processFault) override;
   void Close() override;

@@ -246,6 +246,7 @@ ChildProcess::Wait ChildProcess::Send(std::string_view bytes, Clock::time_point 
     if (written > 0) {
       bytes.remove_prefix(static_cast<std::size_t>(written));
     } else if (written < 0 && errno == EAGAIN) {
+      Resume();  // a paused process could not make room
       if (const Wait wait = Await(Want::Room, deadline); wait != Wait::Ready) return wait;
     } else if (written < 0 && errno != EINTR) {
       return Wait::InputClosed;  // EPIPE: nothing reads it any more

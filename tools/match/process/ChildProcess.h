@@ -99,8 +99,9 @@ class ChildProcess {
   Wait ReadLine(Clock::time_point deadline, TextLine& line);
   // Talking: a line it has already written, without waiting for one.
   bool TakeWaitingLine(TextLine& line);
-  // Talking: writes all of `bytes` to its input. SIGPIPE must be ignored (as
-  // CatchStopSignals does), so that a process that has gone is InputClosed.
+  // Talking: writes all of `bytes` to its input, resuming it if paused once
+  // its input is full. SIGPIPE must be ignored (as CatchStopSignals does),
+  // so that a process that has gone is InputClosed.
   Wait Send(std::string_view bytes, Clock::time_point deadline);
 
   // Measures what the process and everything it started hold, and kills

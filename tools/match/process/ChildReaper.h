@@ -27,7 +27,11 @@ pid_t StartLiveChild(const std::function<pid_t()>& start);
 void ForgetLiveChild(pid_t pid);
 
 // Kills and reaps every child of the referee that is not a live engine, and
-// then the children those leave to the referee, until none is left.
+// then the children those leave to the referee, until none is left. Looks
+// at the lists of the calling thread and of the main thread, where the
+// kernel hands orphans over, and at every thread's only when those show
+// something: each thread that may hold a stray calls it after its engines
+// end, and the last call comes once the other threads have ended.
 void KillStrays();
 
 // The referee's children as KillStrays finds them where the kernel does not

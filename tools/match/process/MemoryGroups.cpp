@@ -7,7 +7,6 @@
 #include <atomic>
 #include <cerrno>
 #include <cstdlib>
-#include <mutex>
 #include <sstream>
 #include <thread>
 
@@ -101,10 +100,9 @@ MemoryGroups* MemoryGroups::Delegated() {
 }
 
 std::optional<MemoryGroups::Group> MemoryGroups::NewGroup(std::uint64_t bytes) {
-  static std::mutex mutex;
-  const std::lock_guard lock(mutex);
   Group group;
-  group.folder = folder_ + "/engine-" + std::to_string(::getpid()) + "-" + std::to_string(next_++);
+  group.folder =
+      folder_ + "/engine-" + std::to_string(::getpid()) + "-" + std::to_string(next_.fetch_add(1));
   if (::mkdir(group.folder.c_str(), 0755) != 0) return std::nullopt;
   // No swap: what it holds is what it may hold.
   WriteFile(group.folder + "/memory.swap.max", "0");

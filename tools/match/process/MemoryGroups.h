@@ -10,6 +10,7 @@
 
 #include <sys/types.h>
 
+#include <atomic>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -47,7 +48,7 @@ class MemoryGroups {
  private:
   explicit MemoryGroups(std::string folder) : folder_(std::move(folder)) {}
   std::string folder_;
-  std::uint64_t next_ = 0;
+  std::atomic<std::uint64_t> next_ = 0;  // numbers the groups; no lock for a new one
 };
 
 }  // namespace fiverow::match

@@ -114,7 +114,6 @@ bool TaskChildren::Read(std::vector<pid_t>& children) {
   // is looked up again once a task is known.
   if (!tasks_ || ::lseek(tasks_.get(), 0, SEEK_SET) != 0) return true;  // gone: no children
   alignas(8) char entries[4096];
-  char text[4096];
   std::vector<pid_t> seen;
   for (long size; (size = ::syscall(SYS_getdents64, tasks_.get(), entries, sizeof entries)) > 0;) {
     for (long at = 0; at < size;) {
@@ -132,22 +131,35 @@ bool TaskChildren::Read(std::vector<pid_t>& children) {
         }
         if (!list) continue;  // the task has ended
       }
-      std::string pids;
-      for (ssize_t got = 0;
-           (got = ::pread(list.get(), text, sizeof text, static_cast<off_t>(pids.size()))) > 0;)
-        pids.append(text, static_cast<std::size_t>(got));
-      const char* from = pids.c_str();
-      for (char* end; *from != '\0'; from = end) {
-        const long pid = std::strtol(from, &end, 10);
-        if (end == from) break;
-        children.push_back(static_cast<pid_t>(pid));
-      }
+      ReadChildrenList(list.get(), children);
     }
+    // Room left for more than another entry: the folder was read to its end.
+    if (static_cast<std::size_t>(size) < sizeof entries / 2) break;
   }
   // The lists of tasks that have ended are closed.
   std::erase_if(lists_, [&seen](const auto& list) {
     return std::find(seen.begin(), seen.end(), list.first) == seen.end();
   });
+  return true;
+}
+
+bool ReadChildrenList(int list, std::vector<pid_t>& children) {
+  char text[4096];
+  std::string pids;
+  ssize_t got;
+  // A read that leaves room for more than another entry read the list to its
+  // end: most lists, empty or short, take one read.
+  while ((got = ::pread(list, text, sizeof text, static_cast<off_t>(pids.size()))) > 0) {
+    pids.append(text, static_cast<std::size_t>(got));
+    if (static_cast<std::size_t>(got) < sizeof text / 2) break;
+  }
+  if (got < 0) return false;
+  const char* from = pids.c_str();
+  for (char* end; *from != '\0'; from = end) {
+    const long pid = std::strtol(from, &end, 10);
+    if (end == from) break;
+    children.push_back(static_cast<pid_t>(pid));
+  }
   return true;
 }
 

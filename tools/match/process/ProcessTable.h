@@ -37,6 +37,10 @@ class TaskChildren {
   std::map<pid_t, tools::UniqueFd> lists_;  // by task
 };
 
+// Appends the pids of a task's list of children (a /proc/PID/task/TID/children
+// handle), read from its start; false when it cannot be read.
+bool ReadChildrenList(int list, std::vector<pid_t>& children);
+
 // The children of every task in `tasks` (a /proc/PID/task folder), read
 // once, as TaskChildren::Read gives them.
 bool ListedChildren(const std::string& tasks, std::vector<pid_t>& children);

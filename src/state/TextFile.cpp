@@ -1,4 +1,4 @@
-#include "files/TextFile.h"
+#include "state/TextFile.h"
 
 #include <algorithm>
 #include <cstring>

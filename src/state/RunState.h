@@ -2,9 +2,9 @@
 // for the whole run. Steps take it by reference, so a test can build its own.
 #pragma once
 
-#include "engine/UTypes.h"
-#include "files/Line.h"
-#include "files/TextFile.h"
+#include "core/UTypes.h"
+#include "state/Line.h"
+#include "state/TextFile.h"
 
 namespace fiverow {
 

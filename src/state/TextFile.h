@@ -11,8 +11,8 @@
 #include <cstdint>
 #include <string_view>
 
-#include "files/Line.h"
 #include "runtime/FileSystem.h"
+#include "state/Line.h"
 
 namespace fiverow {
 

@@ -10,7 +10,7 @@
 #include <cstdint>
 #include "runtime/SourceSite.h"
 
-#include "engine/UTypes.h"
+#include "core/UTypes.h"
 #include "runtime/Checked.h"
 
 namespace fiverow {
