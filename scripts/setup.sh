@@ -28,6 +28,8 @@ need chattr e2fsprogs  # the end-to-end tests
 need setpriv util-linux
 need ps procps
 need /usr/bin/python3 python3  # the documentation's sessions (tests/docs/)
+need help2man help2man  # the manual pages
+need dpkg-shlibdeps dpkg-dev  # the Debian package's dependencies
 for package in "$@"; do
   dpkg-query -W -f='${Status}\n' "$package" 2>/dev/null | grep -q ' installed$' ||
     missing+=("$package")

@@ -79,6 +79,14 @@ TEST(Shards, MergeRefusesMissingGamesAndAnotherMatchesShards) {
   EXPECT_EQ(merged.status, 1);
   EXPECT_TRUE(Contains(merged.err, "game 2 is in both 2.events and 2.events")) << merged.err;
   EXPECT_EQ(merged.out, "");
+  // A game with an engine the match does not have.
+  std::string tampered = ReadWholeFile(tmp / "2.events");
+  const std::size_t ended = tampered.find("{\"event\":\"game-ended\"");
+  tampered.replace(tampered.find("\"x\":", ended), 5, "\"x\":7");
+  WriteWholeFile(tmp / "2.events", tampered);
+  merged = Match(tmp, {"--merge", "1.events", "2.events", "3.events"});
+  EXPECT_EQ(merged.status, 1);
+  EXPECT_TRUE(Contains(merged.err, "not two of the match's")) << merged.err;
 }
 
 TEST(Shards, OptionsThatCannotGoTogetherAndNoSlurmAreRefused) {

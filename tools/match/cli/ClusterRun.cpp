@@ -8,6 +8,7 @@
 #include <fstream>
 #include <map>
 #include <ostream>
+#include <sstream>
 
 #include "cli/SlurmJob.h"
 #include "common/EscapedText.h"
@@ -23,7 +24,7 @@ namespace fiverow::match {
 
 namespace {
 
-// Seconds between two looks at the job array.
+// How long to wait between two looks at the job array.
 constexpr int kPollMilliseconds = 2000;
 // Games in a batch of an SPRT, per shard, unless --batch-games says.
 constexpr int kBatchGamesPerShard = 100;
@@ -43,10 +44,11 @@ void PrintMerged(const MergedShards& merged, const MatchOptions& options, std::o
   ReportShards(merged, sinks);
 }
 
-std::string MissingText(const std::vector<int>& missing, int games) {
-  return (missing.size() == 1 ? "game " : "games ") + GameListText(missing) + " of " +
-         std::to_string(games) + (missing.size() == 1 ? " is" : " are") +
-         " missing from the shards";
+std::string MissingText(const std::vector<GameRange>& missing, int games) {
+  int count = 0;
+  for (const auto& [first, last] : missing) count += last - first + 1;
+  return (count == 1 ? "game " : "games ") + GameListText(missing) + " of " +
+         std::to_string(games) + (count == 1 ? " is" : " are") + " missing from the shards";
 }
 
 // Counts the games the shards' event files report, reading only what was
@@ -96,19 +98,18 @@ std::string BatchName(const std::string& folder, const Batch& batch) {
 std::string WriteScript(const MatchOptions& options, const std::string& folder, const Batch& batch,
                         bool whole) {
   const std::string name = BatchName(folder, batch);
-  std::string script = "#!/bin/sh\n# Shard $SLURM_ARRAY_TASK_ID of " +
-                       std::to_string(batch.shards) + " of games " + std::to_string(batch.first) +
-                       " to " + std::to_string(batch.last) + " of the match.\nexec " +
-                       ShellQuoted(fiverow::OwnExecutablePath());
+  std::ostringstream script;
+  script << "#!/bin/sh\n# Shard $SLURM_ARRAY_TASK_ID of " << batch.shards << " of games "
+         << batch.first << " to " << batch.last << " of the match.\nexec "
+         << ShellQuoted(fiverow::OwnExecutablePath());
   for (const std::string& arg : ShardArguments(options.cluster.arguments))
-    script += " " + ShellQuoted(arg);
-  script += " --shard \"$SLURM_ARRAY_TASK_ID\"/" + std::to_string(batch.shards);
-  if (!whole)
-    script += " --game-range " + std::to_string(batch.first) + "-" + std::to_string(batch.last);
-  script += " --events " + ShellQuoted(name + "-shard-") + "\"$SLURM_ARRAY_TASK_ID\".events\n";
+    script << ' ' << ShellQuoted(arg);
+  script << " --shard \"$SLURM_ARRAY_TASK_ID\"/" << batch.shards;
+  if (!whole) script << " --game-range " << batch.first << '-' << batch.last;
+  script << " --events " << ShellQuoted(name + "-shard-") << "\"$SLURM_ARRAY_TASK_ID\".events\n";
   const std::string path = name + ".sh";
   std::ofstream file(path);
-  file << script;
+  file << script.str();
   file.close();
   if (!file) throw RefereeError(SystemErrorText("cannot write " + tools::ShownText(path), errno));
   std::filesystem::permissions(path, std::filesystem::perms::owner_exec,

@@ -20,6 +20,11 @@ constexpr const char* kOwnFields[] = {"event", "run"};
 
 struct NoSinks final : MatchSink {};
 
+// An event that no match writes.
+struct Invalid : std::runtime_error {
+  using std::runtime_error::runtime_error;
+};
+
 Move CellOf(const Json& cell) { return {cell.at(0).get<int>(), cell.at(1).get<int>()}; }
 
 std::vector<Move> CellsOf(const Json& cells) {
@@ -38,7 +43,7 @@ Ending EndingNamed(const std::string& name) {
     const auto ending = static_cast<Ending>(value);
     if (EndingName(ending) == name) return ending;
   }
-  throw RefereeError("unknown ending \"" + tools::ShownText(name) + "\"");
+  throw Invalid("unknown ending \"" + tools::ShownText(name) + "\"");
 }
 
 std::string Unescaped(const Json& text) {
@@ -51,7 +56,7 @@ MatchPlan PlanOf(const Json& started) {
   MatchPlan plan;
   for (const Json& described : started.at("engines")) {
     MatchEngine engine;
-    engine.label = described.at("label").get<std::string>();
+    engine.label = EngineLabel(plan.engines.size());
     engine.program.command = described.at("command").get<std::string>();
     engine.program.protocol =
         ProtocolNamed(described.at("protocol").get<std::string>()).value_or(Protocol::File);
@@ -64,6 +69,9 @@ MatchPlan PlanOf(const Json& started) {
                   started.at("rounds").get<int>(), started.at("gamesPerPair").get<int>()};
   if (const Json& after = started.at("drawAfter"); !after.is_null())
     plan.drawAfter = after.get<int>();
+  if (plan.engines.size() < 2 || plan.games < 1 || plan.boardSize < kSmallestBoardSize ||
+      plan.boardSize > kLargestBoardSize)
+    throw Invalid("the match it describes cannot be played");
   if (const Json& sprt = started.at("sprt"); !sprt.is_null()) {
     plan.sprt = SprtParameters{sprt.at("elo0").get<double>(), sprt.at("elo1").get<double>(),
                                sprt.at("alpha").get<double>(), sprt.at("beta").get<double>()};
@@ -82,6 +90,20 @@ PlayedGame GameOf(const Json& ended, const MatchPlan& plan) {
   result.rule = plan.rule;
   result.opening = played.setup.opening;
   result.moves = CellsOf(ended.at("line"));
+  // Only what a game can be: engines of the match, distinct cells on the board.
+  const EngineIndex engines = plan.engines.size();
+  const PerSide<EngineIndex>& sides = played.setup.engines;
+  if (sides[Side::X] >= engines || sides[Side::O] >= engines || sides[Side::X] == sides[Side::O])
+    throw Invalid("the game's engines are not two of the match's");
+  std::vector<bool> taken(static_cast<std::size_t>(plan.boardSize * plan.boardSize));
+  for (const std::vector<Move>* moves : {&result.opening, &result.moves}) {
+    for (const Move move : *moves) {
+      if (move.x < 0 || move.y < 0 || move.x >= plan.boardSize || move.y >= plan.boardSize ||
+          taken[static_cast<std::size_t>(move.y * plan.boardSize + move.x)])
+        throw Invalid("the game's stones are not on distinct cells of the board");
+      taken[static_cast<std::size_t>(move.y * plan.boardSize + move.x)] = true;
+    }
+  }
   for (const Side side : kSides) {
     const std::string name(1, StoneChar(side));
     result.moveSeconds[side] = ended.at("seconds").at(name).get<std::vector<double>>();
@@ -89,7 +111,7 @@ PlayedGame GameOf(const Json& ended, const MatchPlan& plan) {
   }
   result.winner = SideOf(ended.at("winner"));
   result.ending = EndingNamed(ended.at("ending").get<std::string>());
-  result.reason = ended.at("reason").get<std::string>();
+  result.reason = tools::ShownText(ended.at("reason").get<std::string>());
   // The report's lines, each escaped: each line again, to be split and
   // escaped again as the game's line shows it.
   for (const Json& line : ended.value("engineOutput", Json::array()))
@@ -191,6 +213,8 @@ MergedShards ReadShards(const std::vector<std::string>& files) {
         }
       } catch (const Json::exception& error) {
         throw RefereeError(where + ": not an event of a match: " + error.what());
+      } catch (const Invalid& error) {
+        throw RefereeError(where + ": " + error.what());
       }
     }
     if (in.bad())
@@ -207,14 +231,21 @@ MergeCheck CheckShards(const MergedShards& merged, std::optional<int> through) {
   Standings standings(merged.plan.engines.size());
   NoSinks none;
   const int last = std::min(through.value_or(merged.plan.games), merged.plan.games);
-  for (int game = 1; game <= last && !check.decidedAt; ++game) {
-    const auto found = merged.games.find(game);
-    if (found == merged.games.end()) {
-      check.missing.push_back(game);
-    } else if (check.missing.empty() && ReportGame(merged.plan, found->second, standings, none)) {
+  // Missing games are the gaps between those read, which may be few of many.
+  int next = 1;
+  const auto addMissing = [&check](int first, int end) {
+    if (first <= end) check.missing.push_back({first, end});
+  };
+  for (const auto& [game, played] : merged.games) {
+    if (game > last) break;
+    addMissing(next, game - 1);
+    next = game + 1;
+    if (check.missing.empty() && ReportGame(merged.plan, played, standings, none)) {
       check.decidedAt = game;
+      return check;
     }
   }
+  addMissing(next, last);
   return check;
 }
 
@@ -229,15 +260,15 @@ void ReportShards(const MergedShards& merged, MatchSink& sinks) {
   sinks.MatchEnded(standings);
 }
 
-std::string GameListText(const std::vector<int>& games) {
+std::string GameListText(const std::vector<GameRange>& ranges) {
   std::string text;
-  for (std::size_t at = 0; at < games.size();) {
-    std::size_t end = at;
-    while (end + 1 < games.size() && games[end + 1] == games[end] + 1) ++end;
+  for (const auto& [first, last] : ranges) {
     if (!text.empty()) text += ", ";
-    text += std::to_string(games[at]);
-    if (end > at) text += "-" + std::to_string(games[end]);
-    at = end + 1;
+    text += std::to_string(first);
+    if (last > first) {
+      text += '-';
+      text += std::to_string(last);
+    }
   }
   return text;
 }

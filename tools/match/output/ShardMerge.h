@@ -6,6 +6,7 @@
 
 #include <map>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "match/Match.h"
@@ -28,8 +29,9 @@ MergedShards ReadShards(const std::vector<std::string>& files);
 // What a merge through game `through` (the match's last by default) holds:
 // the games missing before the SPRT decided or the end, and the game it
 // decided at.
+using GameRange = std::pair<int, int>;  // first and last
 struct MergeCheck {
-  std::vector<int> missing;
+  std::vector<GameRange> missing;
   std::optional<int> decidedAt;
 };
 MergeCheck CheckShards(const MergedShards& merged, std::optional<int> through = std::nullopt);
@@ -40,6 +42,6 @@ MergeCheck CheckShards(const MergedShards& merged, std::optional<int> through = 
 void ReportShards(const MergedShards& merged, MatchSink& sinks);
 
 // "3, 7-9, 12".
-std::string GameListText(const std::vector<int>& games);
+std::string GameListText(const std::vector<GameRange>& ranges);
 
 }  // namespace fiverow::match
