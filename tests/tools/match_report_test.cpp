@@ -182,6 +182,8 @@ TEST(MatchSummary, ChargesEachEndingToTheRightEngine) {
   standings.Add(played);
   result.ending = Ending::ExitStatus;
   standings.Add(played);
+  result.ending = Ending::Memory;
+  standings.Add(played);
   result.ending = Ending::Forbidden;
   standings.Add(played);
   result.ending = Ending::Resigned;
@@ -193,16 +195,17 @@ TEST(MatchSummary, ChargesEachEndingToTheRightEngine) {
   const EngineStats& a = standings.engines()[0];
   const EngineStats& b = standings.engines()[1];
   EXPECT_EQ(a.wins, 1);
-  EXPECT_EQ(a.losses, 4);
+  EXPECT_EQ(a.losses, 5);
   EXPECT_EQ(a.illegalMoves, 2);
   EXPECT_EQ(a.crashes, 1);
+  EXPECT_EQ(a.outOfMemory, 1);
   EXPECT_EQ(a.draws, 1);
-  EXPECT_EQ(b.wins, 4);
+  EXPECT_EQ(b.wins, 5);
   EXPECT_EQ(b.losses, 1);
   EXPECT_EQ(b.timeOuts, 1);
   EXPECT_EQ(b.draws, 1);
   EXPECT_EQ(standings.tally().Wins(), 1);
-  EXPECT_EQ(standings.tally().Losses(), 4);
+  EXPECT_EQ(standings.tally().Losses(), 5);
 }
 
 TEST(MatchSummary, MedianOfMoveTimes) {
@@ -275,6 +278,9 @@ TEST(MatchOptionsParsing, RejectsBadUsage) {
       {"a", "b", "c", "--games", "3"},
       {"--time-limit", "C:1"},
       {"--engine-option", "B:time_left=1"},
+      {"--engine-option", "B:TIMEOUT_TURN=1"},
+      {"--games", "65536", "--rounds", "65536"},
+      {"--games", "1000000", "--rounds", "3000"},
       {"--engine-option", "B:hash=\x01"},
       {"--gauntlet"},
       {"a", "b", "c", "--games", "10", "--sprt", "elo0=0,elo1=5,alpha=0.05,beta=0.05"},

@@ -48,8 +48,9 @@ int CheckWritableFolder(int folder);
 // The names in `folder`, "." and ".." left out.
 int ListFolder(int folder, std::vector<std::string>& names);
 
-// `path` opened for appending, made if missing; never waits on a FIFO.
-UniqueFd OpenForAppending(const std::string& path, int& error);
+// `path` opened to write, made if missing, emptied unless `append`; never
+// waits on a FIFO: one that nothing reads fails with ENXIO.
+UniqueFd OpenForWriting(const std::string& path, bool append, int& error);
 
 // Creates `name` in `folder`, which must not exist, with `content`.
 int CreateNewFile(int folder, const char* name, std::string_view content, mode_t mode);

@@ -5,6 +5,7 @@
 #include <stdio.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 
@@ -153,12 +154,14 @@ int ListFolder(int folder, std::vector<std::string>& names) {
   return 0;
 }
 
-UniqueFd OpenForAppending(const std::string& path, int& error) {
+UniqueFd OpenForWriting(const std::string& path, bool append, int& error) {
   error = 0;
-  // Without O_NONBLOCK a FIFO with no reader would hold the caller up here.
-  UniqueFd file(::open(path.c_str(),
-                       O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC | O_NOCTTY | O_NONBLOCK, 0666));
-  if (!file || ::fcntl(file.get(), F_SETFL, O_APPEND) != 0) {
+  // Without O_NONBLOCK a FIFO with no reader would hold the caller up here;
+  // with it, such a FIFO fails with ENXIO.
+  const int mode = append ? O_APPEND : O_TRUNC;
+  UniqueFd file(
+      ::open(path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC | O_NOCTTY | O_NONBLOCK | mode, 0666));
+  if (!file || ::fcntl(file.get(), F_SETFL, mode & O_APPEND) != 0) {
     error = errno;
     return {};
   }
@@ -217,9 +220,16 @@ FileRead ReadRegularFile(int folder, const char* name, std::size_t limit, bool f
     return read;
   }
   read.links = opened.st_nlink;
-  read.bytes.resize(limit + 1);
+  // Room for the file as it is and one byte more, to see it end, at most
+  // the limit and one: a small file costs what it holds. More room if it grows.
+  const auto size = static_cast<std::size_t>(std::max<off_t>(opened.st_size, 0));
+  read.bytes.resize(std::min(limit, size) + 1);
   std::size_t got = 0;
-  while (got < read.bytes.size()) {
+  while (true) {
+    if (got == read.bytes.size()) {
+      if (got > limit) break;
+      read.bytes.resize(std::min(limit + 1, 2 * got));
+    }
     const ssize_t n = ::read(file.get(), read.bytes.data() + got, read.bytes.size() - got);
     if (n < 0 && errno == EINTR) continue;
     if (n < 0) {

@@ -275,11 +275,12 @@ int ListFolder(int folder, std::vector<std::string>& names) {
   return ListNames(listing.get(), names);
 }
 
-UniqueFd OpenForAppending(const std::string& path, int& error) {
+UniqueFd OpenForWriting(const std::string& path, bool append, int& error) {
   error = 0;
   const HANDLE file =
-      ::CreateFileW(Widened(path).c_str(), FILE_APPEND_DATA | SYNCHRONIZE, FILE_SHARE_READ, nullptr,
-                    OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+      ::CreateFileW(Widened(path).c_str(),
+                    (append ? FILE_APPEND_DATA : GENERIC_WRITE) | SYNCHRONIZE, FILE_SHARE_READ,
+                    nullptr, append ? OPEN_ALWAYS : CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) {
     error = ErrnoFor(::GetLastError());
     return {};

@@ -50,12 +50,7 @@ GameResult PlayOne(const MatchPlan& plan, const GameSetup& setup, Seats& seats, 
   const PerSide<Contestant*> players = seats.For(setup);
   for (const Side side : kSides) {
     const MatchEngine& engine = plan.engines[setup.engines[side]];
-    terms.sides[side] = {engine.label,
-                         players[side],
-                         engine.limits.turnSeconds,
-                         engine.limits.matchSeconds,
-                         engine.limits.marginSeconds,
-                         engine.limits.incrementSeconds};
+    terms.sides[side] = {engine.label, players[side], engine.time};
   }
   std::unique_ptr<GameEvents> events = sinks.GameStarted(setup);
   NoEvents none;
@@ -124,12 +119,13 @@ void RunMatch(const MatchPlan& plan, OpeningSchedule openings, MatchSink& sinks,
   pool.Stop();
   for (Seats& slot : seats) slot.CloseAll();
   const Clock::time_point deadline = DeadlineAfter(Clock::now(), kEndSeconds);
-  std::vector<int> restarts(plan.engines.size());
+  std::vector<RestartCounts> restarts(plan.engines.size());
   for (Seats& slot : seats) {
     slot.AwaitAll(deadline);
-    const std::vector<int>& counted = slot.Restarts();
-    for (std::size_t engine = 0; engine < restarts.size(); ++engine)
-      restarts[engine] += counted[engine];
+    const std::vector<RestartCounts>& counted = slot.Restarts();
+    for (std::size_t engine = 0; engine < restarts.size(); ++engine) {
+      for (const auto& [fault, count] : counted[engine]) restarts[engine][fault] += count;
+    }
   }
   for (EngineIndex engine = 0; engine < restarts.size(); ++engine)
     standings.SetRestarts(engine, restarts[engine]);

@@ -2,6 +2,7 @@
 
 #include "common/EscapedText.h"
 #include "common/HandleFiles.h"
+#include "output/OutputFile.h"
 #include "output/Sgf.h"
 #include "process/RefereeError.h"
 
@@ -9,9 +10,7 @@ namespace fiverow::match {
 
 SgfFile::SgfFile(const std::string& path, const std::vector<MatchEngine>& engines)
     : path_(tools::ShownText(path)), engines_(engines) {
-  int error = 0;
-  file_ = tools::OpenForAppending(path, error);
-  if (!file_) throw RefereeError(SystemErrorText("cannot write the SGF file " + path_, error));
+  file_ = OpenOutputFile(path, true, "the SGF file");
 }
 
 void SgfFile::GameEnded(const PlayedGame& played, const Standings&) {

@@ -45,13 +45,19 @@ std::string_view RuleCode(Rule rule) {
 
 }  // namespace
 
-std::optional<Answer> PipeEngine::StartGame(NoteListener& listener) {
+std::optional<Answer> PipeEngine::StartGame(const GameStart& start, NoteListener& listener) {
   notes_ = &listener;
   stonesKnown_ = 0;
   unaskedMove_.clear();
   lastAnswer_.reset();
   const Clock::time_point deadline = DeadlineAfter(Clock::now(), setup_.limits.startSeconds);
   if (process_ && process_->exit()) Drop();  // it ended between games
+  if (process_ && told_ != std::tuple(start.boardSize, start.rule, start.time.turnSeconds,
+                                      start.time.matchSeconds)) {
+    // Told other conditions: it ends, and a new one is told these.
+    Close();
+    AwaitClose(DeadlineAfter(Clock::now(), kEndSeconds));
+  }
   if (process_) {
     bool refused = false;
     if (std::optional<Answer> failure = Restart(deadline, refused); !refused) return failure;
@@ -59,12 +65,12 @@ std::optional<Answer> PipeEngine::StartGame(NoteListener& listener) {
     Close();
     AwaitClose(DeadlineAfter(Clock::now(), kEndSeconds));
   }
-  return Launch(deadline);
+  return Launch(start, deadline);
 }
 
-std::optional<Answer> PipeEngine::Launch(Clock::time_point deadline) {
-  if (faulted_) ++restarts_;
-  faulted_ = false;
+std::optional<Answer> PipeEngine::Launch(const GameStart& start, Clock::time_point deadline) {
+  if (faulted_) ++restarts_[*faulted_];
+  faulted_.reset();
   // The folder lives as long as the process.
   setup_.workspace.ClearFolder(setup_.label);
   const Workspace::Ready ready = setup_.workspace.PrepareFolder(setup_.label);
@@ -78,15 +84,16 @@ std::optional<Answer> PipeEngine::Launch(Clock::time_point deadline) {
   process_ = std::make_unique<EngineProcess>(
       setup_.engine.argv, ready.folder.get(),
       EngineOptions{.talking = true, .memoryBudget = limits.memoryBytes});
+  told_ = {start.boardSize, start.rule, start.time.turnSeconds, start.time.matchSeconds};
   if (std::optional<Answer> failure =
-          Expect(CommandLine(CommandKind::Start, {limits.boardSize}), deadline)) {
+          Expect(CommandLine(CommandKind::Start, {start.boardSize}), deadline)) {
     return failure;
   }
   std::vector<std::string> info = {
-      protocol::InfoLine("timeout_turn", WholeMilliseconds(limits.turnSeconds)),
-      protocol::InfoLine("timeout_match", WholeMilliseconds(limits.matchSeconds.value_or(0))),
+      protocol::InfoLine("timeout_turn", WholeMilliseconds(start.time.turnSeconds)),
+      protocol::InfoLine("timeout_match", WholeMilliseconds(start.time.matchSeconds.value_or(0))),
       protocol::InfoLine("max_memory", std::to_string(limits.memoryBytes.value_or(0))),
-      protocol::InfoLine("game_type", "1"), protocol::InfoLine("rule", RuleCode(limits.rule))};
+      protocol::InfoLine("game_type", "1"), protocol::InfoLine("rule", RuleCode(start.rule))};
   for (const auto& [key, value] : limits.info) info.push_back(protocol::InfoLine(key, value));
   info.push_back(CommandLine(CommandKind::About));
   TextLine line;
@@ -267,12 +274,16 @@ Answer PipeEngine::Crash(EngineProcess::Wait wait, Clock::time_point deadline) {
   }
   const auto& exit = process_->exit();
   if (!exit) return Crash("closed its input (a broken pipe)");
-  if (exit->overBudgetBytes)
-    return Crash(OverBudgetReason(*exit->overBudgetBytes, *setup_.limits.memoryBytes));
-  Answer answer = Crash(CrashReason({exit->signalled, exit->code, process_->output(),
-                                     exit->peakResidentKiB, exit->killedForMemory},
-                                    setup_.limits.memoryBytes));
-  if (exit->signalled) answer.fault = Ending::Signal;
+  if (exit->overBudgetBytes) {
+    Answer answer = Crash(OverBudgetReason(*exit->overBudgetBytes, *setup_.limits.memoryBytes));
+    answer.fault = Ending::Memory;
+    return answer;
+  }
+  const struct Crash crash {
+    exit->signalled, exit->code, process_->output(), exit->peakResidentKiB, exit->killedForMemory
+  };
+  Answer answer = Crash(CrashReason(crash, setup_.limits.memoryBytes));
+  answer.fault = CrashEnding(crash, setup_.limits.memoryBytes);
   return answer;
 }
 
@@ -295,11 +306,11 @@ void PipeEngine::Resume() {
   // Play resumes it, once its command is written.
 }
 
-void PipeEngine::FinishGame(bool faulted) {
+void PipeEngine::FinishGame(std::optional<Ending> processFault) {
   notes_ = nullptr;
-  if (!faulted) return;
+  if (!processFault) return;
   // Whatever state it is in, it starts afresh for its next game.
-  faulted_ = true;
+  faulted_ = processFault;
   Drop();
 }
 

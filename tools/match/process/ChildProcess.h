@@ -99,7 +99,8 @@ class ChildProcess {
   Wait Send(std::string_view bytes, Clock::time_point deadline);
 
   // Measures what the process and everything it started hold, and kills
-  // them when it is over the budget. Whether it is within.
+  // them when it is over the budget. Whether it is within: never, once it
+  // was killed for being over, though the lines it wrote before still come.
   bool CheckMemory();
 
   // Stops (SIGSTOP) and continues (SIGCONT) the process and everything it
