@@ -1,5 +1,7 @@
 // fiverow-match as its users run it: against fiverow and against engines that
 // misbehave, with the right result, reason and exit status every time.
+#include <sys/stat.h>
+
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -194,6 +196,19 @@ TEST(MatchSeries, SwapsSidesOnEachRandomOpeningAndSumsUp) {
   EXPECT_GE(wins, 2);
 }
 
+// x's longest line is an overline: forbidden under renju, a move by the
+// rules and no fault of the engine's process, which is not started afresh.
+TEST(MatchOpenings, ARenjuFoulOfAPipeEngineLosesWithoutARestart) {
+  const TempFolder tmp;
+  const std::string pipe = "pipe:" + kFakeEngine + " pipe legal";
+  const ToolResult result =
+      Match(tmp, {"--games", "3", "--rule", "renju", "--opening",
+                  "5,10 5,15 6,10 6,15 7,10 7,15 9,10 9,15 10,10 10,15", pipe, pipe});
+  EXPECT_EQ(result.status, 0) << result.err;
+  EXPECT_TRUE(Contains(result.out, "A (x) made a forbidden overline at 8,10")) << result.out;
+  EXPECT_FALSE(Contains(result.out, "started afresh")) << result.out;
+}
+
 TEST(MatchOpenings, AFileIsReadWholeAndARenjuFoulLoses) {
   const TempFolder tmp;
   // x on 1,0 2,0 3,0 0,1 0,2 0,3: x's first free cell, 0,0, makes a four in
@@ -375,6 +390,24 @@ TEST(MatchBoardSizes, A15By15GameReplaysAlikeFromItsRecordAndItsSgf) {
   EXPECT_TRUE(Contains(fromSgf.out, "o: fiverow_fake_engine\nboard: 15 x 15\n")) << fromSgf.out;
 }
 
+// What a replay keeps is the chosen game's main line and a few root
+// properties, not the nodes of the file: 8 MB of comments replay within
+// 48 MB of address space. The sanitizers' runtimes need more than that.
+TEST(MatchReplay, AnSgfFileCostsLittleMoreThanItsSize) {
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+  GTEST_SKIP() << "an address-space limit is not for a sanitizer's runtime";
+#endif
+  const TempFolder tmp;
+  std::string sgf = "(;GM[4]FF[4]SZ[20]RE[B+]C[long];B[jj]";
+  while (sgf.size() < (8u << 20)) sgf += ";C[a note]";
+  WriteWholeFile(tmp / "long.sgf", sgf + ")\n");
+  const ToolResult replay = RunTool(
+      {"/bin/sh", "-c", "ulimit -v 49152 && exec \"$0\" --replay long.sgf --show none", kMatch},
+      tmp.path());
+  EXPECT_EQ(replay.status, 0) << replay.err;
+  EXPECT_TRUE(Contains(replay.out, "result: x wins: long after 1 move")) << replay.out;
+}
+
 TEST(MatchBoardSizes, FileEnginesAndUnwritableSgfFilesAreRefusedBeforeTheFirstGame) {
   const TempFolder tmp;
   const std::string pipe = "pipe:" + kFakeEngine + " pipe legal";
@@ -406,6 +439,21 @@ TEST(MatchUsage, AFailedWriteToStandardOutputEndsTheMatchAfterCleaningUp) {
       RunTool({"/bin/sh", "-c", "exec \"$0\" --help >/dev/full", kMatch}, tmp.path());
   EXPECT_EQ(help.status, 1);
   EXPECT_TRUE(Contains(help.err, "cannot write to standard output")) << help.err;
+}
+
+TEST(MatchUsage, AnOutputFileThatCannotBeWrittenStopsTheMatch) {
+  const TempFolder tmp;
+  ASSERT_EQ(::mkfifo((tmp / "fifo").c_str(), 0600), 0);
+  for (const std::string option : {"--log", "--events", "--sgf"}) {
+    const ToolResult fifo = Match(tmp, {option, "fifo", "--opening", kQuickWin});
+    EXPECT_EQ(fifo.status, 1) << option;
+    EXPECT_TRUE(Contains(fifo.err, " fifo: a FIFO that nothing reads")) << fifo.err;
+  }
+  const std::string pipe = "pipe:" + kFakeEngine + " pipe legal";
+  const ToolResult full = Match(tmp, {"--log", "/dev/full", pipe, pipe});
+  EXPECT_EQ(full.status, 1);
+  EXPECT_TRUE(Contains(full.err, "cannot write the log /dev/full: No space left on device"))
+      << full.err;
 }
 
 TEST(MatchUsage, BadUsageExitsWithTwoAndAHint) {

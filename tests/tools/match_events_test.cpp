@@ -28,7 +28,7 @@ MatchPlan TwoEngines() {
     engine.program.protocol = plan.engines.empty() ? Protocol::File : Protocol::Pipe;
     plan.engines.push_back(engine);
   }
-  plan.engines[1].limits.matchSeconds = 60;
+  plan.engines[1].time.matchSeconds = 60;
   plan.engines[1].limits.info = {{"max_depth", "8"}};
   plan.pairing = {2, false, 2, 1};
   plan.games = 4;

@@ -13,6 +13,7 @@
 
 #include "ToolRun.h"
 #include "common/UniqueFd.h"
+#include "process/ChildProcess.h"
 #include "process/ChildReaper.h"
 #include "process/MemoryGroups.h"
 #include "process/ProcessTable.h"
@@ -224,6 +225,36 @@ TEST(EngineLines, EndAtAnyLineEndWhereverReadsSplitThemAndStayBounded) {
   EXPECT_EQ(taken[3].text, "DEBUG");
   EXPECT_EQ(taken[4].text, "12345678");
   EXPECT_TRUE(taken[4].cut);
+}
+
+// A sample that finds the engine over its budget kills it; the lines it wrote
+// before still come, but it is not within its budget, so a move among them
+// cannot count, wherever the sample fell. The engine answers the move after
+// taking 100 MB; its answers are copied to a file, read here to know that
+// they were written, without the referee reading them first.
+TEST(ChildProcess, AnEngineKilledOverItsBudgetIsNeverWithinIt) {
+  ::setenv("FIVEROW_NO_CGROUP", "1", 1);  // measured alone, whatever the host
+  const TempFolder tmp;
+  const tools::UniqueFd folder(::open(tmp.path().c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  ChildProcess engine({"/bin/sh", "-c", "\"$0\" pipe hog | tee said", FIVEROW_FAKE_ENGINE_PATH},
+                      folder.get(), {.talking = true, .memoryBudget = std::uint64_t{64} << 20});
+  const Clock::time_point deadline = DeadlineAfter(Clock::now(), 60);
+  ASSERT_EQ(engine.Send("START 20\nBEGIN\n", deadline), ChildProcess::Wait::Ready);
+  const auto lines = [&tmp] {
+    const std::string said = ReadWholeFile(tmp / "said");
+    return std::count(said.begin(), said.end(), '\n');
+  };
+  while (lines() < 2) {
+    ASSERT_LT(Clock::now(), deadline);
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+  TextLine line;
+  ASSERT_EQ(engine.ReadLine(deadline, line), ChildProcess::Wait::Ready);
+  EXPECT_EQ(line.text, "OK");
+  ASSERT_EQ(engine.ReadLine(deadline, line), ChildProcess::Wait::Ready);
+  EXPECT_FALSE(engine.CheckMemory());
+  ASSERT_TRUE(engine.exit());
+  EXPECT_GT(engine.exit()->overBudgetBytes.value_or(0), std::uint64_t{64} << 20);
 }
 
 // A cgroup is divided only when it was made for the referee: its own, not

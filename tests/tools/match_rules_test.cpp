@@ -6,15 +6,19 @@
 
 #include <set>
 #include <sstream>
+#include <tuple>
 
 #include "MemoryFileSystem.h"
 #include "ToolRun.h"
+#include "board/BoardOptions.h"
 #include "files/PositionReader.h"
 #include "files/TurnFile.h"
+#include "game/Judge.h"
 #include "game/Opening.h"
 #include "game/OpeningNotation.h"
 #include "game/Position.h"
 #include "game/Rules.h"
+#include "game/TimeControl.h"
 #include "match/OpeningSchedule.h"
 #include "match/Schedule.h"
 #include "players/CommandLine.h"
@@ -55,6 +59,45 @@ TEST(FiveInARow, TheStandardRuleWinsWithExactlyFiveOnSomeAxis) {
   const Position both = WithStones(
       {{0, 9}, {1, 9}, {2, 9}, {3, 9}, {4, 9}, {5, 9}, {5, 5}, {5, 6}, {5, 7}, {5, 8}}, {});
   EXPECT_TRUE(Wins(both, {5, 9}, Rule::Standard));
+}
+
+// One clock for every game: the turn limit, or the match time left when
+// less, which each move spends and the increment refills; the board takes
+// the whole time control as the referee does.
+TEST(TimeControl, TheClockSpendsAndRefillsTheMatchTimeForTheRefereeAndTheBoard) {
+  GameClock clock({5, 10, 2, 0.5});
+  EXPECT_EQ(clock.Limit(), 5);
+  clock.Spend(7);  // 3 left, and 2 more
+  EXPECT_EQ(clock.Limit(), 5);
+  clock.Spend(4.5);  // 0.5 left, and 2 more
+  EXPECT_EQ(clock.Limit(), 2.5);
+  EXPECT_EQ(clock.Margin(), 0.5);
+  EXPECT_EQ(clock.TimeOutReason(),
+            "ran out of its match time of 10 s: no move came within it plus the margin of 0.5 s");
+  EXPECT_EQ(GameClock({3, std::nullopt, 2, 0}).TimeOutReason(),
+            "ran over the time limit of 3 s: no move came within it plus the margin of 0 s");
+
+  const TimeControl board = board::ParseBoardOptions({"--time-limit", "5", "--match-time", "10",
+                                                      "--increment", "2", "--time-margin", "0.5"})
+                                .time;
+  EXPECT_EQ(std::tuple(board.turnSeconds, board.matchSeconds, board.incrementSeconds,
+                       board.marginSeconds),
+            std::tuple(5.0, std::optional(10.0), 2.0, 0.5));
+}
+
+// The one judge: where a stone may go, and what it brings about by each rule.
+TEST(Judge, PlacesAndJudgesByTheRule) {
+  Position position = WithStones({{0, 9}, {1, 9}, {2, 9}, {4, 9}, {5, 9}}, {{9, 0}});
+  Position standard = position;
+  EXPECT_EQ(PlaceStone(position, {3, 9}, Side::X, Rule::Freestyle).verdict, Verdict::Wins);
+  EXPECT_EQ(PlaceStone(standard, {3, 9}, Side::X, Rule::Standard).verdict, Verdict::Continues);
+  EXPECT_EQ(standard.At({3, 9}), 'x');
+  Position renju = WithStones({{0, 9}, {1, 9}, {2, 9}, {4, 9}, {5, 9}}, {});
+  const Judgement foul = PlaceStone(renju, {3, 9}, Side::X, Rule::Renju);
+  EXPECT_EQ(foul.verdict, Verdict::Forbidden);
+  EXPECT_EQ(foul.foul, Foul::Overline);
+  EXPECT_EQ(PlaceStone(renju, {3, 9}, Side::O, Rule::Renju).verdict, Verdict::Occupied);
+  EXPECT_EQ(PlaceStone(renju, {20, 0}, Side::O, Rule::Renju).verdict, Verdict::OffBoard);
 }
 
 TEST(FiveInARow, DoesNotWrapAroundTheBoardEdge) {
@@ -119,18 +162,24 @@ TEST(GameFiles, TheEngineReadsThePositionAndPlaysTheGivenSide) {
 
 TEST(Openings, AlternateFromXAndRejectBadOnes) {
   std::string error;
-  const auto opening = ParseOpening("  9,9 10,10\t9,10 ", 20, error);
+  const auto opening = ParseOpening("  9,9 10,10\t9,10 ", 20, Rule::Freestyle, error);
   ASSERT_TRUE(opening);
   EXPECT_EQ(*opening, (Opening{{9, 9}, {10, 10}, {9, 10}}));
   EXPECT_EQ(OpeningText(*opening), "9,9 10,10 9,10");
-  EXPECT_TRUE(ParseOpening("", 20, error)->empty());
+  EXPECT_TRUE(ParseOpening("", 20, Rule::Freestyle, error)->empty());
 
-  EXPECT_FALSE(ParseOpening("9,9 20,3", 20, error));
+  EXPECT_FALSE(ParseOpening("9,9 20,3", 20, Rule::Freestyle, error));
   EXPECT_NE(error.find("20,3"), std::string::npos);
-  EXPECT_FALSE(ParseOpening("9,9 9,9", 20, error));
+  EXPECT_FALSE(ParseOpening("9,9 9,9", 20, Rule::Freestyle, error));
   EXPECT_NE(error.find("two stones"), std::string::npos);
-  EXPECT_FALSE(ParseOpening("0,0 0,1 1,0 1,1 2,0 2,1 3,0 3,1 4,0", 20, error));
+  EXPECT_FALSE(ParseOpening("0,0 0,1 1,0 1,1 2,0 2,1 3,0 3,1 4,0", 20, Rule::Freestyle, error));
   EXPECT_NE(error.find("five"), std::string::npos);
+  // Six in a row wins only where the rule says so.
+  const std::string six = "0,0 0,5 1,0 1,5 2,0 2,5 4,0 4,5 5,0 5,5 3,0";
+  EXPECT_FALSE(ParseOpening(six, 20, Rule::Freestyle, error));
+  EXPECT_EQ(error, "the opening already has five in a row through 3,0");
+  EXPECT_TRUE(ParseOpening(six, 20, Rule::Standard, error));
+  EXPECT_TRUE(ParseOpening(six, 20, Rule::Renju, error));
 }
 
 TEST(Openings, RandomOnesAreReproducibleBalancedAndCentral) {
@@ -164,7 +213,8 @@ TEST(Openings, RandomOnesAreReproducibleBalancedAndCentral) {
 
 std::string LineText(std::string_view line, OpeningFormat format, int size = 20) {
   std::string error;
-  const std::optional<Opening> opening = ParseOpeningLine(line, format, size, error);
+  const std::optional<Opening> opening =
+      ParseOpeningLine(line, format, size, Rule::Freestyle, error);
   return opening ? OpeningText(*opening) : error;
 }
 
@@ -208,7 +258,7 @@ TEST(OpeningNotation, TheEightSymmetriesAreDistinctAndOnTheBoard) {
       const Opening image = Symmetric(opening, symmetry, size);
       images.insert(OpeningText(image));
       std::string error;
-      EXPECT_TRUE(CheckOpening(image, size, error)) << error;
+      EXPECT_TRUE(CheckOpening(image, size, Rule::Freestyle, error)) << error;
     }
     EXPECT_EQ(images.size(), 8u);
     EXPECT_EQ(Symmetric(opening, 0, size), opening);

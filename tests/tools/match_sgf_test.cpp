@@ -106,7 +106,8 @@ TEST(SgfReading, RefusesWhatItCannotReplay) {
       {"(;SZ[15]RE[?];B[aa])", "unknown result"},
       {"(;SZ[15]RE[B+R];B[aa]", "ends inside a game tree"},
       {"(;SZ[15]C[open", "ends inside the value of C"},
-      {"x(;SZ[15])", "unexpected \"x\""},
+      {"x(;SZ[15])", "unexpected \"x\" at byte 1"},
+      {std::string("(;SZ[15]RE[B+R];B[aa]\0)", 24), "game 1: a NUL byte at byte 22"},
       {[] {  // variations nested deeper than any stack
          std::string deep;
          for (int i = 0; i < 100000; ++i) deep += "(;";

@@ -154,6 +154,8 @@ TEST(MatchSummary, ChargesEachEndingToTheRightEngine) {
   standings.Add(played);
   result.ending = Ending::ExitStatus;
   standings.Add(played);
+  result.ending = Ending::Memory;
+  standings.Add(played);
   result.ending = Ending::Forbidden;
   standings.Add(played);
   result.ending = Ending::Resigned;
@@ -165,16 +167,17 @@ TEST(MatchSummary, ChargesEachEndingToTheRightEngine) {
   const EngineStats& a = standings.engines()[0];
   const EngineStats& b = standings.engines()[1];
   EXPECT_EQ(a.wins, 1);
-  EXPECT_EQ(a.losses, 4);
+  EXPECT_EQ(a.losses, 5);
   EXPECT_EQ(a.illegalMoves, 2);
   EXPECT_EQ(a.crashes, 1);
+  EXPECT_EQ(a.outOfMemory, 1);
   EXPECT_EQ(a.draws, 1);
-  EXPECT_EQ(b.wins, 4);
+  EXPECT_EQ(b.wins, 5);
   EXPECT_EQ(b.losses, 1);
   EXPECT_EQ(b.timeOuts, 1);
   EXPECT_EQ(b.draws, 1);
   EXPECT_EQ(standings.tally().Wins(), 1);
-  EXPECT_EQ(standings.tally().Losses(), 4);
+  EXPECT_EQ(standings.tally().Losses(), 5);
 }
 
 TEST(MatchSummary, MedianOfMoveTimes) {

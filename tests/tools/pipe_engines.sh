@@ -150,7 +150,7 @@ case_lives_for_the_match() {
   pipe_case '. wins' --games 2 -- no-restart
   (($(grep -c '^START' "$dir/log") == 3)) || fail "not started afresh after UNKNOWN to RESTART"
   pipe_case 'B wins: A \(x\) exited with status 3' --games 2 -- exit-after-move
-  grep -q '^started afresh after a fault: A 1 time$' "$dir/stdout" ||
+  grep -q '^started afresh after a fault: A 1 time (1 crash)$' "$dir/stdout" ||
     fail "the restart is not shown:" "$(tail -5 "$dir/stdout")"
 }
 

@@ -27,7 +27,9 @@ using namespace fiverow::match;
 class ScriptedPlayer : public Contestant {
  public:
   explicit ScriptedPlayer(std::vector<Move> moves) : moves_(std::move(moves)) {}
-  std::optional<Answer> StartGame(NoteListener& /*listener*/) override { return std::nullopt; }
+  std::optional<Answer> StartGame(const GameStart& /*start*/, NoteListener& /*listener*/) override {
+    return std::nullopt;
+  }
   Answer Play(const MoveRequest& /*request*/) override {
     Answer answer;
     answer.move = moves_.at(next_++);
@@ -131,11 +133,12 @@ TEST(Snapshots, RefereeTournamentSummary) {
     Ending ending;
   };
   // Each pair plays an opening twice: A takes 1.5 from B and 2 from C, and
-  // B 1.5 from C; C loses once on time and once by a crash.
+  // B 1.5 from C; C loses once on time and once for its memory, and is
+  // started afresh after each.
   const Game games[] = {
-      {0, 1, Side::X, Ending::Five},       {1, 0, std::nullopt, Ending::BoardFull},
-      {0, 2, Side::X, Ending::TimeOut},    {2, 0, Side::O, Ending::Five},
-      {1, 2, Side::X, Ending::ExitStatus}, {2, 1, std::nullopt, Ending::BoardFull},
+      {0, 1, Side::X, Ending::Five},    {1, 0, std::nullopt, Ending::BoardFull},
+      {0, 2, Side::X, Ending::TimeOut}, {2, 0, Side::O, Ending::Five},
+      {1, 2, Side::X, Ending::Memory},  {2, 1, std::nullopt, Ending::BoardFull},
   };
   Standings standings(3);
   for (const Game& game : games) {
@@ -148,6 +151,7 @@ TEST(Snapshots, RefereeTournamentSummary) {
     played.result.moveSeconds[Side::O] = {0.001 * static_cast<double>(1 + 10 * game.o)};
     standings.Add(played);
   }
+  standings.SetRestarts(2, {{Ending::TimeOut, 1}, {Ending::Memory, 1}});
   ExpectSnapshot("referee-tournament.txt", TournamentSummary(engines, standings));
 }
 

@@ -69,14 +69,18 @@ void DefineOptions(CLI::App& app, BoardOptions& o, bool& playing) {
   limit("--time-limit", "SECONDS",
         "time per move, as in fiverow-match (default 5); a person\n"
         "is not timed",
-        [&o](auto& name, auto& text) { o.limits.turnSeconds = tools::ParseSeconds(name, text); });
+        [&o](auto& name, auto& text) { o.time.turnSeconds = tools::ParseSeconds(name, text); });
   limit("--match-time", "SECONDS", "time per engine per game, as in fiverow-match",
-        [&o](auto& name, auto& text) { o.limits.matchSeconds = tools::ParseSeconds(name, text); });
+        [&o](auto& name, auto& text) { o.time.matchSeconds = tools::ParseSeconds(name, text); });
+  limit("--increment", "SECONDS", "added to its match time after each of its moves",
+        [&o](auto& name, auto& text) {
+          o.time.incrementSeconds = tools::ParseSeconds(name, text, true);
+        });
   limit("--start-time", "SECONDS", "time for a pipe engine's start-up (default 30)",
         [&o](auto& name, auto& text) { o.limits.startSeconds = tools::ParseSeconds(name, text); });
   limit("--time-margin", "SECONDS", "how far past its time a move still counts (default 0.1)",
         [&o](auto& name, auto& text) {
-          o.limits.marginSeconds = tools::ParseSeconds(name, text, true);
+          o.time.marginSeconds = tools::ParseSeconds(name, text, true);
         });
   limit("--max-memory", "MB", "memory per engine, with all it starts; holding more loses",
         [&o](auto& name, auto& text) {

@@ -7,6 +7,7 @@
 
 #include "common/Asked.h"
 #include "common/UsageError.h"
+#include "game/TimeControl.h"
 #include "players/EngineLimits.h"
 
 namespace fiverow::board {
@@ -18,7 +19,8 @@ struct BoardOptions {
   std::optional<std::string> replayFile;    // a game record to step through
   std::string listen = "127.0.0.1";
   int port = 0;                // 0: a free one
-  match::EngineLimits limits;  // the engines' (the rule and the size are each game's own)
+  match::EngineLimits limits;  // the engines'
+  match::TimeControl time;     // the engines' (the rule and the size are each game's own)
 };
 
 using UsageError = tools::UsageError;

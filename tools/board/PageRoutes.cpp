@@ -28,10 +28,12 @@ std::string ConfigJson(const BoardOptions& options, const PlaySetup& setup) {
                        {"fiverow", engine.fiverow},
                        {"sizes", std::move(sizes)}});
   }
+  Json rules = Json::array();
+  for (const auto& [rule, name] : match::kRuleNames.entries) rules.push_back(name);
   return JsonText({{"mode", mode},
                    {"engines", std::move(engines)},
-                   {"rules", {"freestyle", "standard", "renju"}},
-                   {"turnSeconds", setup.limits.turnSeconds}});
+                   {"rules", std::move(rules)},
+                   {"turnSeconds", setup.time.turnSeconds}});
 }
 
 }  // namespace

@@ -48,6 +48,7 @@ PlaySetup SetupOf(const BoardOptions& options) {
     setup.engines.push_back(std::move(engine));
   }
   setup.limits = options.limits;
+  setup.time = options.time;
   return setup;
 }
 

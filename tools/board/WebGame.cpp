@@ -60,7 +60,9 @@ std::optional<std::vector<Move>> TakenBack(const std::vector<Move>& stones, Side
 class WebGame::Person final : public match::Contestant {
  public:
   Person(WebGame& game, const match::Contestant*& engine) : game_(game), engine_(engine) {}
-  std::optional<match::Answer> StartGame(match::NoteListener&) override { return std::nullopt; }
+  std::optional<match::Answer> StartGame(const match::GameStart&, match::NoteListener&) override {
+    return std::nullopt;
+  }
   match::Answer Play(const match::MoveRequest&) override {
     return game_.PersonTurn(engine_ != nullptr ? engine_->Name() : "");
   }
@@ -149,19 +151,13 @@ void WebGame::Run() {
         endEngine();
       const BoardEngine& chosen = setup_.engines[choice.engine];
       if (!engine) {
-        match::EngineLimits limits = setup_.limits;
-        limits.rule = choice.rule;
-        limits.boardSize = choice.size;
-        engine = match::MakePlayer({"engine", chosen.program, *workspace, limits, nullptr});
+        engine = match::MakePlayer({"engine", chosen.program, *workspace, setup_.limits, nullptr});
         engineSeen = engine.get();
         made = choice;
       }
       const Side engineSide = match::Opponent(choice.person);
-      const match::EngineLimits& limits = setup_.limits;
-      terms.sides[choice.person] = {"you", &person, std::numeric_limits<double>::infinity(),
-                                    std::nullopt, 0};
-      terms.sides[engineSide] = {ShortName(chosen.program), engine.get(), limits.turnSeconds,
-                                 limits.matchSeconds, limits.marginSeconds};
+      terms.sides[choice.person] = {"you", &person, match::kUntimed};
+      terms.sides[engineSide] = {ShortName(chosen.program), engine.get(), setup_.time};
       result = match::PlayGame(terms, feed);
     } catch (const match::Interrupted&) {
       lock.lock();

@@ -21,6 +21,7 @@
 #include "board/Followed.h"
 #include "game/Contestant.h"
 #include "game/GameResult.h"
+#include "game/TimeControl.h"
 #include "players/EngineLimits.h"
 #include "players/EngineProgram.h"
 #include "process/Deadline.h"
@@ -38,7 +39,8 @@ struct BoardEngine {
 
 struct PlaySetup {
   std::vector<BoardEngine> engines;
-  match::EngineLimits limits;  // the rule and the size are each game's own
+  match::EngineLimits limits;
+  match::TimeControl time;  // the engine's; the rule and the size are each game's own
 };
 
 // What the page asks to play.

@@ -2,6 +2,7 @@
 #include <iostream>
 
 #include "common/CommandLine.h"
+#include "common/Terminal.h"
 #include "common/Version.h"
 #include "explain/Explain.h"
 #include "runtime/Console.h"
@@ -10,6 +11,7 @@ int main(int argc, char** argv) {
   using namespace fiverow::explain;
   // A closed or full standard output is an error to report, not a signal.
   fiverow::KeepWriteFailuresAsErrors();
+  fiverow::tools::UseUtf8Console();
   try {
     const ExplainOptions options =
         ParseExplainOptions(std::vector<std::string>(argv + 1, argv + argc));

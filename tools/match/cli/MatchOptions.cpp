@@ -1,7 +1,9 @@
 #include "cli/MatchOptions.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <functional>
+#include <limits>
 
 #include "common/CommandLine.h"
 #include "match/Match.h"
@@ -49,8 +51,10 @@ constexpr const char* kFooter =
     R"(A move is x,y (column,row, from 0) on an empty cell. Wrong text, an occupied
 cell, running out of time, a non-zero exit status, a Tah.dat that is not a
 regular file or a folder the referee cannot repair loses the game; so does a
-pipe engine's UNKNOWN, ERROR or exit, and under renju a move of x forbidden
-by the rule. A full board is a draw. The engines are A, B, C, ... in the
+pipe engine's exit, an answer to a move that is not a move, or anything but
+OK to START or RESTART, and under renju a move of x forbidden by the rule.
+A pipe engine's ERROR and UNKNOWN lines while a move is due are kept as
+notes, and the wait goes on. A full board is a draw. The engines are A, B, C, ... in the
 order given. Each pair plays each opening twice, the pair's first engine on
 x (the first player) in the first game. For several games of two engines
 the summary adds the Elo difference of A over B with its 95% margin and the
@@ -141,7 +145,10 @@ void DefineOptions(CLI::App& app, MatchOptions& o) {
                    });
                  }));
 
-  plays(option("--rule", "freestyle|standard|renju",
+  std::string rules;
+  for (const auto& [rule, name] : kRuleNames.entries)
+    rules += (rules.empty() ? "" : "|") + std::string(name);
+  plays(option("--rule", rules,
                "five or more in a row wins (freestyle, the default),\n"
                "or exactly five: an overline does not win (standard);\n"
                "renju: x wins with exactly five and loses by a\n"
@@ -287,6 +294,14 @@ void CheckCombinations(const MatchOptions& options) {
         "played twice), not " +
         std::to_string(options.GamesPerPair()));
   if (options.gauntlet && engines < 3) throw UsageError("--gauntlet needs three engines or more");
+  const std::uint64_t total = std::uint64_t{PairsOf(options.PairingOf()).size()} *
+                              static_cast<std::uint64_t>(options.rounds) *
+                              static_cast<std::uint64_t>(options.GamesPerPair());
+  if (total > static_cast<std::uint64_t>(std::numeric_limits<int>::max())) {
+    throw UsageError("--games and --rounds make " + std::to_string(total) +
+                     " games, more than the " + std::to_string(std::numeric_limits<int>::max()) +
+                     " a match may play");
+  }
   if (options.sprt && engines > 2) throw UsageError("--sprt is for two engines only");
   if (options.sprt && options.TotalGames() < 2)
     throw UsageError("--sprt needs --games N, the most games to play (at least 2)");
@@ -307,7 +322,7 @@ MatchOptions ParseMatchOptions(const std::vector<std::string>& args) {
   options.cluster.arguments = args;
   if (options.openingText) {
     std::string error;
-    options.opening = ParseOpening(*options.openingText, options.boardSize, error);
+    options.opening = ParseOpening(*options.openingText, options.boardSize, options.rule, error);
     if (!options.opening) throw UsageError(error);
   }
   return options;

@@ -7,7 +7,8 @@
 
 namespace fiverow::match {
 
-std::vector<Opening> ReadOpeningsFile(const std::string& file, OpeningFormat format, int size) {
+std::vector<Opening> ReadOpeningsFile(const std::string& file, OpeningFormat format, int size,
+                                      Rule rule) {
   const std::string bytes = ReadInputFile(file, kOpeningsLimit, "an openings file");
   const std::string shownFile = tools::ShownText(file);
   std::string_view text = bytes;
@@ -19,7 +20,7 @@ std::vector<Opening> ReadOpeningsFile(const std::string& file, OpeningFormat for
     const std::string_view line = protocol::TrimmedBlanks(*next);
     if (line.empty() || line.starts_with('#')) continue;
     std::string error;
-    std::optional<Opening> opening = ParseOpeningLine(line, format, size, error);
+    std::optional<Opening> opening = ParseOpeningLine(line, format, size, rule, error);
     if (!opening) throw UsageError(shownFile + ":" + std::to_string(number) + ": " + error);
     openings.push_back(std::move(*opening));
   }

@@ -57,8 +57,12 @@ EngineInfo ParseEngineInfo(const std::string& option, const std::string& text) {
   if (!wordKey)
     throw UsageError(option + ": a key is letters, digits and _, not \"" +
                      tools::ShownText(info.key) + "\"");
-  if (std::find(std::begin(kOwnKeys), std::end(kOwnKeys), info.key) != std::end(kOwnKeys))
-    throw UsageError(option + ": the referee sends INFO " + info.key + " itself");
+  // Keys are compared in any case, as engines read them.
+  std::string lower = info.key;
+  std::transform(lower.begin(), lower.end(), lower.begin(),
+                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+  if (std::find(std::begin(kOwnKeys), std::end(kOwnKeys), lower) != std::end(kOwnKeys))
+    throw UsageError(option + ": the referee sends INFO " + lower + " itself");
   if (std::any_of(info.value.begin(), info.value.end(),
                   [](unsigned char c) { return c < 0x20 || c == 0x7f; })) {
     throw UsageError(option + ": the value of " + info.key + " holds a control character");

@@ -1,7 +1,5 @@
 #include "cli/Run.h"
 
-#include <unistd.h>
-
 #include <limits>
 #include <ostream>
 
@@ -42,11 +40,12 @@ MatchPlan PlanOf(const MatchOptions& options) {
     // A person is timed only by a limit that was asked for.
     const std::optional<double> turn = options.timeLimit.For(index);
     const bool person = engine.program.protocol == Protocol::Human;
-    engine.limits.turnSeconds = turn     ? *turn
-                                : person ? std::numeric_limits<double>::infinity()
-                                         : kDefaultTurnSeconds;
-    engine.limits.matchSeconds = options.matchTime.For(index);
-    engine.limits.incrementSeconds = options.increment.For(index).value_or(0);
+    engine.time.turnSeconds = turn     ? *turn
+                              : person ? std::numeric_limits<double>::infinity()
+                                       : kDefaultTurnSeconds;
+    engine.time.matchSeconds = options.matchTime.For(index);
+    engine.time.incrementSeconds = options.increment.For(index).value_or(0);
+    engine.time.marginSeconds = options.timeMargin;
     if (const auto depth = options.depth.For(index))
       engine.limits.info.emplace_back("max_depth", std::to_string(*depth));
     if (const auto nodes = options.nodes.For(index))
@@ -59,12 +58,9 @@ MatchPlan PlanOf(const MatchOptions& options) {
                        " is not a pipe engine: it cannot be told --depth, --nodes or "
                        "--engine-option");
     }
-    engine.limits.marginSeconds = options.timeMargin;
     engine.limits.startSeconds = options.startTime;
     if (const auto megabytes = options.maxMemoryMB.For(index))
       engine.limits.memoryBytes = *megabytes << 20;
-    engine.limits.rule = options.rule;
-    engine.limits.boardSize = options.boardSize;
     plan.engines.push_back(std::move(engine));
   }
   plan.pairing = options.PairingOf();
@@ -87,7 +83,7 @@ OpeningSchedule OpeningsOf(const MatchOptions& options, int boardSize, OpeningsS
   source.symmetries = options.symmetries;
   if (options.openingsFile) {
     std::vector<Opening> list =
-        ReadOpeningsFile(*options.openingsFile, options.openingsFormat, boardSize);
+        ReadOpeningsFile(*options.openingsFile, options.openingsFormat, boardSize, options.rule);
     source = {OpeningsSource::Kind::File,
               {},
               *options.openingsFile,
@@ -116,9 +112,10 @@ int PlayMatch(const MatchOptions& options, std::ostream& out, std::ostream& err)
   settings.openings = OpeningsLine(source);
   Sinks sinks;
   settings.show = options.ShowOrDefault();
-  settings.colour = tools::ColourWanted(STDOUT_FILENO);
+  settings.colour = tools::ColourWanted(tools::kStandardOutput);
   // A person's game keeps the terminal to itself.
-  settings.progress = plan.games > 1 && ::isatty(STDERR_FILENO) == 1 && !options.HasHuman();
+  settings.progress =
+      plan.games > 1 && tools::IsTerminal(tools::kStandardError) && !options.HasHuman();
   settings.live = std::min(options.concurrency, plan.games) == 1;
   TerminalView terminal(plan, settings, out, err);
   sinks.Add(terminal);
@@ -141,7 +138,7 @@ int Run(const MatchOptions& options, std::ostream& out, std::ostream& err) {
   try {
     if (options.replayFile) {
       ReplayGame(*options.replayFile, options.replayGame, options.show.value_or(Show::Each),
-                 tools::ColourWanted(STDOUT_FILENO), out);
+                 tools::ColourWanted(tools::kStandardOutput), out);
       return 0;
     }
     if (!options.cluster.mergeFiles.empty()) return MergeShardFiles(options, out, err);

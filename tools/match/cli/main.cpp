@@ -3,6 +3,7 @@
 #include <iostream>
 
 #include "cli/Run.h"
+#include "common/Terminal.h"
 #include "common/Version.h"
 #include "process/OutputCheck.h"
 #include "process/RefereeError.h"
@@ -12,6 +13,7 @@ int main(int argc, char** argv) {
   using namespace fiverow::match;
   // A closed or full standard output is an error to report, not a signal.
   fiverow::KeepWriteFailuresAsErrors();
+  fiverow::tools::UseUtf8Console();
   try {
     const MatchOptions options = ParseMatchOptions(std::vector<std::string>(argv + 1, argv + argc));
     if (options.asked != fiverow::tools::Asked::kRun) {

@@ -12,6 +12,8 @@
 
 #include "game/GameResult.h"
 #include "game/Position.h"
+#include "game/Rules.h"
+#include "game/TimeControl.h"
 #include "process/Deadline.h"
 
 namespace fiverow::match {
@@ -41,6 +43,13 @@ struct Answer {
   bool outputCut = false;
 };
 
+// What a player is told at its first turn of a game.
+struct GameStart {
+  int boardSize;
+  Rule rule;
+  const TimeControl& time;  // its own
+};
+
 // Told what a player says during a game besides its moves, as it arrives.
 class NoteListener {
  public:
@@ -56,18 +65,18 @@ class Contestant {
   virtual ~Contestant() = default;
 
   // Gets it ready for a new game, at its first turn: a pipe engine is
-  // started and told the game's conditions, or, kept from its last game,
-  // told to start again. Tells `listener` what it says until the game ends.
+  // started and told the game's conditions, or, kept from its last game on
+  // the same conditions, told to start again. Tells `listener` what it says until the game ends.
   // Nothing when ready, else the failure.
-  virtual std::optional<Answer> StartGame(NoteListener& listener) = 0;
+  virtual std::optional<Answer> StartGame(const GameStart& start, NoteListener& listener) = 0;
   virtual Answer Play(const MoveRequest& request) = 0;
   // Around the opponent's turns: a pipe engine, with everything it started,
   // is stopped meanwhile.
   virtual void Pause() {}
   virtual void Resume() {}
-  // The game is over. After a fault of its own (a crash, a time-out) an
+  // The game is over. After a fault of its process (IsProcessFault) an
   // engine is ended, to start afresh for its next game.
-  virtual void FinishGame(bool faulted) { (void)faulted; }
+  virtual void FinishGame(std::optional<Ending> processFault) { (void)processFault; }
   // The player is no longer wanted: it is told (END), without waiting ...
   virtual void Close() {}
   // ... then waited for until `deadline`, and what is left is killed.
@@ -75,8 +84,8 @@ class Contestant {
 
   // What it calls itself (ABOUT), once it has said.
   virtual std::string Name() const { return {}; }
-  // How many times it was started afresh after a fault of its own.
-  virtual int Restarts() const { return 0; }
+  // How many times it was started afresh after a fault of its process.
+  virtual RestartCounts Restarts() const { return {}; }
 };
 
 // The time a player has to end before it is killed.

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "game/Renju.h"
+#include "game/Judge.h"
 #include "protocol/Numbers.h"
 
 namespace fiverow::match {
@@ -17,7 +17,7 @@ class Game {
     result_.rule = terms.rule;
     result_.opening = terms.opening;
     for (const Side side : kSides) {
-      timeLeft_[side] = terms.sides[side].matchSeconds;
+      clocks_[side].emplace(terms.sides[side].time);
       listeners_[side].game = this;
       listeners_[side].side = side;
     }
@@ -41,7 +41,7 @@ class Game {
 
   const GameTerms& terms_;
   GameEvents& events_;
-  PerSide<std::optional<double>> timeLeft_;
+  PerSide<std::optional<GameClock>> clocks_;
   PerSide<std::size_t> noteBytes_{};
   PerSide<Listener> listeners_;
   PerSide<bool> started_{};
@@ -61,61 +61,48 @@ GameResult Game::Play() {
       return result_;
     }
     Contestant& mover = PlayerOf(side);
-    const SideSetup& setup = terms_.sides[side];
+    GameClock& clock = *clocks_[side];
     if (!started_[side]) {
       started_[side] = true;
-      const std::optional<Answer> failure = mover.StartGame(listeners_[side]);
+      const std::optional<Answer> failure = mover.StartGame(
+          {terms_.boardSize, terms_.rule, terms_.sides[side].time}, listeners_[side]);
       result_.names[side] = mover.Name();
       if (failure) return Crash(side, *failure);
     }
-    const std::optional<double> clock = timeLeft_[side];
-    const bool byClock = clock && *clock < setup.turnSeconds;
-    const double limit = byClock ? *clock : setup.turnSeconds;
     mover.Resume();
     const Answer answer =
-        mover.Play({position, stones, side, last, limit, setup.marginSeconds, clock});
+        mover.Play({position, stones, side, last, clock.Limit(), clock.Margin(), clock.Left()});
     mover.Pause();
     result_.moveSeconds[side].push_back(answer.seconds);
-    if (clock) timeLeft_[side] = std::max(0.0, *clock - answer.seconds) + setup.incrementSeconds;
 
     if (!answer.move && answer.fault == Ending::TimeOut) {
-      std::string reason = byClock
-                               ? "ran out of its match time of " + SecondsText(*setup.matchSeconds)
-                               : "ran over the time limit of " + SecondsText(limit);
-      reason += ": no move came within it plus the margin of " + SecondsText(setup.marginSeconds);
+      std::string reason = clock.TimeOutReason();
       if (!answer.reason.empty()) reason += "; " + answer.reason;
       return Lose(side, Ending::TimeOut, reason);
     }
+    clock.Spend(answer.seconds);
     if (!answer.move) return Crash(side, answer);
     const Move move = *answer.move;
-    if (!position.OnBoard(move)) {
-      return Lose(side, Ending::BadText,
-                  "played " + protocol::CellText(move) + ", outside the board");
-    }
-    if (!position.IsEmpty(move)) {
-      return Lose(side, Ending::Occupied,
-                  "played " + protocol::CellText(move) + ", an occupied cell");
-    }
-
-    position.Place(move, side);
+    const std::string cell = protocol::CellText(move);
+    const Judgement judged = PlaceStone(position, move, side, terms_.rule);
+    if (judged.verdict == Verdict::OffBoard)
+      return Lose(side, Ending::BadText, "played " + cell + ", outside the board");
+    if (judged.verdict == Verdict::Occupied)
+      return Lose(side, Ending::Occupied, "played " + cell + ", an occupied cell");
     stones.push_back(move);
     result_.moves.push_back(move);
     events_.OnMove(position, move, side, answer.seconds);
-    if (terms_.rule == Rule::Renju && side == Side::X) {
-      if (const std::optional<Foul> foul = RenjuFoul(position, move)) {
-        return Lose(
-            side, Ending::Forbidden,
-            "made a forbidden " + std::string(FoulName(*foul)) + " at " + protocol::CellText(move));
-      }
+    if (judged.verdict == Verdict::Forbidden) {
+      return Lose(side, Ending::Forbidden,
+                  "made a forbidden " + std::string(FoulName(judged.foul)) + " at " + cell);
     }
-    if (Wins(position, move, terms_.rule)) {
-      const int length = position.LongestLineThrough(move);
-      const bool five = length == kWinLength || NeedsExactlyFive(terms_.rule, side);
+    if (judged.verdict == Verdict::Wins) {
+      const bool five = judged.length == kWinLength || NeedsExactlyFive(terms_.rule, side);
       result_.winner = side;
       result_.ending = Ending::Five;
       result_.reason = terms_.sides[side].label + " (" + StoneChar(side) + ") made " +
-                       (five ? std::string("five") : std::to_string(length)) + " in a row with " +
-                       protocol::CellText(move);
+                       (five ? std::string("five") : std::to_string(judged.length)) +
+                       " in a row with " + cell;
       return result_;
     }
     last = move;
@@ -129,8 +116,8 @@ GameResult Game::Play() {
 void Game::Finish() {
   for (const Side side : kSides) {
     if (!started_[side]) continue;
-    const bool faulted = result_.winner == Opponent(side) && IsFault(result_.ending);
-    PlayerOf(side).FinishGame(faulted);
+    const bool faulted = result_.winner == Opponent(side) && IsProcessFault(result_.ending);
+    PlayerOf(side).FinishGame(faulted ? std::optional(result_.ending) : std::nullopt);
   }
 }
 

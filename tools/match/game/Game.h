@@ -7,16 +7,14 @@
 #include "game/Contestant.h"
 #include "game/GameEvents.h"
 #include "game/GameResult.h"
+#include "game/TimeControl.h"
 
 namespace fiverow::match {
 
 struct SideSetup {
   std::string label;  // names the player in the result, e.g. "A"
   Contestant* player = nullptr;
-  double turnSeconds = 5.0;            // the time limit per move; infinity for none
-  std::optional<double> matchSeconds;  // for all its moves of the game
-  double marginSeconds = 0;            // how far past either limit a move still counts
-  double incrementSeconds = 0;         // added to its match time after each of its moves
+  TimeControl time;
 };
 
 struct GameTerms {
@@ -28,7 +26,8 @@ struct GameTerms {
 };
 
 // Plays from the opening until a win, a full board, a fault or a
-// resignation, and tells the players the game is over. Each player is
+// resignation, and tells the players the game is over. Each player learns
+// the board's size and the rule at its first turn (GameStart). Each player is
 // started for the game at its first turn, so that every fault falls on the
 // side to move. Throws RefereeError or Interrupted; the players' owner then
 // kills them. Games may be played on several threads at once, each with

@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <map>
 #include <optional>
 #include <string>
 #include <vector>
@@ -28,6 +29,7 @@ enum class Ending : std::uint8_t {
                // refused (ERROR, UNKNOWN) or broke off the conversation
   Signal,      // the engine was killed by a signal
   Folder,      // the engine left its folder in a state that cannot be repaired
+  Memory,      // the engine held more memory than its limit (--max-memory)
 };
 
 // Whether an ending counts against the side that caused it.
@@ -35,6 +37,17 @@ constexpr bool IsFault(Ending ending) {
   return ending != Ending::Five && ending != Ending::BoardFull && ending != Ending::DrawAfter &&
          ending != Ending::Resigned;
 }
+
+// Whether it is a fault of the engine's process (a crash, a time-out, a wrong
+// answer, its memory), after which the engine is started afresh; a move the
+// rules forbid, or one on an occupied cell, is a move like any other.
+constexpr bool IsProcessFault(Ending ending) {
+  return IsFault(ending) && ending != Ending::Occupied && ending != Ending::Forbidden;
+}
+
+// How many times an engine was started afresh, by the fault that ended its
+// process.
+using RestartCounts = std::map<Ending, int>;
 
 // A line a pipe engine sent besides its answers, kept for the record:
 // MESSAGE and DEBUG lines, ERROR and UNKNOWN lines while a move was due, and

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "common/EscapedText.h"
+#include "game/Judge.h"
 #include "protocol/Numbers.h"
 #include "protocol/Text.h"
 
@@ -14,7 +15,8 @@ Position StartPosition(const Opening& opening, int size) {
   return position;
 }
 
-std::optional<Opening> ParseOpening(std::string_view text, int size, std::string& error) {
+std::optional<Opening> ParseOpening(std::string_view text, int size, Rule rule,
+                                    std::string& error) {
   Opening opening;
   const Position board(size);
   for (protocol::FirstWord next = protocol::SplitFirstWord(text); !next.word.empty();
@@ -28,25 +30,24 @@ std::optional<Opening> ParseOpening(std::string_view text, int size, std::string
     }
     opening.push_back(*cell);
   }
-  if (!CheckOpening(opening, size, error)) return std::nullopt;
+  if (!CheckOpening(opening, size, rule, error)) return std::nullopt;
   return opening;
 }
 
-bool CheckOpening(const Opening& opening, int size, std::string& error) {
+bool CheckOpening(const Opening& opening, int size, Rule rule, std::string& error) {
   Position position(size);
   for (const Move cell : opening) {
-    if (!position.OnBoard(cell)) {
-      error = "the opening places a stone on " + protocol::CellText(cell) + ", off the board";
-      return false;
-    }
-    if (!position.IsEmpty(cell)) {
-      error = "the opening places two stones on " + protocol::CellText(cell);
-      return false;
-    }
-    position.Place(cell, SideToMove(position));
-    if (position.CompletesFive(cell)) {
-      error = "the opening already has five in a row through " + protocol::CellText(cell);
-      return false;
+    const std::string shown = protocol::CellText(cell);
+    switch (PlaceStone(position, cell, SideToMove(position), rule).verdict) {
+      case Verdict::OffBoard:
+        error = "the opening places a stone on " + shown + ", off the board";
+        return false;
+      case Verdict::Occupied: error = "the opening places two stones on " + shown; return false;
+      case Verdict::Wins:
+        error = "the opening already has five in a row through " + shown;
+        return false;
+      case Verdict::Forbidden:
+      case Verdict::Continues: break;
     }
   }
   return true;

@@ -8,6 +8,7 @@
 
 #include "core/UTypes.h"
 #include "game/Position.h"
+#include "game/Rules.h"
 
 namespace fiverow::match {
 
@@ -15,12 +16,12 @@ using Opening = std::vector<Move>;
 
 // "x,y x,y ..." separated by blanks, on a board of `size`. Fails with a
 // message on a malformed cell or one off the board, a cell given twice, or
-// a five already on the board.
-std::optional<Opening> ParseOpening(std::string_view text, int size, std::string& error);
+// a line that already wins by `rule`.
+std::optional<Opening> ParseOpening(std::string_view text, int size, Rule rule, std::string& error);
 
-// Whether `opening` can start a game on a board of `size`: each cell on the
-// board and empty, and no five in a row; else a message.
-bool CheckOpening(const Opening& opening, int size, std::string& error);
+// Whether `opening` can start a game on a board of `size` by `rule`: each
+// cell on the board and empty, and no line that already wins; else a message.
+bool CheckOpening(const Opening& opening, int size, Rule rule, std::string& error);
 
 std::string OpeningText(const Opening& opening);
 

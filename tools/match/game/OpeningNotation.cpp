@@ -97,15 +97,15 @@ std::optional<OpeningFormat> OpeningFormatNamed(std::string_view name) {
 }
 
 std::optional<Opening> ParseOpeningLine(std::string_view line, OpeningFormat format, int size,
-                                        std::string& error) {
+                                        Rule rule, std::string& error) {
   line = protocol::TrimmedBlanks(line);
   std::optional<Opening> opening;
   switch (format) {
     case OpeningFormat::Offset: opening = ParseOffsets(line, size, error); break;
     case OpeningFormat::Pos: opening = ParsePositions(line, size, error); break;
-    case OpeningFormat::Xy: return ParseOpening(line, size, error);
+    case OpeningFormat::Xy: return ParseOpening(line, size, rule, error);
   }
-  if (opening && !CheckOpening(*opening, size, error)) return std::nullopt;
+  if (opening && !CheckOpening(*opening, size, rule, error)) return std::nullopt;
   return opening;
 }
 

@@ -31,9 +31,9 @@ std::optional<OpeningFormat> OpeningFormatNamed(std::string_view name);
 
 // One line in `format` on a board of `size`, blanks around it allowed. Fails
 // with a message on a malformed move, a cell off the board or given twice,
-// or five in a row.
+// or a line that already wins by `rule`.
 std::optional<Opening> ParseOpeningLine(std::string_view line, OpeningFormat format, int size,
-                                        std::string& error);
+                                        Rule rule, std::string& error);
 
 // The rotations and reflections of a square board.
 inline constexpr int kSymmetries = 8;

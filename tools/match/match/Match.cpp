@@ -7,9 +7,8 @@
 #include "game/Game.h"
 #include "match/Seats.h"
 #include "match/WorkerPool.h"
-#include "process/ChildReaper.h"
+#include "process/EngineSetup.h"
 #include "process/FileLimit.h"
-#include "process/MemoryGroups.h"
 #include "process/RefereeError.h"
 #include "process/StopSignals.h"
 #include "process/Workspace.h"
@@ -51,12 +50,7 @@ GameResult PlayOne(const MatchPlan& plan, const GameSetup& setup, Seats& seats, 
   const PerSide<Contestant*> players = seats.For(setup);
   for (const Side side : kSides) {
     const MatchEngine& engine = plan.engines[setup.engines[side]];
-    terms.sides[side] = {engine.label,
-                         players[side],
-                         engine.limits.turnSeconds,
-                         engine.limits.matchSeconds,
-                         engine.limits.marginSeconds,
-                         engine.limits.incrementSeconds};
+    terms.sides[side] = {engine.label, players[side], engine.time};
   }
   std::unique_ptr<GameEvents> events = sinks.GameStarted(setup);
   NoEvents none;
@@ -87,11 +81,9 @@ void RunMatch(const MatchPlan& plan, OpeningSchedule openings, MatchSink& sinks,
                        " (ulimit -n): play fewer at once, or raise the limit");
   }
   CatchStopSignals();
-  AdoptOrphans();
-  // The referee's cgroup is divided, where it may be, before any thread starts.
-  if (std::any_of(plan.engines.begin(), plan.engines.end(),
-                  [](const MatchEngine& engine) { return engine.limits.memoryBytes.has_value(); }))
-    MemoryGroups::Delegated();
+  PrepareForEngines(
+      std::any_of(plan.engines.begin(), plan.engines.end(),
+                  [](const MatchEngine& engine) { return engine.limits.memoryBytes.has_value(); }));
   std::vector<std::string> folders;
   for (const MatchEngine& engine : plan.engines) folders.push_back(engine.label);
   // Each game played at once has folders and players of its own, kept from
@@ -127,12 +119,13 @@ void RunMatch(const MatchPlan& plan, OpeningSchedule openings, MatchSink& sinks,
   pool.Stop();
   for (Seats& slot : seats) slot.CloseAll();
   const Clock::time_point deadline = DeadlineAfter(Clock::now(), kEndSeconds);
-  std::vector<int> restarts(plan.engines.size());
+  std::vector<RestartCounts> restarts(plan.engines.size());
   for (Seats& slot : seats) {
     slot.AwaitAll(deadline);
-    const std::vector<int>& counted = slot.Restarts();
-    for (std::size_t engine = 0; engine < restarts.size(); ++engine)
-      restarts[engine] += counted[engine];
+    const std::vector<RestartCounts>& counted = slot.Restarts();
+    for (std::size_t engine = 0; engine < restarts.size(); ++engine) {
+      for (const auto& [fault, count] : counted[engine]) restarts[engine][fault] += count;
+    }
   }
   for (EngineIndex engine = 0; engine < restarts.size(); ++engine)
     standings.SetRestarts(engine, restarts[engine]);

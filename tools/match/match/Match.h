@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "game/Rules.h"
+#include "game/TimeControl.h"
 #include "match/GameShare.h"
 #include "match/MatchSink.h"
 #include "match/OpeningSchedule.h"
@@ -26,6 +27,7 @@ struct MatchEngine {
   std::string label;  // "A", "B"
   EngineProgram program;
   EngineLimits limits;
+  TimeControl time;
 };
 
 struct MatchPlan {

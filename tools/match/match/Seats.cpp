@@ -53,7 +53,7 @@ void Seats::AwaitAll(Clock::time_point deadline) {
 }
 
 void Seats::Forget(EngineIndex engine) {
-  restarts_[engine] += players_[engine]->Restarts();
+  for (const auto& [fault, count] : players_[engine]->Restarts()) restarts_[engine][fault] += count;
   players_[engine].reset();
 }
 

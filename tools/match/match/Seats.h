@@ -30,7 +30,7 @@ class Seats {
   void AwaitAll(Clock::time_point deadline);
   // How many times each engine's player was started afresh after a fault;
   // complete once AwaitAll has run.
-  const std::vector<int>& Restarts() const { return restarts_; }
+  const std::vector<RestartCounts>& Restarts() const { return restarts_; }
 
  private:
   // Tells the sinks each line with the game it belongs to.
@@ -50,7 +50,7 @@ class Seats {
   const Workspace& workspace_;
   std::vector<std::unique_ptr<Contestant>> players_;  // by engine
   std::vector<Lines> lines_;                          // by engine
-  std::vector<int> restarts_;                         // of players closed already
+  std::vector<RestartCounts> restarts_;               // of players closed already
   int game_ = 0;                                      // the game being played
 };
 

@@ -33,11 +33,19 @@ void Standings::Add(const PlayedGame& played) {
     case Ending::ExitStatus:
     case Ending::Signal:
     case Ending::Folder: ++loser.crashes; break;
+    case Ending::Memory: ++loser.outOfMemory; break;
     case Ending::Five:
     case Ending::BoardFull:
     case Ending::DrawAfter:
     case Ending::Resigned: break;
   }
+}
+
+void Standings::SetRestarts(EngineIndex engine, const RestartCounts& restarts) {
+  EngineStats& stats = engines_[engine];
+  stats.restartsAfter = restarts;
+  stats.restarts = 0;
+  for (const auto& [fault, count] : restarts) stats.restarts += count;
 }
 
 }  // namespace fiverow::match

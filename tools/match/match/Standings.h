@@ -19,7 +19,9 @@ struct EngineStats {
                          // forbidden move
   int timeOuts = 0;
   int crashes = 0;                  // a non-zero exit status, a fatal signal, a ruined folder
-  int restarts = 0;                 // started afresh after a fault of its own
+  int outOfMemory = 0;              // over its memory limit
+  int restarts = 0;                 // started afresh after a fault of its process, in all
+  RestartCounts restartsAfter;      // the same, by the fault
   std::vector<double> moveSeconds;  // of every move it was asked for
 };
 
@@ -36,8 +38,10 @@ class Standings {
   // pair up.
   void Add(const PlayedGame& played);
 
-  // How many times an engine was started afresh after a fault, in all.
-  void SetRestarts(EngineIndex engine, int restarts) { engines_[engine].restarts = restarts; }
+  // How many times an engine was started afresh after a fault, by the fault.
+  void SetRestarts(EngineIndex engine, const RestartCounts& restarts);
+  // The total alone, where the faults are not known (merged shards).
+  void SetRestarts(EngineIndex engine, int total) { engines_[engine].restarts = total; }
 
   const std::vector<EngineStats>& engines() const { return engines_; }
   // Each pair's points and games, and each engine's points.

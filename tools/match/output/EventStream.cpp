@@ -11,6 +11,7 @@
 #include "common/NameTable.h"
 #include "output/GameText.h"
 #include "output/MatchEvents.h"
+#include "output/OutputFile.h"
 #include "process/RefereeError.h"
 #include "protocol/Text.h"
 #include "stats/Median.h"
@@ -40,13 +41,13 @@ Json Cells(const std::vector<Move>& moves) {
 
 Json Name(std::string_view name) { return std::string(name); }
 
-Json LimitsJson(const EngineLimits& limits) {
+Json LimitsJson(const EngineLimits& limits, const TimeControl& time) {
   Json info = Json::array();
   for (const auto& [key, value] : limits.info) info.push_back({{"key", key}, {"value", value}});
-  return {{"turnSeconds", Number(limits.turnSeconds)},
-          {"matchSeconds", limits.matchSeconds ? Json(*limits.matchSeconds) : Json(nullptr)},
-          {"incrementSeconds", limits.incrementSeconds},
-          {"marginSeconds", limits.marginSeconds},
+  return {{"turnSeconds", Number(time.turnSeconds)},
+          {"matchSeconds", time.matchSeconds ? Json(*time.matchSeconds) : Json(nullptr)},
+          {"incrementSeconds", time.incrementSeconds},
+          {"marginSeconds", time.marginSeconds},
           {"startSeconds", limits.startSeconds},
           {"memoryBytes", limits.memoryBytes ? Json(*limits.memoryBytes) : Json(nullptr)},
           {"info", std::move(info)}};
@@ -176,7 +177,7 @@ std::string OpeningsDigest(const std::vector<Opening>& openings) {
 }
 
 std::string_view EndingName(Ending ending) {
-  static constexpr tools::NameTable<Ending, 11> kNames{{{
+  static constexpr tools::NameTable<Ending, 12> kNames{{{
       {Ending::Five, "five"},
       {Ending::BoardFull, "board-full"},
       {Ending::DrawAfter, "draw-after"},
@@ -188,17 +189,14 @@ std::string_view EndingName(Ending ending) {
       {Ending::ExitStatus, "exit-status"},
       {Ending::Signal, "signal"},
       {Ending::Folder, "folder"},
+      {Ending::Memory, "memory"},
   }}};
   return kNames.NameOf(ending);
 }
 
 EventStream::EventStream(const std::string& path, const MatchPlan& plan, OpeningsSource openings)
     : path_(path), plan_(plan), openings_(std::move(openings)) {
-  file_ = std::fopen(path.c_str(), "we");
-  if (file_ == nullptr) {
-    throw RefereeError(
-        SystemErrorText("cannot write the events file " + tools::ShownText(path), errno));
-  }
+  file_ = OpenOutputStream(path, "the events file");
 }
 
 EventStream::~EventStream() {
@@ -211,7 +209,7 @@ void EventStream::MatchStarted() {
     engines.push_back({{"label", engine.label},
                        {"command", tools::ShownText(engine.program.command)},
                        {"protocol", ProtocolName(engine.program.protocol)},
-                       {"limits", LimitsJson(engine.limits)}});
+                       {"limits", LimitsJson(engine.limits, engine.time)}});
   }
   Json sprt = nullptr;
   if (plan_.sprt) {

@@ -1,10 +1,12 @@
 #include "output/GameText.h"
 
 #include <cstdio>
+#include <map>
+#include <string_view>
 
 #include "common/EscapedText.h"
 #include "output/RatingText.h"
-#include "process/ChildProcess.h"
+#include "process/EngineProcess.h"
 #include "protocol/Text.h"
 #include "stats/Median.h"
 
@@ -55,15 +57,16 @@ std::string EngineOutputText(const std::string& output, bool cut) {
 
 std::string ResultColumns(const EngineStats& s) {
   char columns[128];
-  std::snprintf(columns, sizeof columns, "%6d %6d %7d %8d %10d %8d %9.1f ms", s.wins, s.draws,
-                s.losses, s.illegalMoves, s.timeOuts, s.crashes, Median(s.moveSeconds) * 1000.0);
+  std::snprintf(columns, sizeof columns, "%6d %6d %7d %8d %10d %8d %7d %9.1f ms", s.wins, s.draws,
+                s.losses, s.illegalMoves, s.timeOuts, s.crashes, s.outOfMemory,
+                Median(s.moveSeconds) * 1000.0);
   return columns;
 }
 
 std::string SummaryTable(const std::vector<MatchEngine>& engines,
                          const std::vector<EngineStats>& stats) {
   std::string table =
-      "engine   wins  draws  losses  illegal  time-outs  crashes  median move  command\n";
+      "engine   wins  draws  losses  illegal  time-outs  crashes  memory  median move  command\n";
   for (std::size_t i = 0; i < engines.size(); ++i) {
     char label[16];
     std::snprintf(label, sizeof label, "%-6s ", engines[i].label.c_str());
@@ -73,13 +76,38 @@ std::string SummaryTable(const std::vector<MatchEngine>& engines,
   return table;
 }
 
+namespace {
+
+// "2 time-outs", "1 crash": the faults before restarts, as the columns count them.
+std::string FaultsText(const RestartCounts& restarts) {
+  std::map<std::string_view, int> counts;
+  for (const auto& [fault, count] : restarts) {
+    const bool crash =
+        fault == Ending::ExitStatus || fault == Ending::Signal || fault == Ending::Folder;
+    counts[crash                      ? "crash"
+           : fault == Ending::TimeOut ? "time-out"
+           : fault == Ending::Memory  ? "out of memory"
+                                      : "wrong answer"] += count;
+  }
+  std::string text;
+  for (const auto& [word, count] : counts) {
+    const bool plural = count > 1 && word != "out of memory";
+    text += (text.empty() ? "" : ", ") + std::to_string(count) + " " + std::string(word) +
+            (plural ? (word == "crash" ? "es" : "s") : "");
+  }
+  return text;
+}
+
+}  // namespace
+
 std::string RestartsLine(const std::vector<MatchEngine>& engines,
                          const std::vector<EngineStats>& stats) {
   std::string line;
   for (std::size_t i = 0; i < engines.size(); ++i) {
     if (stats[i].restarts == 0) continue;
-    line += (line.empty() ? "started afresh after a fault: " : ", ") + engines[i].label + " " +
+    line += (line.empty() ? "started afresh after a fault: " : "; ") + engines[i].label + " " +
             std::to_string(stats[i].restarts) + (stats[i].restarts == 1 ? " time" : " times");
+    if (!stats[i].restartsAfter.empty()) line += " (" + FaultsText(stats[i].restartsAfter) + ")";
   }
   return line.empty() ? line : line + "\n";
 }

@@ -46,12 +46,14 @@ std::string NoteLine(const EngineNote& note, const std::string& label);
 std::string EngineOutputText(const std::string& output, bool cut);
 
 // An engine's results as columns of the tables: wins, draws, losses,
-// illegal moves, time-outs, crashes and its median move time.
+// illegal moves, time-outs, crashes, losses by memory and its median move
+// time.
 std::string ResultColumns(const EngineStats& stats);
 // The table of every engine's results.
 std::string SummaryTable(const std::vector<MatchEngine>& engines,
                          const std::vector<EngineStats>& stats);
-// "started afresh after a fault: A 2 times", or nothing when no engine was.
+// "started afresh after a fault: A 2 times (1 crash, 1 time-out)", or
+// nothing when no engine was.
 std::string RestartsLine(const std::vector<MatchEngine>& engines,
                          const std::vector<EngineStats>& stats);
 // The summary of a match of several games: the table, then A's results

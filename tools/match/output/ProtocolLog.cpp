@@ -3,15 +3,13 @@
 #include <cerrno>
 
 #include "common/EscapedText.h"
+#include "output/OutputFile.h"
 #include "process/RefereeError.h"
 
 namespace fiverow::match {
 
-ProtocolLog::ProtocolLog(const std::string& path) : path_(path) {
-  file_ = std::fopen(path.c_str(), "we");
-  if (file_ == nullptr)
-    throw RefereeError(SystemErrorText("cannot write the log " + tools::ShownText(path), errno));
-}
+ProtocolLog::ProtocolLog(const std::string& path)
+    : path_(path), file_(OpenOutputStream(path, "the log")) {}
 
 ProtocolLog::~ProtocolLog() {
   if (file_ != nullptr) std::fclose(file_);
@@ -39,6 +37,7 @@ void ProtocolLog::OnLine(const ProtocolLine& line) {
 
 void ProtocolLog::GameEnded(const PlayedGame& played, const Standings&) {
   const std::lock_guard lock(mutex_);
+  Check();
   for (auto it = received_.begin(); it != received_.end();) {
     const auto& [key, counts] = *it;
     if (key.first != played.setup.game) {
@@ -55,15 +54,21 @@ void ProtocolLog::GameEnded(const PlayedGame& played, const Standings&) {
 
 void ProtocolLog::MatchEnded(const Standings&) {
   const std::lock_guard lock(mutex_);
-  if (file_ != nullptr && std::fflush(file_) != 0)
-    throw RefereeError(SystemErrorText("cannot write the log " + tools::ShownText(path_), errno));
+  Check();
 }
 
 void ProtocolLog::Write(const std::string& text) {
+  if (error_ != 0) return;
+  errno = 0;
   // Written through at once, so that the log shows what happened even when
   // the referee is killed.
-  std::fwrite(text.data(), 1, text.size(), file_);
-  std::fflush(file_);
+  if (std::fwrite(text.data(), 1, text.size(), file_) != text.size() || std::fflush(file_) != 0)
+    error_ = errno != 0 ? errno : EIO;
+}
+
+void ProtocolLog::Check() const {
+  if (error_ != 0)
+    throw RefereeError(SystemErrorText("cannot write the log " + tools::ShownText(path_), error_));
 }
 
 }  // namespace fiverow::match

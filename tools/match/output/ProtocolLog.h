@@ -37,12 +37,16 @@ class ProtocolLog final : public MatchSink {
   void MatchEnded(const Standings& standings) override;
 
  private:
+  // Both with the mutex held. A failed write is kept, and told by Check.
   void Write(const std::string& text);
+  // Throws RefereeError once a write has failed.
+  void Check() const;
 
   std::string path_;
   std::FILE* file_ = nullptr;
   Clock::time_point start_ = Clock::now();
   std::mutex mutex_;
+  int error_ = 0;  // of the first write that failed
   // By game and engine: the bytes received, and those not written.
   std::map<std::pair<int, std::string>, std::pair<std::size_t, std::size_t>> received_;
 };

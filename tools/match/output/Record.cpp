@@ -4,7 +4,7 @@
 #include <iterator>
 
 #include "common/EscapedText.h"
-#include "game/Renju.h"
+#include "game/Judge.h"
 #include "output/GameText.h"
 #include "protocol/Numbers.h"
 #include "protocol/Text.h"
@@ -167,7 +167,7 @@ std::optional<GameRecord> ParseRecord(std::string_view text, std::string& error)
     record.boardSize = *size;
   }
   std::string openingError;
-  const auto opening = ParseOpening(values[kOpening], record.boardSize, openingError);
+  const auto opening = ParseOpening(values[kOpening], record.boardSize, record.rule, openingError);
   if (!opening) return fail(openingError);
   record.opening = *opening;
   if (values[kResult] == "x wins") {
@@ -198,7 +198,7 @@ std::optional<GameRecord> ParseRecord(std::string_view text, std::string& error)
 }
 
 bool CheckGameRecord(const GameRecord& record, std::string& error) {
-  if (!CheckOpening(record.opening, record.boardSize, error)) return false;
+  if (!CheckOpening(record.opening, record.boardSize, record.rule, error)) return false;
   Position position = StartPosition(record.opening, record.boardSize);
   // How the moves ended the game, if they did: a win, or under renju x's
   // forbidden move, which loses.
@@ -219,11 +219,11 @@ bool CheckGameRecord(const GameRecord& record, std::string& error) {
       return false;
     }
     const Side side = SideToMove(position);
-    position.Place(move, side);
-    if (record.rule == Rule::Renju && side == Side::X && RenjuFoul(position, move)) {
+    const Verdict verdict = PlaceStone(position, move, side, record.rule).verdict;
+    if (verdict == Verdict::Forbidden) {
       decided = Opponent(side);
       decidedBy = "a forbidden move";
-    } else if (Wins(position, move, record.rule)) {
+    } else if (verdict == Verdict::Wins) {
       decided = side;
       decidedBy = "five in a row";
     }

@@ -1,11 +1,6 @@
 #include "output/RecordFolder.h"
 
-#include <dirent.h>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cerrno>
+#include <algorithm>
 #include <charconv>
 #include <cstdio>
 
@@ -33,19 +28,16 @@ long RecordNumber(std::string_view name) {
 RecordFolder::RecordFolder(const std::string& path, int games,
                            const std::vector<MatchEngine>& engines)
     : path_(path), engines_(engines) {
-  if (::mkdir(path.c_str(), 0777) != 0 && errno != EEXIST)
-    throw RefereeError(SystemErrorText("cannot create the record folder " + path, errno));
-  folder_.Reset(::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-  if (!folder_) throw RefereeError(SystemErrorText("cannot open the record folder " + path, errno));
-  if (::faccessat(folder_.get(), ".", W_OK | X_OK, AT_EACCESS) != 0)
-    throw RefereeError(SystemErrorText("cannot write into the record folder " + path, errno));
+  int error = 0;
+  folder_ = tools::MakeOrOpenFolder(path, error);
+  if (!folder_) throw RefereeError(SystemErrorText("cannot open the record folder " + path, error));
+  if ((error = tools::CheckWritableFolder(folder_.get())) != 0)
+    throw RefereeError(SystemErrorText("cannot write into the record folder " + path, error));
 
-  DIR* listing = ::fdopendir(::openat(folder_.get(), ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-  if (listing == nullptr)
-    throw RefereeError(SystemErrorText("cannot list the record folder " + path, errno));
-  while (const dirent* entry = ::readdir(listing))
-    last_ = std::max(last_, RecordNumber(entry->d_name));
-  ::closedir(listing);
+  std::vector<std::string> names;
+  if ((error = tools::ListFolder(folder_.get(), names)) != 0)
+    throw RefereeError(SystemErrorText("cannot list the record folder " + path, error));
+  for (const std::string& name : names) last_ = std::max(last_, RecordNumber(name));
   if (last_ > kHighestNumber - games) {
     throw RefereeError("the record folder " + path + " already holds " + NameOf(0) +
                        ": no numbers left for " + std::to_string(games) + " more");

@@ -1,11 +1,8 @@
 #include "output/SgfFile.h"
 
-#include <fcntl.h>
-
-#include <cerrno>
-
 #include "common/EscapedText.h"
 #include "common/HandleFiles.h"
+#include "output/OutputFile.h"
 #include "output/Sgf.h"
 #include "process/RefereeError.h"
 
@@ -13,11 +10,7 @@ namespace fiverow::match {
 
 SgfFile::SgfFile(const std::string& path, const std::vector<MatchEngine>& engines)
     : path_(tools::ShownText(path)), engines_(engines) {
-  // Without O_NONBLOCK a FIFO with no reader would hold the match up here.
-  file_.Reset(::open(path.c_str(),
-                     O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC | O_NOCTTY | O_NONBLOCK, 0666));
-  if (!file_ || ::fcntl(file_.get(), F_SETFL, O_APPEND) != 0)
-    throw RefereeError(SystemErrorText("cannot write the SGF file " + path_, errno));
+  file_ = OpenOutputFile(path, true, "the SGF file");
 }
 
 void SgfFile::GameEnded(const PlayedGame& played, const Standings&) {

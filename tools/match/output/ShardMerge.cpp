@@ -50,7 +50,7 @@ std::optional<Side> SideOf(const Json& side) {
 }
 
 Ending EndingNamed(const std::string& name) {
-  for (int value = 0; value <= static_cast<int>(Ending::Folder); ++value) {
+  for (int value = 0; value <= static_cast<int>(Ending::Memory); ++value) {
     const auto ending = static_cast<Ending>(value);
     if (EndingName(ending) == name) return ending;
   }

@@ -41,7 +41,8 @@ std::string EngineTable(const std::vector<MatchEngine>& engines, const Standings
                         const std::vector<std::size_t>& order) {
   const Crosstable& table = standings.crosstable();
   std::string text =
-      "engine  games  points   wins  draws  losses  illegal  time-outs  crashes  median move  "
+      "engine  games  points   wins  draws  losses  illegal  time-outs  crashes  memory  median "
+      "move  "
       "      Elo +/- 95%  command\n";
   for (const std::size_t i : order) {
     char head[64];
@@ -111,7 +112,8 @@ std::string GroupsText(const std::vector<MatchEngine>& engines,
 std::string TournamentSummary(const std::vector<MatchEngine>& engines, const Standings& standings) {
   const std::vector<FittedRating> ratings = FitRatings(standings.crosstable());
   const std::vector<std::size_t> order = Ranking(standings.crosstable(), ratings);
-  return EngineTable(engines, standings, ratings, order) + GroupsText(engines, ratings) + "\n" +
+  return EngineTable(engines, standings, ratings, order) +
+         RestartsLine(engines, standings.engines()) + GroupsText(engines, ratings) + "\n" +
          CrosstableText(engines, standings.crosstable(), order);
 }
 

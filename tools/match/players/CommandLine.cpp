@@ -1,11 +1,10 @@
 #include "players/CommandLine.h"
 
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+
+#include "process/ProgramPaths.h"
 
 namespace fiverow::match {
 
@@ -35,7 +34,7 @@ std::optional<std::vector<std::string>> SplitCommandLine(std::string_view text,
         return std::nullopt;
       }
       i = j;
-    } else if (c == '\\' && i + 1 < text.size()) {
+    } else if (c == '\\' && i + 1 < text.size() && BackslashEscapes()) {
       word += text[++i];
     } else {
       word += c;
@@ -49,60 +48,53 @@ std::optional<std::vector<std::string>> SplitCommandLine(std::string_view text,
   return words;
 }
 
-namespace {
-
-bool IsExecutableFile(const std::string& path) {
-  struct stat info {};
-  return ::stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode) &&
-         ::access(path.c_str(), X_OK) == 0;
-}
-
-}  // namespace
-
 std::optional<std::vector<std::string>> ResolveCommand(std::vector<std::string> words,
                                                        const std::string& workingDir,
                                                        std::string_view searchPath,
                                                        std::string& error) {
   const auto absolute = [&workingDir](const std::string& path) {
-    return path.front() == '/' || workingDir.empty() ? path : workingDir + "/" + path;
+    return IsAbsolutePath(path) || workingDir.empty() ? path : JoinPath(workingDir, path);
   };
   std::string& program = words.front();
-  if (program.find('/') == std::string::npos) {
+  int failure = 0;
+  if (IsBareName(program)) {
     std::string found;
     for (std::size_t at = 0; found.empty() && at <= searchPath.size();) {
-      const std::size_t end = std::min(searchPath.find(':', at), searchPath.size());
+      const std::size_t end =
+          std::min(searchPath.find(SearchPathSeparator(), at), searchPath.size());
       const std::string folder(searchPath.substr(at, end - at));
-      const std::string candidate = (folder.empty() ? "." : folder) + "/" + program;
-      if (IsExecutableFile(candidate)) found = absolute(candidate);
+      const std::string candidate = ProgramCandidate(folder.empty() ? "." : folder, program);
+      if (ProgramPathKind(candidate, failure) == PathKind::Program) found = absolute(candidate);
       at = end + 1;
     }
-    if (found.empty() || found.front() != '/') {
+    if (found.empty() || !IsAbsolutePath(found)) {
       error = "cannot start the engine \"" + program + "\": not found on PATH";
       return std::nullopt;
     }
     program = found;
   }
   for (std::string& word : words) {
-    if (word.empty() || word.front() == '/' || word.find('/') == std::string::npos) continue;
+    if (word.empty() || IsAbsolutePath(word) || IsBareName(word)) continue;
     if (workingDir.empty()) {
       if (&word != &program) continue;  // names nothing: there is no current folder
       error = "cannot tell the current folder, against which \"" + word + "\" is meant";
       return std::nullopt;
     }
-    const std::string anchored = workingDir + "/" + word;
-    struct stat info {};
-    if (&word == &program || ::stat(anchored.c_str(), &info) == 0) word = anchored;
-  }
-  if (::access(program.c_str(), X_OK) != 0) {
-    error = "cannot start the engine \"" + program + "\": " + std::strerror(errno);
-    return std::nullopt;
+    const std::string anchored = JoinPath(workingDir, word);
+    if (&word == &program || PathExists(anchored)) word = anchored;
   }
   // A folder can be searched, not run; nor can anything but a file.
-  struct stat info {};
-  if (::stat(program.c_str(), &info) == 0 && !S_ISREG(info.st_mode)) {
-    error = "cannot start the engine \"" + program +
-            "\": " + (S_ISDIR(info.st_mode) ? "it is a folder" : "it is not a regular file");
-    return std::nullopt;
+  switch (ProgramPathKind(program, failure)) {
+    case PathKind::Unrunnable:
+      error = "cannot start the engine \"" + program + "\": " + std::strerror(failure);
+      return std::nullopt;
+    case PathKind::Folder:
+      error = "cannot start the engine \"" + program + "\": it is a folder";
+      return std::nullopt;
+    case PathKind::OtherFile:
+      error = "cannot start the engine \"" + program + "\": it is not a regular file";
+      return std::nullopt;
+    case PathKind::Program: break;
   }
   return words;
 }

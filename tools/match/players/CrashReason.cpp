@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cctype>
 
+#include "process/EngineProcess.h"
+
 namespace fiverow::match {
 
 namespace {
@@ -21,18 +23,25 @@ bool TellsOfFailedAllocation(std::string_view errors) {
       [&lower](std::string_view word) { return lower.find(word) != std::string::npos; });
 }
 
+bool ForMemory(const Crash& crash, std::optional<std::uint64_t> memoryBytes) {
+  if (!memoryBytes) return false;
+  const double peakBytes = static_cast<double>(crash.peakResidentKiB) * 1024.0;
+  return crash.killedForMemory || TellsOfFailedAllocation(crash.errors) ||
+         peakBytes >= 0.9 * static_cast<double>(*memoryBytes);
+}
+
 }  // namespace
 
 std::string CrashReason(const Crash& crash, std::optional<std::uint64_t> memoryBytes) {
-  std::string reason = (crash.signalled ? "was killed by signal " : "exited with status ") +
-                       std::to_string(crash.code);
-  if (!memoryBytes) return reason;
-  const double peakBytes = static_cast<double>(crash.peakResidentKiB) * 1024.0;
-  if (crash.killedForMemory || TellsOfFailedAllocation(crash.errors) ||
-      peakBytes >= 0.9 * static_cast<double>(*memoryBytes)) {
+  std::string reason = ExitText(crash.signalled, crash.code);
+  if (ForMemory(crash, memoryBytes))
     reason += ": out of memory (its limit is " + std::to_string(*memoryBytes >> 20) + " MB)";
-  }
   return reason;
+}
+
+Ending CrashEnding(const Crash& crash, std::optional<std::uint64_t> memoryBytes) {
+  if (ForMemory(crash, memoryBytes)) return Ending::Memory;
+  return crash.signalled ? Ending::Signal : Ending::ExitStatus;
 }
 
 std::string OverBudgetReason(std::uint64_t heldBytes, std::uint64_t memoryBytes) {

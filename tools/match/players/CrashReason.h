@@ -6,6 +6,8 @@
 #include <string>
 #include <string_view>
 
+#include "game/GameResult.h"
+
 namespace fiverow::match {
 
 // "exited with status 3", "was killed by signal 9", and, when it ran under a
@@ -19,6 +21,9 @@ struct Crash {
   bool killedForMemory = false;
 };
 std::string CrashReason(const Crash& crash, std::optional<std::uint64_t> memoryBytes);
+// Whether such a crash was for memory: the ending it brings about, Memory,
+// Signal or ExitStatus.
+Ending CrashEnding(const Crash& crash, std::optional<std::uint64_t> memoryBytes);
 
 // "out of memory (12 MB over its limit of 64 MB)": killed by the referee for
 // holding `heldBytes`.

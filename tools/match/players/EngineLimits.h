@@ -1,5 +1,4 @@
-// What an engine is held to in a game, and told of when it speaks the pipe
-// protocol.
+// What an engine is held to, and told of when it speaks the pipe protocol.
 #pragma once
 
 #include <cstdint>
@@ -8,27 +7,16 @@
 #include <utility>
 #include <vector>
 
-#include "game/Position.h"
-#include "game/Rules.h"
-
 namespace fiverow::match {
 
-inline constexpr double kDefaultTurnSeconds = 5.0;
-
+// An engine's own terms, whatever game it plays: the game's size, rule and
+// time control come with each game (GameStart).
 struct EngineLimits {
-  double turnSeconds = kDefaultTurnSeconds;  // per move; infinity for none
-  std::optional<double> matchSeconds;        // for all its moves of a game
-  double incrementSeconds = 0;               // added to its match time after each of its moves
-  // How far past its turn limit or its match time a move still counts; the
-  // engine is told the limits without it.
-  double marginSeconds = 0.1;
   // A pipe engine's start-up: START, the INFO lines and ABOUT, on no move's
   // clock.
   double startSeconds = 30.0;
   // What the engine with everything it starts may hold in memory.
   std::optional<std::uint64_t> memoryBytes;
-  Rule rule = Rule::Freestyle;
-  int boardSize = kStandardBoardSize;
   // What a pipe engine is told besides: INFO KEY VALUE, e.g. max_depth 8.
   std::vector<std::pair<std::string, std::string>> info;
 };

@@ -1,11 +1,8 @@
 #include "players/EngineProgram.h"
 
-#include <unistd.h>
-
-#include <cstdlib>
-
 #include "common/UsageError.h"
 #include "players/CommandLine.h"
+#include "process/ProgramPaths.h"
 #include "process/RefereeError.h"
 #include "runtime/Console.h"
 
@@ -20,7 +17,7 @@ constexpr std::string_view kPipeProgramPrefix = "pbrain-";
 }  // namespace
 
 std::string_view FileNameOf(std::string_view path) {
-  const std::size_t slash = path.rfind('/');
+  const std::size_t slash = path.find_last_of(BackslashEscapes() ? "/" : "/\\");
   return slash == std::string_view::npos ? path : path.substr(slash + 1);
 }
 
@@ -32,23 +29,14 @@ bool NamesHuman(std::string_view given) { return given == "human"; }
 
 CommandPlace ThisCommandPlace() {
   CommandPlace place;
-  char buffer[4096];
-  if (::getcwd(buffer, sizeof buffer) != nullptr) place.workingDir = buffer;
-  if (const char* path = std::getenv("PATH")) {
-    place.searchPath = path;
-  } else {
-    char fallback[256] = "/bin:/usr/bin";
-    ::confstr(_CS_PATH, fallback, sizeof fallback);
-    place.searchPath = fallback;
-  }
-  const std::string self = OwnExecutablePath();
-  const std::size_t slash = self.rfind('/');
-  place.toolFolder = slash == std::string::npos ? "." : self.substr(0, slash);
+  place.workingDir = CurrentFolder();
+  place.toolFolder = FolderOf(OwnExecutablePath());
+  place.searchPath = ProgramSearchPath(place.toolFolder);
   return place;
 }
 
 std::string DefaultEngineCommand(const CommandPlace& place) {
-  return place.toolFolder + "/fiverow";
+  return ProgramCandidate(place.toolFolder, "fiverow");
 }
 
 EngineProgram ChooseEngine(const std::string& given, const CommandPlace& place) {
@@ -72,8 +60,9 @@ EngineProgram ChooseEngine(const std::string& given, const CommandPlace& place) 
       FileNameOf(words->front()).starts_with(kPipeProgramPrefix) ? Protocol::Pipe : Protocol::File);
   std::string& program = words->front();
   if (program == "fiverow" || program == "pbrain-fiverow") {
-    const std::string beside = place.toolFolder + "/" + program;
-    if (::access(beside.c_str(), X_OK) == 0) program = beside;
+    const std::string beside = ProgramCandidate(place.toolFolder, program);
+    int failure = 0;
+    if (ProgramPathKind(beside, failure) == PathKind::Program) program = beside;
   }
   words = ResolveCommand(std::move(*words), place.workingDir, place.searchPath, error);
   if (!words) throw RefereeError(error);

@@ -6,7 +6,7 @@
 
 namespace fiverow::match {
 
-std::optional<Answer> FileEngine::StartGame(NoteListener&) {
+std::optional<Answer> FileEngine::StartGame(const GameStart&, NoteListener&) {
   setup_.workspace.ClearFolder(setup_.label);
   return std::nullopt;
 }
@@ -31,15 +31,14 @@ Answer FileEngine::Play(const MoveRequest& request) {
   }
   const bool signalled = run.end == RunOutcome::End::Signalled;
   if (run.overBudgetBytes) {
-    answer.fault = Ending::ExitStatus;
+    answer.fault = Ending::Memory;
     answer.reason = OverBudgetReason(*run.overBudgetBytes, *setup_.limits.memoryBytes);
     return answer;
   }
   if (signalled || run.code != 0) {
-    answer.fault = signalled ? Ending::Signal : Ending::ExitStatus;
-    answer.reason =
-        CrashReason({signalled, run.code, run.output, run.peakResidentKiB, run.killedForMemory},
-                    setup_.limits.memoryBytes);
+    const Crash crash{signalled, run.code, run.output, run.peakResidentKiB, run.killedForMemory};
+    answer.fault = CrashEnding(crash, setup_.limits.memoryBytes);
+    answer.reason = CrashReason(crash, setup_.limits.memoryBytes);
     answer.output = run.output;
     answer.outputCut = run.outputCut;
     return answer;

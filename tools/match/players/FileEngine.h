@@ -13,7 +13,7 @@ class FileEngine final : public Contestant {
   explicit FileEngine(const PlayerSetup& setup) : setup_(setup) {}
 
   // Its folder is made anew and empty for each game.
-  std::optional<Answer> StartGame(NoteListener& listener) override;
+  std::optional<Answer> StartGame(const GameStart& start, NoteListener& listener) override;
   Answer Play(const MoveRequest& request) override;
 
  private:

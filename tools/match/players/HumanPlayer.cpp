@@ -1,9 +1,5 @@
 #include "players/HumanPlayer.h"
 
-#include <poll.h>
-#include <unistd.h>
-
-#include <cerrno>
 #include <iostream>
 
 #include "common/EscapedText.h"
@@ -11,7 +7,7 @@
 #include "game/BoardText.h"
 #include "process/OutputCheck.h"
 #include "process/RefereeError.h"
-#include "process/StopSignals.h"
+#include "process/StandardInput.h"
 #include "protocol/Numbers.h"
 #include "protocol/Text.h"
 
@@ -30,15 +26,10 @@ Input ReadInputLine(Clock::time_point deadline, std::string& line, bool& cut) {
   line.clear();
   cut = false;
   while (true) {
-    pollfd watched[2] = {{STDIN_FILENO, POLLIN, 0}, {StopNotificationFd(), POLLIN, 0}};
-    const int ready = ::ppoll(watched, 2, TimeoutUntil(deadline).get(), nullptr);
-    if (ready < 0 && errno == EINTR) continue;
-    if (watched[1].revents != 0) throw Interrupted();
-    if (ready == 0) return Input::TimedOut;
     char c = 0;
-    const ssize_t got = ready < 0 ? -1 : ::read(STDIN_FILENO, &c, 1);
-    if (got < 0 && errno == EINTR) continue;
-    if (got <= 0) return line.empty() ? Input::End : Input::Line;
+    const InputByte got = ReadInputByte(deadline, c);
+    if (got == InputByte::TimedOut) return Input::TimedOut;
+    if (got == InputByte::End) return line.empty() ? Input::End : Input::Line;
     if (c == '\n') return Input::Line;
     if (c == '\r') continue;
     if (line.size() < kInputLimit) {
@@ -60,10 +51,11 @@ Answer HumanPlayer::Play(const MoveRequest& request) {
   const Clock::time_point start = Clock::now();
   const Clock::time_point deadline =
       DeadlineAfter(start, request.limitSeconds + request.marginSeconds);
-  const bool echo = ::isatty(STDIN_FILENO) != 1;
+  const bool echo = !InputIsTerminal();
   const std::string prompt =
       label_ + " (" + StoneChar(request.side) + ") to move, type x,y (column,row) or quit: ";
-  Show('\n' + RenderBoard(request.position, request.last, tools::ColourWanted(STDOUT_FILENO)) +
+  Show('\n' +
+       RenderBoard(request.position, request.last, tools::ColourWanted(tools::kStandardOutput)) +
        prompt);
   Answer answer;
   std::string line;

@@ -14,7 +14,7 @@ class HumanPlayer final : public Contestant {
  public:
   explicit HumanPlayer(const PlayerSetup& setup) : label_(setup.label) {}
 
-  std::optional<Answer> StartGame(NoteListener&) override { return std::nullopt; }
+  std::optional<Answer> StartGame(const GameStart&, NoteListener&) override { return std::nullopt; }
   Answer Play(const MoveRequest& request) override;
 
  private:

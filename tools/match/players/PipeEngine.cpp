@@ -45,13 +45,19 @@ std::string_view RuleCode(Rule rule) {
 
 }  // namespace
 
-std::optional<Answer> PipeEngine::StartGame(NoteListener& listener) {
+std::optional<Answer> PipeEngine::StartGame(const GameStart& start, NoteListener& listener) {
   notes_ = &listener;
   stonesKnown_ = 0;
   unaskedMove_.clear();
   lastAnswer_.reset();
   const Clock::time_point deadline = DeadlineAfter(Clock::now(), setup_.limits.startSeconds);
   if (process_ && process_->exit()) Drop();  // it ended between games
+  if (process_ && told_ != std::tuple(start.boardSize, start.rule, start.time.turnSeconds,
+                                      start.time.matchSeconds)) {
+    // Told other conditions: it ends, and a new one is told these.
+    Close();
+    AwaitClose(DeadlineAfter(Clock::now(), kEndSeconds));
+  }
   if (process_) {
     bool refused = false;
     if (std::optional<Answer> failure = Restart(deadline, refused); !refused) return failure;
@@ -59,12 +65,12 @@ std::optional<Answer> PipeEngine::StartGame(NoteListener& listener) {
     Close();
     AwaitClose(DeadlineAfter(Clock::now(), kEndSeconds));
   }
-  return Launch(deadline);
+  return Launch(start, deadline);
 }
 
-std::optional<Answer> PipeEngine::Launch(Clock::time_point deadline) {
-  if (faulted_) ++restarts_;
-  faulted_ = false;
+std::optional<Answer> PipeEngine::Launch(const GameStart& start, Clock::time_point deadline) {
+  if (faulted_) ++restarts_[*faulted_];
+  faulted_.reset();
   // The folder lives as long as the process.
   setup_.workspace.ClearFolder(setup_.label);
   const Workspace::Ready ready = setup_.workspace.PrepareFolder(setup_.label);
@@ -75,18 +81,19 @@ std::optional<Answer> PipeEngine::Launch(Clock::time_point deadline) {
     return answer;
   }
   const EngineLimits& limits = setup_.limits;
-  process_ = std::make_unique<ChildProcess>(
+  process_ = std::make_unique<EngineProcess>(
       setup_.engine.argv, ready.folder.get(),
-      ChildOptions{.talking = true, .memoryBudget = limits.memoryBytes});
+      EngineOptions{.talking = true, .memoryBudget = limits.memoryBytes});
+  told_ = {start.boardSize, start.rule, start.time.turnSeconds, start.time.matchSeconds};
   if (std::optional<Answer> failure =
-          Expect(CommandLine(CommandKind::Start, {limits.boardSize}), deadline)) {
+          Expect(CommandLine(CommandKind::Start, {start.boardSize}), deadline)) {
     return failure;
   }
   std::vector<std::string> info = {
-      protocol::InfoLine("timeout_turn", WholeMilliseconds(limits.turnSeconds)),
-      protocol::InfoLine("timeout_match", WholeMilliseconds(limits.matchSeconds.value_or(0))),
+      protocol::InfoLine("timeout_turn", WholeMilliseconds(start.time.turnSeconds)),
+      protocol::InfoLine("timeout_match", WholeMilliseconds(start.time.matchSeconds.value_or(0))),
       protocol::InfoLine("max_memory", std::to_string(limits.memoryBytes.value_or(0))),
-      protocol::InfoLine("game_type", "1"), protocol::InfoLine("rule", RuleCode(limits.rule))};
+      protocol::InfoLine("game_type", "1"), protocol::InfoLine("rule", RuleCode(start.rule))};
   for (const auto& [key, value] : limits.info) info.push_back(protocol::InfoLine(key, value));
   info.push_back(CommandLine(CommandKind::About));
   TextLine line;
@@ -126,15 +133,15 @@ std::optional<Answer> PipeEngine::Expect(const std::string& command, Clock::time
 std::optional<Answer> PipeEngine::StartUpReply(const std::vector<std::string>& lines,
                                                Clock::time_point deadline, TextLine& line,
                                                Reply& reply) {
-  ChildProcess::Wait wait = Send(lines, deadline);
-  if (wait == ChildProcess::Wait::Ready) wait = NextReply(deadline, line, reply);
-  if (wait == ChildProcess::Wait::DeadlinePassed) {
+  EngineProcess::Wait wait = Send(lines, deadline);
+  if (wait == EngineProcess::Wait::Ready) wait = NextReply(deadline, line, reply);
+  if (wait == EngineProcess::Wait::DeadlinePassed) {
     Answer answer = Crash("did not answer " + lines.back() + " within its start-up time of " +
                           SecondsText(setup_.limits.startSeconds));
     answer.fault = Ending::TimeOut;
     return answer;
   }
-  if (wait != ChildProcess::Wait::Ready) return Crash(wait, deadline);
+  if (wait != EngineProcess::Wait::Ready) return Crash(wait, deadline);
   return std::nullopt;
 }
 
@@ -164,7 +171,7 @@ Answer PipeEngine::Play(const MoveRequest& request) {
   command.insert(command.begin(), protocol::InfoLine("time_left", timeLeft));
   // Written while it is still paused, and resumed after: it wakes once, to
   // its command, and what it wrote before is all read first.
-  ChildProcess::Wait wait = Send(command, deadline);
+  EngineProcess::Wait wait = Send(command, deadline);
   process_->Resume();
   if (!unaskedMove_.empty()) {
     Answer twice = Crash("answered twice: " + unaskedMove_ + " came when no move was asked for");
@@ -176,9 +183,9 @@ Answer PipeEngine::Play(const MoveRequest& request) {
   TextLine line;
   std::string complaint;
   Reply reply;
-  while (wait == ChildProcess::Wait::Ready) {
+  while (wait == EngineProcess::Wait::Ready) {
     wait = NextReply(deadline, line, reply);
-    if (wait != ChildProcess::Wait::Ready) break;
+    if (wait != EngineProcess::Wait::Ready) break;
     if (line.cut) reply = Reply{};
     if (reply.kind == ReplyKind::Error || reply.kind == ReplyKind::Unknown) {
       Note(NoteKindOf(reply.kind), reply.text);
@@ -190,10 +197,10 @@ Answer PipeEngine::Play(const MoveRequest& request) {
     }
   }
   Answer answer;
-  if (wait == ChildProcess::Wait::DeadlinePassed) {
+  if (wait == EngineProcess::Wait::DeadlinePassed) {
     answer.fault = Ending::TimeOut;
     answer.reason = complaint;
-  } else if (wait != ChildProcess::Wait::Ready) {
+  } else if (wait != EngineProcess::Wait::Ready) {
     answer = Crash(wait, deadline);
   } else if (reply.kind != ReplyKind::Move) {
     answer.reason = "answered " + tools::QuotedText(line.text, line.cut) + " instead of a move X,Y";
@@ -210,7 +217,7 @@ Answer PipeEngine::Play(const MoveRequest& request) {
   answer.seconds = SecondsSince(start);
   // What it holds after its move counts too.
   if (answer.move && !process_->CheckMemory()) {
-    answer = Crash(ChildProcess::Wait::Exited, deadline);
+    answer = Crash(EngineProcess::Wait::Exited, deadline);
     answer.seconds = SecondsSince(start);
   }
   return answer;
@@ -229,8 +236,8 @@ void PipeEngine::ReadUnasked() {
   }
 }
 
-ChildProcess::Wait PipeEngine::Send(const std::vector<std::string>& lines,
-                                    Clock::time_point deadline) {
+EngineProcess::Wait PipeEngine::Send(const std::vector<std::string>& lines,
+                                     Clock::time_point deadline) {
   // What came before the command is never taken as its answer.
   ReadUnasked();
   std::string bytes;
@@ -241,10 +248,11 @@ ChildProcess::Wait PipeEngine::Send(const std::vector<std::string>& lines,
   return process_->Send(bytes, deadline);
 }
 
-ChildProcess::Wait PipeEngine::NextReply(Clock::time_point deadline, TextLine& line, Reply& reply) {
+EngineProcess::Wait PipeEngine::NextReply(Clock::time_point deadline, TextLine& line,
+                                          Reply& reply) {
   while (true) {
-    const ChildProcess::Wait wait = process_->ReadLine(deadline, line);
-    if (wait != ChildProcess::Wait::Ready) return wait;
+    const EngineProcess::Wait wait = process_->ReadLine(deadline, line);
+    if (wait != EngineProcess::Wait::Ready) return wait;
     if (setup_.lines != nullptr) setup_.lines->OnLine(false, line.text);
     reply = protocol::ParseReply(line.text);
     if (!protocol::IsRemark(reply.kind)) return wait;
@@ -256,22 +264,26 @@ void PipeEngine::Note(NoteKind kind, std::string_view text) {
   if (notes_ != nullptr) notes_->OnNote(kind, text);
 }
 
-Answer PipeEngine::Crash(ChildProcess::Wait wait, Clock::time_point deadline) {
-  if (wait == ChildProcess::Wait::StopRequested) throw Interrupted();
-  if (wait == ChildProcess::Wait::InputClosed) {
+Answer PipeEngine::Crash(EngineProcess::Wait wait, Clock::time_point deadline) {
+  if (wait == EngineProcess::Wait::StopRequested) throw Interrupted();
+  if (wait == EngineProcess::Wait::InputClosed) {
     // A closed input is most often an exit on its way: wait a little for it.
     const Clock::time_point soon = DeadlineAfter(Clock::now(), kEndSeconds);
     wait = process_->WaitForExit(std::min(deadline, soon));
-    if (wait == ChildProcess::Wait::StopRequested) throw Interrupted();
+    if (wait == EngineProcess::Wait::StopRequested) throw Interrupted();
   }
   const auto& exit = process_->exit();
   if (!exit) return Crash("closed its input (a broken pipe)");
-  if (exit->overBudgetBytes)
-    return Crash(OverBudgetReason(*exit->overBudgetBytes, *setup_.limits.memoryBytes));
-  Answer answer = Crash(CrashReason({exit->signalled, exit->code, process_->output(),
-                                     exit->peakResidentKiB, exit->killedForMemory},
-                                    setup_.limits.memoryBytes));
-  if (exit->signalled) answer.fault = Ending::Signal;
+  if (exit->overBudgetBytes) {
+    Answer answer = Crash(OverBudgetReason(*exit->overBudgetBytes, *setup_.limits.memoryBytes));
+    answer.fault = Ending::Memory;
+    return answer;
+  }
+  const struct Crash crash {
+    exit->signalled, exit->code, process_->output(), exit->peakResidentKiB, exit->killedForMemory
+  };
+  Answer answer = Crash(CrashReason(crash, setup_.limits.memoryBytes));
+  answer.fault = CrashEnding(crash, setup_.limits.memoryBytes);
   return answer;
 }
 
@@ -294,11 +306,11 @@ void PipeEngine::Resume() {
   // Play resumes it, once its command is written.
 }
 
-void PipeEngine::FinishGame(bool faulted) {
+void PipeEngine::FinishGame(std::optional<Ending> processFault) {
   notes_ = nullptr;
-  if (!faulted) return;
+  if (!processFault) return;
   // Whatever state it is in, it starts afresh for its next game.
-  faulted_ = true;
+  faulted_ = processFault;
   Drop();
 }
 

@@ -22,9 +22,10 @@
 #pragma once
 
 #include <memory>
+#include <tuple>
 
 #include "players/MakePlayer.h"
-#include "process/ChildProcess.h"
+#include "process/EngineProcess.h"
 #include "protocol/Replies.h"
 
 namespace fiverow::match {
@@ -33,20 +34,21 @@ class PipeEngine final : public Contestant {
  public:
   explicit PipeEngine(const PlayerSetup& setup) : setup_(setup) {}
 
-  std::optional<Answer> StartGame(NoteListener& listener) override;
+  std::optional<Answer> StartGame(const GameStart& start, NoteListener& listener) override;
   Answer Play(const MoveRequest& request) override;
   void Pause() override;
   // Left to Play, which resumes it once its command is written.
   void Resume() override;
-  void FinishGame(bool faulted) override;
+  void FinishGame(std::optional<Ending> processFault) override;
   void Close() override;
   void AwaitClose(Clock::time_point deadline) override;
   std::string Name() const override { return name_; }
-  int Restarts() const override { return restarts_; }
+  RestartCounts Restarts() const override { return restarts_; }
 
  private:
-  // Starts the process and takes it through its start-up.
-  std::optional<Answer> Launch(Clock::time_point deadline);
+  // Starts the process and takes it through its start-up, telling it the
+  // game's conditions.
+  std::optional<Answer> Launch(const GameStart& start, Clock::time_point deadline);
   // RESTART for a process kept from the last game: nothing when it is ready,
   // else the failure; `refused` when it does not know RESTART.
   std::optional<Answer> Restart(Clock::time_point deadline, bool& refused);
@@ -61,10 +63,10 @@ class PipeEngine final : public Contestant {
                                      protocol::Reply& reply);
 
   // Sends lines, each ended by LF, telling the line listener.
-  ChildProcess::Wait Send(const std::vector<std::string>& lines, Clock::time_point deadline);
+  EngineProcess::Wait Send(const std::vector<std::string>& lines, Clock::time_point deadline);
   // The next line that is not MESSAGE or DEBUG, and what it says; those go
   // to the notes.
-  ChildProcess::Wait NextReply(Clock::time_point deadline, TextLine& line, protocol::Reply& reply);
+  EngineProcess::Wait NextReply(Clock::time_point deadline, TextLine& line, protocol::Reply& reply);
   // Reads the lines that came while nothing was asked, keeping them as
   // notes; a move among them is kept in unaskedMove_, a fault: an answer
   // sent twice.
@@ -73,7 +75,7 @@ class PipeEngine final : public Contestant {
 
   // A crash for a wait that ended without an answer: the process ended or
   // stopped reading. Throws Interrupted for a stop request.
-  Answer Crash(ChildProcess::Wait wait, Clock::time_point deadline);
+  Answer Crash(EngineProcess::Wait wait, Clock::time_point deadline);
   Answer Crash(std::string reason);
   // The process is killed and forgotten.
   void Drop();
@@ -82,9 +84,14 @@ class PipeEngine final : public Contestant {
 
   PlayerSetup setup_;
   NoteListener* notes_ = nullptr;
-  std::unique_ptr<ChildProcess> process_;
-  bool faulted_ = false;  // its last game ended by its fault: the next process is a restart
-  int restarts_ = 0;
+  std::unique_ptr<EngineProcess> process_;
+  // What the process was told at its start: the size, the rule, its turn
+  // and match time.
+  std::tuple<int, Rule, double, std::optional<double>> told_;
+  // The fault of its process that ended its last game: the next process is a
+  // restart.
+  std::optional<Ending> faulted_;
+  RestartCounts restarts_;
   std::string name_;
   std::size_t stonesKnown_ = 0;     // the first stones of the game it has been told or played
   std::string unaskedMove_;         // a move that came when none was asked for, quoted

@@ -291,6 +291,8 @@ ChildProcess::Wait ChildProcess::Await(Want want, Clock::time_point deadline) {
 }
 
 bool ChildProcess::CheckMemory() {
+  // Once killed for it, never within: a line it wrote before still comes.
+  if (overBudget_) return false;
   if (!budget_ || exit_ || finished_) return true;
   nextSample_ = DeadlineAfter(Clock::now(), kMemorySampleSeconds);
   std::uint64_t held = HeldBytes(pid_);

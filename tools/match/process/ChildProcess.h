@@ -32,18 +32,12 @@
 
 #include "common/UniqueFd.h"
 #include "process/Deadline.h"
+#include "process/EngineProcess.h"
 #include "process/MemoryGroups.h"
 #include "process/ProcessTable.h"
 #include "protocol/LineSplitter.h"
 
 namespace fiverow::match {
-
-// The most bytes of a process's output (talking: of its standard error) kept.
-inline constexpr std::size_t kOutputLimit = 64 * 1024;
-// Talking: the most bytes of one output line kept.
-inline constexpr std::size_t kLineLimit = 4096;
-
-using protocol::TextLine;
 
 struct ChildOptions {
   bool talking = false;  // standard input and output are pipes to the referee
@@ -105,7 +99,8 @@ class ChildProcess {
   Wait Send(std::string_view bytes, Clock::time_point deadline);
 
   // Measures what the process and everything it started hold, and kills
-  // them when it is over the budget. Whether it is within.
+  // them when it is over the budget. Whether it is within: never, once it
+  // was killed for being over, though the lines it wrote before still come.
   bool CheckMemory();
 
   // Stops (SIGSTOP) and continues (SIGCONT) the process and everything it

@@ -9,7 +9,7 @@
 namespace fiverow::match {
 
 std::string ReadInputFile(const std::string& file, std::size_t limit, std::string_view kind) {
-  tools::FileRead read = tools::ReadRegularFile(AT_FDCWD, file.c_str(), limit, true);
+  tools::FileRead read = tools::ReadRegularFile(tools::kWorkingFolder, file.c_str(), limit, true);
   const std::string shownFile = tools::ShownText(file);
   if (read.error != 0) throw RefereeError(SystemErrorText("cannot read " + shownFile, read.error));
   if (read.notRegular) throw RefereeError(shownFile + " is not a regular file");

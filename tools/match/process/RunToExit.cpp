@@ -1,8 +1,6 @@
 #include "process/RunToExit.h"
 
-#include <signal.h>
-
-#include "process/ChildProcess.h"
+#include "process/EngineProcess.h"
 #include "process/RefereeError.h"
 
 namespace fiverow::match {
@@ -10,18 +8,18 @@ namespace fiverow::match {
 RunOutcome RunToExit(const std::vector<std::string>& argv, int folderFd, double limitSeconds,
                      std::optional<std::uint64_t> memoryBudget) {
   const Clock::time_point start = Clock::now();
-  ChildProcess engine(argv, folderFd, {.memoryBudget = memoryBudget});
-  const ChildProcess::Wait waited = engine.WaitForExit(DeadlineAfter(start, limitSeconds));
+  EngineProcess engine(argv, folderFd, {.talking = false, .memoryBudget = memoryBudget});
+  const EngineProcess::Wait waited = engine.WaitForExit(DeadlineAfter(start, limitSeconds));
   RunOutcome outcome;
   outcome.seconds = SecondsSince(start);
   engine.Finish();
-  if (waited == ChildProcess::Wait::StopRequested) throw Interrupted();
+  if (waited == EngineProcess::Wait::StopRequested) throw Interrupted();
 
   outcome.output = engine.output();
   outcome.outputCut = engine.outputCut();
-  if (waited == ChildProcess::Wait::DeadlinePassed) {
+  if (waited == EngineProcess::Wait::DeadlinePassed) {
     outcome.end = RunOutcome::End::TimedOut;
-    outcome.code = SIGKILL;
+    outcome.code = KilledAtDeadlineCode();
   } else {
     outcome.end = engine.exit()->signalled ? RunOutcome::End::Signalled : RunOutcome::End::Exited;
     outcome.code = engine.exit()->code;

@@ -5,10 +5,13 @@
 #include <stdio.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 
 namespace fiverow::tools {
+
+static_assert(kWorkingFolder == AT_FDCWD);
 
 namespace {
 
@@ -123,6 +126,48 @@ int RemoveEntry(int parent, const char* name) {
   return RemoveOne(parent, name, 0, removal);
 }
 
+int MakeFolder(int parent, const char* name) { return ErrorOr(::mkdirat(parent, name, 0700) == 0); }
+
+UniqueFd MakeOrOpenFolder(const std::string& path, int& error) {
+  error = 0;
+  if (::mkdir(path.c_str(), 0777) != 0 && errno != EEXIST) {
+    error = errno;
+    return {};
+  }
+  UniqueFd folder(::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  if (!folder) error = errno;
+  return folder;
+}
+
+int CheckWritableFolder(int folder) {
+  return ErrorOr(::faccessat(folder, ".", W_OK | X_OK, AT_EACCESS) == 0);
+}
+
+int ListFolder(int folder, std::vector<std::string>& names) {
+  DIR* listing = ::fdopendir(::openat(folder, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  if (listing == nullptr) return errno;
+  while (const dirent* entry = ::readdir(listing)) {
+    const std::string_view name = entry->d_name;
+    if (name != "." && name != "..") names.emplace_back(name);
+  }
+  ::closedir(listing);
+  return 0;
+}
+
+UniqueFd OpenForWriting(const std::string& path, bool append, int& error) {
+  error = 0;
+  // Without O_NONBLOCK a FIFO with no reader would hold the caller up here;
+  // with it, such a FIFO fails with ENXIO.
+  const int mode = append ? O_APPEND : O_TRUNC;
+  UniqueFd file(
+      ::open(path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC | O_NOCTTY | O_NONBLOCK | mode, 0666));
+  if (!file || ::fcntl(file.get(), F_SETFL, mode & O_APPEND) != 0) {
+    error = errno;
+    return {};
+  }
+  return file;
+}
+
 int WriteAll(int fd, std::string_view bytes) {
   while (!bytes.empty()) {
     const ssize_t n = ::write(fd, bytes.data(), bytes.size());
@@ -175,9 +220,16 @@ FileRead ReadRegularFile(int folder, const char* name, std::size_t limit, bool f
     return read;
   }
   read.links = opened.st_nlink;
-  read.bytes.resize(limit + 1);
+  // Room for the file as it is and one byte more, to see it end, at most
+  // the limit and one: a small file costs what it holds. More room if it grows.
+  const auto size = static_cast<std::size_t>(std::max<off_t>(opened.st_size, 0));
+  read.bytes.resize(std::min(limit, size) + 1);
   std::size_t got = 0;
-  while (got < read.bytes.size()) {
+  while (true) {
+    if (got == read.bytes.size()) {
+      if (got > limit) break;
+      read.bytes.resize(std::min(limit + 1, 2 * got));
+    }
     const ssize_t n = ::read(file.get(), read.bytes.data() + got, read.bytes.size() - got);
     if (n < 0 && errno == EINTR) continue;
     if (n < 0) {
