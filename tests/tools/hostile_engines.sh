@@ -249,7 +249,11 @@ EOF
   else
     grep -q 'fiverow-match: stopped' "$case_dir/stderr" || fail "not stopped: $(cat "$case_dir/stderr")"
   fi
-  ps -o stat= -p "$engine_pid" 2>/dev/null | grep -qv Z && fail "the engine $engine_pid still runs"
+  # Read from /proc, not ps, so that the check holds where procps is missing.
+  local stat=
+  stat=$(cat "/proc/$engine_pid/stat" 2>/dev/null) || true
+  stat=${stat##*) }
+  [[ -n $stat && ${stat%% *} != Z ]] && fail "the engine $engine_pid still runs"
   rm -f "$case_dir/survivors.engine"
   check_clean
 }
