@@ -8,7 +8,7 @@
 #               golden.sh --case good_run wine build/windows/fiverow.exe
 #        golden.sh --list linux|windows
 # The engine's module name is the last word of the command. Cases that need
-# Linux facilities (/dev/full, chattr, setpriv) run only for a Linux engine;
+# Linux facilities (chattr, setpriv, ulimit -f) run only for a Linux engine;
 # cases that need Windows ones only for a .exe. Under wine the cases share the
 # caller's WINEPREFIX when it is set, else a quiet prefix of the suite's own.
 set -u
@@ -321,14 +321,6 @@ case_read_only_turn_file() {
   expect_bytes Tah.dat 'o\r\n'
 }
 
-case_turn_file_on_a_full_device() {
-  trace_position >"$case_dir/Plocha.dat"
-  ln -s /dev/full "$case_dir/Tah.dat"
-  run_engine
-  expect_status 1
-  expect_report EInOutError 'I/O error 112'
-}
-
 # ---- cases: no write failure ends the run by a signal -----------------------
 
 # The report goes to a pipe whose reader has gone: its write fails and is
@@ -377,7 +369,6 @@ add_case full_board_is_a_failure
 add_case unreadable_position_file linux
 add_case unreadable_turn_file linux
 add_case read_only_turn_file linux
-add_case turn_file_on_a_full_device linux
 add_case report_to_a_closed_pipe linux
 add_case move_over_the_file_size_limit linux
 # Cases that need Windows itself.

@@ -176,13 +176,6 @@ TEST_F(HostileFiles, AHugeLineIsReadInBoundedMemoryAndTime) {
 
 // ---- Directories -----------------------------------------------------------
 
-TEST_F(HostileFiles, ADirectoryAsPositionFileEndsWithAReport) {
-  fs::create_directory(Path("Plocha.dat"));
-  Write("Tah.dat", "o");
-  ExpectReport(Run(), "EInOutError", "File access denied");
-  EXPECT_EQ(Slurp(Path("Tah.dat")), "o");
-}
-
 TEST_F(HostileFiles, ADirectoryAsTurnFileEndsWithAReport) {
   Write("Plocha.dat", ThreeInRow());
   fs::create_directory(Path("Tah.dat"));

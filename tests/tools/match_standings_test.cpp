@@ -6,6 +6,7 @@
 
 #include "match/Standings.h"
 #include "output/TournamentText.h"
+#include "stats/Median.h"
 #include "stats/RatingFit.h"
 
 namespace fiverow::match {
@@ -137,6 +138,52 @@ TEST(RatingFit, RatesEnginesThatNeverMetApart) {
     engines[i].label = std::string(1, static_cast<char>('A' + i));
   const std::string text = TournamentSummary(engines, standings);
   EXPECT_NE(text.find("never met: A B; C D\nno games, no rating: E\n"), std::string::npos) << text;
+}
+
+TEST(MatchSummary, ChargesEachEndingToTheRightEngine) {
+  Standings standings(2);
+  PlayedGame played;
+  played.setup.engines[Side::X] = 1;  // B plays x
+  played.setup.engines[Side::O] = 0;
+  GameResult& result = played.result;
+  result.winner = Side::O;  // A wins as o
+  result.ending = Ending::TimeOut;
+  standings.Add(played);
+  result.winner = Side::X;  // B wins as x
+  result.ending = Ending::Occupied;
+  standings.Add(played);
+  result.ending = Ending::ExitStatus;
+  standings.Add(played);
+  result.ending = Ending::Memory;
+  standings.Add(played);
+  result.ending = Ending::Forbidden;
+  standings.Add(played);
+  result.ending = Ending::Resigned;
+  standings.Add(played);
+  result.winner.reset();
+  result.ending = Ending::BoardFull;
+  standings.Add(played);
+
+  const EngineStats& a = standings.engines()[0];
+  const EngineStats& b = standings.engines()[1];
+  EXPECT_EQ(a.wins, 1);
+  EXPECT_EQ(a.losses, 5);
+  EXPECT_EQ(a.illegalMoves, 2);
+  EXPECT_EQ(a.crashes, 1);
+  EXPECT_EQ(a.outOfMemory, 1);
+  EXPECT_EQ(a.draws, 1);
+  EXPECT_EQ(b.wins, 5);
+  EXPECT_EQ(b.losses, 1);
+  EXPECT_EQ(b.timeOuts, 1);
+  EXPECT_EQ(b.draws, 1);
+  EXPECT_EQ(standings.tally().Wins(), 1);
+  EXPECT_EQ(standings.tally().Losses(), 5);
+}
+
+TEST(MatchSummary, MedianOfMoveTimes) {
+  EXPECT_EQ(Median({}), 0.0);
+  EXPECT_EQ(Median({3.0, 1.0, 2.0}), 2.0);
+  EXPECT_EQ(Median({4.0, 1.0, 3.0, 2.0}), 2.5);
 }
 
 }  // namespace

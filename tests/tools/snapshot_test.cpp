@@ -10,9 +10,11 @@
 #include <cstdlib>
 #include <string_view>
 #include <utility>
+#include <vector>
 
 #include "ToolRun.h"
 #include "game/BoardText.h"
+#include "game/Game.h"
 #include "output/GameText.h"
 #include "output/TournamentText.h"
 
@@ -20,6 +22,24 @@ namespace fiverow::testing {
 namespace {
 
 using namespace fiverow::match;
+
+// Plays the moves it is given, in turn.
+class ScriptedPlayer : public Contestant {
+ public:
+  explicit ScriptedPlayer(std::vector<Move> moves) : moves_(std::move(moves)) {}
+  std::optional<Answer> StartGame(const GameStart& /*start*/, NoteListener& /*listener*/) override {
+    return std::nullopt;
+  }
+  Answer Play(const MoveRequest& /*request*/) override {
+    Answer answer;
+    answer.move = moves_.at(next_++);
+    return answer;
+  }
+
+ private:
+  std::vector<Move> moves_;
+  std::size_t next_ = 0;
+};
 
 void ExpectSnapshot(const std::string& name, const std::string& actual) {
   const std::string path = std::string(FIVEROW_SOURCE_DIR) + "/tests/snapshots/" + name;
@@ -82,13 +102,18 @@ TEST(Snapshots, RefereeResultLinesAndSummary) {
     text += ResultLine(++number, 4, labels, result);
     standings.Add(played);
   }
-  GameResult single;
-  single.winner = Side::O;
-  single.reason = "B (o) made six in a row with 0,5";
+  // A game played out: o joins 0,0..0,2 and 0,4..0,5 into six.
+  ScriptedPlayer x({{10, 10}, {10, 12}, {12, 10}, {12, 12}, {14, 14}, {19, 19}});
+  ScriptedPlayer o({{0, 0}, {0, 1}, {0, 2}, {0, 4}, {0, 5}, {0, 3}});
+  GameTerms terms;
+  terms.sides[Side::X].label = "A";
+  terms.sides[Side::X].player = &x;
+  terms.sides[Side::O].label = "B";
+  terms.sides[Side::O].player = &o;
+  GameEvents events;
   PerSide<std::string> labels;
-  labels[Side::X].assign(1, 'A');
-  labels[Side::O].assign(1, 'B');
-  text += ResultLine(1, 1, labels, single);
+  for (const Side side : kSides) labels[side] = terms.sides[side].label;
+  text += ResultLine(1, 1, labels, PlayGame(terms, events));
   text += '\n';
   text += MatchSummary(engines, standings);
   ExpectSnapshot("referee-results.txt", text);

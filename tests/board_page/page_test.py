@@ -2,9 +2,9 @@
 """fiverow-board driven as a person drives it: the page in headless Chromium
 (python3-selenium, chromium-driver), and its guard by plain HTTP.
 
-  board_test.py --list
-  board_test.py --case NAME --build DIR
-  board_test.py --screenshots DIR --build DIR     pictures of the page for docs/
+  page_test.py --list
+  page_test.py --case NAME --build DIR
+  page_test.py --screenshots DIR --build DIR     pictures of the page for docs/
 
 DIR is the build folder holding fiverow-board, fiverow-match, fiverow-explain
 and tests/tools/fiverow_fake_engine. A browser case is skipped (exit status
