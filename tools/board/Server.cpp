@@ -14,9 +14,8 @@
 #include "board/Routes.h"
 #include "board/ShownGame.h"
 #include "common/EscapedText.h"
-#include "process/ChildReaper.h"
+#include "process/EngineSetup.h"
 #include "process/FileLimit.h"
-#include "process/MemoryGroups.h"
 #include "process/RefereeError.h"
 #include "process/StopSignals.h"
 
@@ -89,8 +88,7 @@ void WaitForStop() {
 int RunBoard(const BoardOptions& options, std::ostream& out, std::ostream& err) {
   try {
     match::CatchStopSignals();
-    match::AdoptOrphans();
-    if (options.limits.memoryBytes) match::MemoryGroups::Delegated();
+    match::PrepareForEngines(options.limits.memoryBytes.has_value());
     match::RaiseOpenFileLimit();
 
     PlaySetup setup;

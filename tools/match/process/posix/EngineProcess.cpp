@@ -3,7 +3,7 @@
 
 #include <signal.h>
 
-#include "process/ChildProcess.h"
+#include "process/posix/ChildProcess.h"
 
 namespace fiverow::match {
 

@@ -33,8 +33,8 @@
 #include "common/UniqueFd.h"
 #include "process/Deadline.h"
 #include "process/EngineProcess.h"
-#include "process/MemoryGroups.h"
-#include "process/ProcessTable.h"
+#include "process/posix/MemoryGroups.h"
+#include "process/posix/ProcessTable.h"
 #include "protocol/LineSplitter.h"
 
 namespace fiverow::match {
