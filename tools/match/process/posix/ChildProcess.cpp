@@ -128,7 +128,7 @@ std::string_view ReadBlock(tools::UniqueFd& fd, std::span<char> buffer) {
 }  // namespace
 
 ChildProcess::ChildProcess(const std::vector<std::string>& argv, int folderFd,
-                           const ChildOptions& options)
+                           const EngineOptions& options)
     : lines_(kLineLimit) {
   std::vector<char*> args;
   for (const std::string& word : argv) args.push_back(const_cast<char*>(word.c_str()));

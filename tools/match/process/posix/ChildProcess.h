@@ -39,17 +39,6 @@
 
 namespace fiverow::match {
 
-struct ChildOptions {
-  bool talking = false;  // standard input and output are pipes to the referee
-  // What the process with everything it starts may hold (MemoryUse.h). The
-  // tree is measured at least every kMemorySampleSeconds while the referee
-  // waits for it, and killed once over; an address-space limit of four
-  // times the budget and 1 GiB more stops a spike between two samples, and
-  // where the referee may divide its cgroup, the kernel holds it to the
-  // budget too (MemoryGroups.h).
-  std::optional<std::uint64_t> memoryBudget;
-};
-
 inline constexpr double kMemorySampleSeconds = 0.05;
 
 // The address-space limit that backs a memory budget.
@@ -57,68 +46,29 @@ constexpr std::uint64_t AddressSpaceFor(std::uint64_t budget) {
   return 4 * budget + (std::uint64_t{1} << 30);
 }
 
-class ChildProcess {
+// A memory budget (MemoryUse.h): the tree is measured at least every
+// kMemorySampleSeconds while the referee waits for it, and killed once over;
+// an address-space limit of four times the budget and 1 GiB more stops a
+// spike between two samples, and where the referee may divide its cgroup,
+// the kernel holds it to the budget too (MemoryGroups.h). Pausing is a
+// SIGSTOP to its group and to each process it started outside it, resuming
+// a SIGCONT. An exit kills the rest of its process group at once.
+class ChildProcess final : public EngineProcess {
  public:
-  struct Exit {
-    bool signalled = false;    // killed by a signal rather than exited
-    int code = 0;              // the exit status, or the signal number
-    long peakResidentKiB = 0;  // the most memory it held at once
-    // Killed by the referee for holding this much, over its budget.
-    std::optional<std::uint64_t> overBudgetBytes;
-    // Killed by the kernel at the memory limit of its group (MemoryGroups.h).
-    bool killedForMemory = false;
-  };
+  ChildProcess(const std::vector<std::string>& argv, int folderFd, const EngineOptions& options);
+  ~ChildProcess() override;
 
-  // Starts `argv` (argv[0] a path: no PATH search here) with `folderFd` as
-  // its working folder. Throws RefereeError with the system's reason when it
-  // cannot be started.
-  ChildProcess(const std::vector<std::string>& argv, int folderFd, const ChildOptions& options);
-  // Finish(), if not done.
-  ~ChildProcess();
-  ChildProcess(const ChildProcess&) = delete;
-  ChildProcess& operator=(const ChildProcess&) = delete;
-
-  // How a wait ended. Ready: what was waited for (a line, room to write).
-  // InputClosed: talking, the process no longer reads its input (a broken
-  // pipe). An exit kills the rest of its process group at once.
-  enum class Wait { Ready, Exited, InputClosed, DeadlinePassed, StopRequested };
-
-  // Blocks until the process exits, the deadline passes or the referee is
-  // told to stop (StopSignals.h), taking its output meanwhile.
-  Wait WaitForExit(Clock::time_point deadline);
-
-  // Talking: the next line it wrote, in `line`. A line written before the
-  // process exited is still handed over; once the deadline has passed, no
-  // line is.
-  Wait ReadLine(Clock::time_point deadline, TextLine& line);
-  // Talking: a line it has already written, without waiting for one.
-  bool TakeWaitingLine(TextLine& line);
-  // Talking: writes all of `bytes` to its input, resuming it if paused once
-  // its input is full. SIGPIPE must be ignored (as CatchStopSignals does),
-  // so that a process that has gone is InputClosed.
-  Wait Send(std::string_view bytes, Clock::time_point deadline);
-
-  // Measures what the process and everything it started hold, and kills
-  // them when it is over the budget. Whether it is within: never, once it
-  // was killed for being over, though the lines it wrote before still come.
-  bool CheckMemory();
-
-  // Stops (SIGSTOP) and continues (SIGCONT) the process and everything it
-  // started, children in other process groups and sessions included: one
-  // signal to its group, and one to each process it started outside it.
-  void Pause();
-  void Resume();
-
-  // Kills the process, its group and every process it left behind, reaps
-  // them all, and takes the rest of the output.
-  void Finish();
-
-  // Once it has ended.
-  const std::optional<Exit>& exit() const { return exit_; }
-  // What it wrote (talking: to standard error), at most the limit.
-  const std::string& output() const { return output_; }
-  // Whether it wrote more than the limit (the rest was read and dropped).
-  bool outputCut() const { return outputCut_; }
+  Wait WaitForExit(Clock::time_point deadline) override;
+  Wait ReadLine(Clock::time_point deadline, TextLine& line) override;
+  bool TakeWaitingLine(TextLine& line) override;
+  Wait Send(std::string_view bytes, Clock::time_point deadline) override;
+  bool CheckMemory() override;
+  void Pause() override;
+  void Resume() override;
+  void Finish() override;
+  const std::optional<Exit>& exit() const override { return exit_; }
+  const std::string& output() const override { return output_; }
+  bool outputCut() const override { return outputCut_; }
 
  private:
   enum class Want { Exit, Line, Room };

@@ -27,12 +27,6 @@ std::string RandomFolderName() {
   return name;
 }
 
-Workspace::Ready NotReady(const std::string& what, int error) {
-  Workspace::Ready ready;
-  ready.problem = SystemErrorText(what, error);
-  return ready;
-}
-
 }  // namespace
 
 Workspace::Workspace(const std::vector<std::string>& names, bool keep, std::ostream& err)
@@ -75,30 +69,10 @@ Workspace::~Workspace() {
   }
 }
 
-void Workspace::ClearFolder(const std::string& name) const {
-  if (tools::RemoveEntry(rootFd_.get(), name.c_str()) == 0)
-    ::mkdirat(rootFd_.get(), name.c_str(), 0700);
-}
-
-Workspace::Ready Workspace::PrepareFolder(const std::string& folderName) const {
-  Ready ready;
-  // The engine can reach the top folder as "..": it must stay searchable.
+void Workspace::KeepRootSearchable() const {
   struct stat top {};
   if (::fstat(rootFd_.get(), &top) == 0 && (top.st_mode & S_IRWXU) != S_IRWXU)
     ::fchmod(rootFd_.get(), S_IRWXU);
-
-  const char* name = folderName.c_str();
-  int error = 0;
-  ready.folder = tools::OpenOwnDirectory(rootFd_.get(), name, error);
-  if (!ready.folder) {
-    if ((error = tools::RemoveEntry(rootFd_.get(), name)) != 0)
-      return NotReady("cannot remove what is in the place of its folder", error);
-    if (::mkdirat(rootFd_.get(), name, 0700) != 0)
-      return NotReady("cannot create its folder", errno);
-    ready.folder = tools::OpenOwnDirectory(rootFd_.get(), name, error);
-    if (!ready.folder) return NotReady("cannot open its folder", error);
-  }
-  return ready;
 }
 
 }  // namespace fiverow::match
