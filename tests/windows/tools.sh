@@ -19,6 +19,7 @@ add_case match_tournament_of_three_engines
 add_case match_ends_a_hung_engine_and_its_child_and_a_crashing_one
 add_case match_pipe_engines_that_misbehave
 add_case match_stopped_by_ctrl_c_ends_its_engines_and_sums_up
+add_case match_holds_an_engine_to_its_memory_limit
 
 case_options "$@"
 shift "$options_taken"
@@ -198,6 +199,24 @@ case_match_stopped_by_ctrl_c_ends_its_engines_and_sums_up() {
   local after
   after=$(cd "$case_dir" && "${runner[@]}" cmd /c dir /b "$temp\fiverow-match-*" 2>/dev/null)
   [[ $after == "$before" ]] || fail "folders left in $temp:" "$after"
+}
+
+# --max-memory is the engine's job's memory limit: the engine that asks for
+# 100 MB under a limit of 64 loses for its memory, and the summary shows the
+# peak.
+case_match_holds_an_engine_to_its_memory_limit() {
+  if [[ -z ${FAKE_ENGINE:-} ]]; then
+    echo "    no FAKE_ENGINE: nothing to hold"
+    return
+  fi
+  if [[ ${runner[0]:-} == *wine* ]]; then
+    echo "    skipped: wine neither enforces a job's memory limit nor reports its peak"
+    return
+  fi
+  run fiverow-match "pipe:$FAKE_ENGINE pipe hog" "pipe:$FAKE_ENGINE pipe legal" \
+    --max-memory A:64 --show none
+  expect_status 0
+  contains "$out" "out of memory (its limit is 64 MB)"
 }
 
 run_cases windows_tools ""
