@@ -202,8 +202,7 @@ case_match_stopped_by_ctrl_c_ends_its_engines_and_sums_up() {
 }
 
 # --max-memory is the engine's job's memory limit: the engine that asks for
-# 100 MB under a limit of 64 loses for its memory, and the summary shows the
-# peak.
+# 100 MB under a limit of 64 loses for its memory.
 case_match_holds_an_engine_to_its_memory_limit() {
   if [[ -z ${FAKE_ENGINE:-} ]]; then
     echo "    no FAKE_ENGINE: nothing to hold"
