@@ -1,12 +1,11 @@
 // Presses Ctrl-C on a program's console once its output shows a line, as a
 // person at the console would:
 //   fiverow_console_stop OUT ERR TEXT PROGRAM [ARG...]
-// runs PROGRAM on the console this launcher has (under wine: one on a
-// terminal, as `script` gives), its standard output and error written to the
-// files OUT and ERR; waits up to 60 s for TEXT in OUT, sends CTRL_C_EVENT to
-// the console, and exits with the program's status once it has ended: 90
-// when TEXT never came or it did not end within 60 s more (it is then
-// killed), 91 when it could not start.
+// runs PROGRAM on a console it shares with this launcher alone (under wine:
+// the launcher's own, on a terminal, as `script` gives), its standard output
+// and error written to the files OUT and ERR; waits up to 60 s for TEXT in OUT, sends CTRL_C_EVENT
+// to the console, and exits with the program's status once it has ended: 90 when TEXT never came or
+// it did not end within 60 s more (it is then killed), 91 when it could not start.
 #include <windows.h>
 
 #include <fstream>
@@ -34,7 +33,12 @@ HANDLE Inherited(const std::string& path, DWORD access, DWORD disposition) {
 
 int main(int argc, char** argv) {
   if (argc < 5) return 91;
-  ::AllocConsole();  // where it has none; a terminal's console stays
+  // A console of its own on Windows, so that the Ctrl-C reaches no one
+  // else; wine makes one only on a terminal, so there the launcher keeps it.
+  const bool wine =
+      ::GetProcAddress(::GetModuleHandleW(L"ntdll.dll"), "wine_get_version") != nullptr;
+  if (!wine) ::FreeConsole();
+  ::AllocConsole();
   // The launcher lets the Ctrl-C it sends pass: a handler, unlike ignoring
   // Ctrl-C, is not inherited by the program.
   ::SetConsoleCtrlHandler([](DWORD) -> BOOL { return TRUE; }, TRUE);
