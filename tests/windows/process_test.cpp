@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "common/win32/WideText.h"
+#include "process/RefereeError.h"
 #include "process/StopSignals.h"
 #include "process/win32/JobProcess.h"
 #include "process/win32/WindowsCommandLine.h"
@@ -68,7 +69,8 @@ TEST(WindowsCommandLine, QuotesWordsAsProgramsReadThemBack) {
 
 TEST(WindowsCommandLine, BatchFilesRunThroughCmdAndKeepTheirWords) {
   const std::string folder = TempFolder();
-  const std::string script = folder + "fiverow echo engine.cmd";
+  // cmd.exe expands %NAME% even between quotes.
+  const std::string script = folder + "fiverow %OS% echo engine.cmd";
   std::ofstream(script) << "@echo off\r\necho [%~1] [%~2]\r\n";
   const StartLine start = StartLineFor({script, "x"});
   EXPECT_NE(start.application.find(L"cmd.exe"), std::wstring::npos);
@@ -76,6 +78,7 @@ TEST(WindowsCommandLine, BatchFilesRunThroughCmdAndKeepTheirWords) {
   EXPECT_EQ(echo.WaitForExit(In(30)), JobProcess::Wait::Exited);
   echo.Finish();
   EXPECT_EQ(echo.output(), "[two words] [C:\\dir name\\]\r\n");
+  EXPECT_THROW(JobProcess({script, "x\r\necho injected"}, folder, {}), RefereeError);
   ::DeleteFileW(tools::Widened(script).c_str());
 }
 

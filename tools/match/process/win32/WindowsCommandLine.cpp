@@ -2,7 +2,9 @@
 
 #include <cwctype>
 
+#include "common/EscapedText.h"
 #include "common/win32/WideText.h"
+#include "process/RefereeError.h"
 #include "runtime/win32/WinApi.h"
 
 namespace fiverow::match {
@@ -31,11 +33,21 @@ bool IsFile(const std::wstring& path) {
 
 // A word for a batch file: cmd.exe takes what lies between quotes as it is,
 // backslashes included, so the runtime's escapes would stay in the word.
+// Only %NAME% is expanded even there; a % followed by %cd:~,% (an empty
+// part of a variable) stays a % that starts no name.
 std::wstring CmdQuoted(std::wstring_view word) {
-  if (!word.empty() && word.find_first_of(L" \t\"&|<>^(),;=") == std::wstring_view::npos)
+  if (!word.empty() && word.find_first_of(L" \t\"&|<>^(),;=%!") == std::wstring_view::npos)
     return std::wstring(word);
   std::wstring quoted = L"\"";
-  for (const wchar_t c : word) quoted += c == L'"' ? std::wstring(L"\"\"") : std::wstring(1, c);
+  for (const wchar_t c : word) {
+    if (c == L'"') {
+      quoted += L"\"\"";
+    } else if (c == L'%') {
+      quoted += L"%%cd:~,%";
+    } else {
+      quoted += c;
+    }
+  }
   return quoted + L"\"";
 }
 
@@ -68,12 +80,15 @@ StartLine StartLineFor(const std::vector<std::string>& argv) {
   const bool batch = EndsWithNoCase(program, L".bat") || EndsWithNoCase(program, L".cmd");
   std::wstring words;
   for (const std::string& word : argv) {
+    // cmd.exe would end the command at a line break and run the rest.
+    if (batch && word.find_first_of("\r\n") != std::string::npos)
+      throw RefereeError("cannot pass a line break to a batch file: " + tools::ShownText(word));
     if (!words.empty()) words += L' ';
     words += batch ? CmdQuoted(tools::Widened(word)) : QuotedArgument(tools::Widened(word));
   }
   if (batch) {
     start.application = SystemFolderProgram(L"cmd.exe");
-    start.commandLine = L"cmd.exe /d /s /c \"" + words + L"\"";
+    start.commandLine = L"cmd.exe /d /v:off /s /c \"" + words + L"\"";
   } else {
     start.application = program;
     start.commandLine = words;

@@ -15,7 +15,7 @@ std::wstring QuotedArgument(std::wstring_view word);
 // The command line that starts `argv` (UTF-8; argv[0] a path): its words
 // quoted and joined. A .bat or .cmd file runs through cmd.exe (/s: the outer
 // quotes dropped, the rest taken as it is), its words quoted as cmd.exe reads
-// them: between quotes, with nothing escaped. `application` is the program
+// them: between quotes, only % kept from expanding. `application` is the program
 // to start.
 struct StartLine {
   std::wstring application;
