@@ -322,6 +322,17 @@ std::vector<unsigned long> JobProcess::ProcessIds() const {
   }
 }
 
+// The process `id` of the job, for suspending: an id listed may meanwhile
+// have gone and been given to a process outside it.
+UniqueHandle JobProcess::OpenMember(unsigned long id) const {
+  UniqueHandle process(
+      ::OpenProcess(PROCESS_SUSPEND_RESUME | PROCESS_QUERY_INFORMATION, FALSE, id));
+  BOOL member = FALSE;
+  if (process && (!::IsProcessInJob(process.get(), job_.get(), &member) || !member))
+    process.Reset(nullptr);
+  return process;
+}
+
 void JobProcess::Pause() {
   if (paused_ || exit_) return;
   static const ProcessCall suspend = NtdllCall("NtSuspendProcess");
@@ -334,7 +345,7 @@ void JobProcess::Pause() {
       if (std::find(done.begin(), done.end(), id) != done.end()) continue;
       done.push_back(id);
       more = true;
-      const UniqueHandle each(::OpenProcess(PROCESS_SUSPEND_RESUME, FALSE, id));
+      const UniqueHandle each = OpenMember(id);
       if (each) suspend(each.get());
     }
   }
@@ -345,7 +356,7 @@ void JobProcess::Resume() {
   static const ProcessCall resume = NtdllCall("NtResumeProcess");
   paused_ = false;
   for (const unsigned long id : ProcessIds()) {
-    const UniqueHandle each(::OpenProcess(PROCESS_SUSPEND_RESUME, FALSE, id));
+    const UniqueHandle each = OpenMember(id);
     if (each && resume != nullptr) resume(each.get());
   }
 }
