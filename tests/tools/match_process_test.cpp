@@ -1,6 +1,7 @@
 // Running an engine's move: exit status, signals, output, the time limit, and
 // nothing left running afterwards; finding the referee's children.
 #include <fcntl.h>
+#include <sched.h>
 #include <sys/wait.h>
 
 #include <gtest/gtest.h>
@@ -13,6 +14,7 @@
 
 #include "ToolRun.h"
 #include "common/UniqueFd.h"
+#include "process/CpuPin.h"
 #include "process/RefereeError.h"
 #include "process/RunToExit.h"
 #include "process/posix/ChildProcess.h"
@@ -141,6 +143,30 @@ std::pair<pid_t, pid_t> SleeperWithChild() {
   ::close(ends[0]);
   ::close(ends[1]);
   return {child, grandchild};
+}
+
+TEST(CpuPin, HoldsTheThreadAndWhatItStartsToOneCpuRoundRobinThenLetsGo) {
+  cpu_set_t before;
+  ASSERT_EQ(::sched_getaffinity(0, sizeof before, &before), 0);
+  const TempFolder folder;
+  int first = -1;
+  {
+    const CpuPin pin(0);
+    first = pin.cpu();
+    ASSERT_GE(first, 0);
+    // A grandchild too: the engine's tree, not the engine alone.
+    const RunOutcome outcome =
+        RunShell("sh -c 'grep Cpus_allowed_list /proc/self/status'", folder.path());
+    EXPECT_EQ(outcome.output, "Cpus_allowed_list:\t" + std::to_string(first) + "\n");
+  }
+  cpu_set_t after;
+  ASSERT_EQ(::sched_getaffinity(0, sizeof after, &after), 0);
+  EXPECT_TRUE(CPU_EQUAL(&before, &after));
+  // The slots after the last CPU start again from the first.
+  EXPECT_EQ(CpuPin(CPU_COUNT(&before)).cpu(), first);
+  if (CPU_COUNT(&before) > 1) {
+    EXPECT_NE(CpuPin(1).cpu(), first);
+  }
 }
 
 TEST(ChildReaper, TheScanOfProcFindsEveryChildAndNoGrandchild) {
