@@ -22,6 +22,8 @@
 #   BUILD_DIR       an already configured build tree; default: the release
 #                   preset's, configured here if needed
 #   TRACED          games of the traced matches, default 20; 0 for none
+# The environment's MATCH_OPTIONS, if any, are given to every referee, e.g.
+# MATCH_OPTIONS="--max-memory 350" for engines measured against a budget.
 set -euo pipefail
 . "$(dirname "$0")/common.sh"
 (($# >= 1)) || {
@@ -40,7 +42,8 @@ work="$(mktemp -d)"
 trap 'rm -rf "$work"' EXIT
 # The referees measured: a name, then the command (fiverow-match and its options).
 names=(baseline "this build" "this build --pin")
-commands=("$baseline" "$current" "$current --pin")
+options="${MATCH_OPTIONS:-}"
+commands=("$baseline $options" "$current $options" "$current --pin $options")
 
 # match COMMAND GAMES [PREFIX...]: plays the match in $work, under PREFIX
 match() {

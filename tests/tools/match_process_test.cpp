@@ -20,6 +20,7 @@
 #include "process/posix/ChildProcess.h"
 #include "process/posix/ChildReaper.h"
 #include "process/posix/MemoryGroups.h"
+#include "process/posix/MemoryUse.h"
 #include "process/posix/ProcessTable.h"
 #include "process/posix/SmallFile.h"
 #include "protocol/LineSplitter.h"
@@ -258,6 +259,16 @@ TEST(EngineLines, EndAtAnyLineEndWhereverReadsSplitThemAndStayBounded) {
 // cannot count, wherever the sample fell. The engine answers the move after
 // taking 100 MB; its answers are copied to a file, read here to know that
 // they were written, without the referee reading them first.
+TEST(HeldMemory, EachMeasureThroughTheKeptHandleIsAfresh) {
+  const HeldMemory held(::getpid());
+  const std::uint64_t before = held.Bytes();
+  ASSERT_GT(before, 0u);
+  std::vector<char> grown(64 << 20, 1);
+  EXPECT_GE(held.Bytes(), before + (60u << 20));
+  EXPECT_EQ(grown[grown.size() / 2], 1);  // held until measured
+  EXPECT_EQ(HeldMemory(-1).Bytes(), 0u);
+}
+
 TEST(ChildProcess, AnEngineKilledOverItsBudgetIsNeverWithinIt) {
   ::setenv("FIVEROW_NO_CGROUP", "1", 1);  // measured alone, whatever the host
   const TempFolder tmp;
