@@ -10,9 +10,7 @@
 #
 # Then, once per referee, a match of TRACED games under strace -f -c, where
 # strace runs, gives the system calls per engine move (the referee's and the
-# engines' together) by call, and the wake-ups of other CPUs per move
-# (rescheduling and call-function interrupts, from /proc/interrupts: the
-# whole machine's, so run it on a quiet one).
+# engines' together) by call.
 #
 # usage: bench/selfplay-bench.sh BASELINE_MATCH [GAMES] [ROUNDS] [BUILD_DIR] [TRACED]
 #   BASELINE_MATCH  the fiverow-match to compare with (its pbrain-fiverow
@@ -79,18 +77,9 @@ done
 echo "referees: ${commands[*]}"
 
 ((traced > 0)) || exit 0
-# Wake-ups of other CPUs, machine-wide, during a match of TRACED games.
-interrupts() { awk '$1 == "RES:" || $1 == "CAL:" { for (i = 2; i <= NF && $i ~ /^[0-9]+$/; ++i) s += $i } END { print s + 0 }' /proc/interrupts; }
-echo
-echo "per engine move, $traced games each:"
-for i in "${!commands[@]}"; do
-  before=$(interrupts)
-  match "${commands[$i]}" "$traced"
-  after=$(interrupts)
-  awk -v a="$before" -v b="$after" -v n=$((traced * moves)) -v label="${names[$i]}" \
-    'BEGIN { printf "%-17s %6.2f wake-ups of other CPUs\n", label, (b - a) / n }'
-done
 command -v strace >/dev/null || exit 0
+echo
+echo "system calls per engine move, the referee's and its engines', $traced games each:"
 for i in "${!commands[@]}"; do
   match "${commands[$i]}" "$traced" strace -f -c -o "$work/strace$i" || exit 0
 done
