@@ -19,6 +19,7 @@
 #include "process/RunToExit.h"
 #include "process/posix/ChildProcess.h"
 #include "process/posix/ChildReaper.h"
+#include "process/posix/CpuOrder.h"
 #include "process/posix/MemoryGroups.h"
 #include "process/posix/MemoryUse.h"
 #include "process/posix/ProcessTable.h"
@@ -144,6 +145,24 @@ std::pair<pid_t, pid_t> SleeperWithChild() {
   ::close(ends[0]);
   ::close(ends[1]);
   return {child, grandchild};
+}
+
+TEST(CpuOrder, GivesEachCoreAGameBeforeAnyCoreASecond) {
+  EXPECT_EQ(ParseCpuList("0-2,5,7-8\n"), (std::vector<int>{0, 1, 2, 5, 7, 8}));
+  EXPECT_EQ(ParseCpuList(""), std::vector<int>{});
+  cpu_set_t allowed;
+  CPU_ZERO(&allowed);
+  for (const int cpu : {0, 1, 2, 3, 5}) CPU_SET(static_cast<std::size_t>(cpu), &allowed);
+  // Threads of a core numbered side by side, and numbered a half apart; 5 a
+  // core of its own, and 4, its sibling, not allowed.
+  const auto adjacent = [](int cpu) {
+    return std::to_string(cpu - cpu % 2) + "-" + std::to_string(cpu - cpu % 2 + 1);
+  };
+  EXPECT_EQ(SpreadOrder(allowed, adjacent), (std::vector<int>{0, 2, 5, 1, 3}));
+  const auto halves = [](int cpu) {
+    return cpu > 3 ? "4-5" : std::to_string(cpu % 2) + "," + std::to_string(cpu % 2 + 2);
+  };
+  EXPECT_EQ(SpreadOrder(allowed, halves), (std::vector<int>{0, 1, 5, 2, 3}));
 }
 
 TEST(CpuPin, HoldsTheThreadAndWhatItStartsToOneCpuRoundRobinThenLetsGo) {

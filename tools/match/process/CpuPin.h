@@ -13,8 +13,9 @@ namespace fiverow::match {
 
 class CpuPin {
  public:
-  // The `slot`-th of the CPUs the thread may run on, round robin; nothing
-  // is held when they cannot be read or set.
+  // The `slot`-th of the CPUs the thread may run on, round robin, one
+  // hardware thread of each core before a second of any; nothing is held
+  // when they cannot be read or set.
   explicit CpuPin(int slot);
   // Lets the thread run on the CPUs it could before.
   ~CpuPin();
