@@ -17,6 +17,7 @@
 #include "process/win32/WindowsCommandLine.h"
 #include "runtime/win32/WinApi.h"
 
+#include <aclapi.h>
 #include <shellapi.h>
 
 namespace fiverow::match {
@@ -162,6 +163,15 @@ TEST(JobProcess, PausedEnginesDoNothingUntilResumed) {
   EXPECT_TRUE(grows(paused));
 }
 
+TEST(JobProcess, AnEngineThatKeepsItselfFromBeingPausedEnds) {
+  JobProcess sealed(Engine({"spin-sealed"}), TempFolder(), {});
+  for (const Clock::time_point end = In(30); sealed.output().empty() && Clock::now() < end;)
+    ::Sleep(10);
+  sealed.Pause();
+  EXPECT_EQ(sealed.WaitForExit(In(30)), JobProcess::Wait::Exited);
+  EXPECT_EQ(static_cast<unsigned>(sealed.exit()->code), 0xC0000022u);
+}
+
 TEST(JobProcess, AStopEndsEveryWait) {
   JobProcess hung(Engine({"hang-with-child"}), TempFolder(), {.talking = true, .memoryBudget = {}});
   InterruptWaits();
@@ -199,12 +209,20 @@ void StartSelf(const char* mode) {
 }
 
 int RunMode(int argc, char** argv) {
-  const std::string mode = argv[1];
+  std::string mode = argv[1];
   if (mode == "hang-with-child" || mode == "spin-with-child") {
     StartSelf(mode == "hang-with-child" ? "hang" : "spin");
     if (mode == "hang-with-child") ::Sleep(INFINITE);
   }
   if (mode == "hang") ::Sleep(INFINITE);
+  if (mode == "spin-sealed") {
+    // An empty access list: no one may suspend it, its owner aside.
+    ACL empty;
+    ::InitializeAcl(&empty, sizeof empty, ACL_REVISION);
+    ::SetSecurityInfo(::GetCurrentProcess(), SE_KERNEL_OBJECT, DACL_SECURITY_INFORMATION, nullptr,
+                      nullptr, &empty, nullptr);
+    mode = "spin";
+  }
   if (mode == "spin" || mode == "spin-with-child")
     while (std::fputc('.', stdout) != EOF && std::fflush(stdout) == 0) ::Sleep(5);
   if (mode == "crash") {

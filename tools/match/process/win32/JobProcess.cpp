@@ -19,6 +19,9 @@ namespace {
 constexpr std::size_t kKeptOutput = 64 * 1024;
 constexpr std::size_t kLongestLine = 4096;
 constexpr DWORD kPipeBuffer = 64 * 1024;
+// The exit status of an engine ended because it kept a process from being
+// paused: STATUS_ACCESS_DENIED.
+constexpr UINT kRefusedPause = 0xC0000022u;
 // How long the processes of a terminated job may take to go.
 constexpr int kEndWaitMs = 5000;
 
@@ -322,14 +325,18 @@ std::vector<unsigned long> JobProcess::ProcessIds() const {
   }
 }
 
-// The process `id` of the job, for suspending: an id listed may meanwhile
-// have gone and been given to a process outside it.
-UniqueHandle JobProcess::OpenMember(unsigned long id) const {
+// The process `id` of the job, for suspending: none when it has gone (its id
+// may since name a process outside the job). `refused`: it is there, but its
+// security keeps the referee from suspending it.
+UniqueHandle JobProcess::OpenMember(unsigned long id, bool& refused) const {
   UniqueHandle process(
       ::OpenProcess(PROCESS_SUSPEND_RESUME | PROCESS_QUERY_INFORMATION, FALSE, id));
+  if (!process) {
+    refused = ::GetLastError() == ERROR_ACCESS_DENIED;
+    return process;
+  }
   BOOL member = FALSE;
-  if (process && (!::IsProcessInJob(process.get(), job_.get(), &member) || !member))
-    process.Reset(nullptr);
+  if (!::IsProcessInJob(process.get(), job_.get(), &member) || !member) process.Reset(nullptr);
   return process;
 }
 
@@ -345,8 +352,15 @@ void JobProcess::Pause() {
       if (std::find(done.begin(), done.end(), id) != done.end()) continue;
       done.push_back(id);
       more = true;
-      const UniqueHandle each = OpenMember(id);
+      bool refused = false;
+      const UniqueHandle each = OpenMember(id, refused);
       if (each) suspend(each.get());
+      // A process that cannot be paused would think on the opponent's time:
+      // the engine ends, as if it had crashed for want of access.
+      if (refused) {
+        ::TerminateJobObject(job_.get(), kRefusedPause);
+        return;
+      }
     }
   }
 }
@@ -356,7 +370,8 @@ void JobProcess::Resume() {
   static const ProcessCall resume = NtdllCall("NtResumeProcess");
   paused_ = false;
   for (const unsigned long id : ProcessIds()) {
-    const UniqueHandle each = OpenMember(id);
+    bool refused = false;
+    const UniqueHandle each = OpenMember(id, refused);
     if (each && resume != nullptr) resume(each.get());
   }
 }

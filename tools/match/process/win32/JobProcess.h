@@ -60,7 +60,7 @@ class JobProcess final : public EngineProcess {
  private:
   struct Streams;
   void RecordExit();
-  UniqueHandle OpenMember(unsigned long id) const;
+  UniqueHandle OpenMember(unsigned long id, bool& refused) const;
 
   UniqueHandle job_;
   UniqueHandle port_;  // the job's notifications: its memory limit reached
