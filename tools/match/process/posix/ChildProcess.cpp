@@ -39,6 +39,9 @@ constexpr std::size_t kReadBlock = 16384;
 // Reads at most, once a process has ended: what it started may write on
 // until it is killed too.
 constexpr int kReadsAfterExit = 64;
+// How often a pause lists what the engine started, at most: a process that
+// keeps starting others while it cannot be stopped must not hold the referee.
+constexpr int kPauseListings = 8;
 
 // waitid with the resource usage, which only the system call itself reports.
 int WaitByHandle(int pidFd, siginfo_t& info, int options, rusage& usage) {
@@ -319,14 +322,23 @@ void ChildProcess::Pause() {
   // What it started outside its group, in another group or session. A
   // process is stopped through a handle, and only once the handle shows it
   // still the child of the parent it was found under, so that a number
-  // reused meanwhile is never stopped.
+  // reused meanwhile is never stopped. Listed again until a listing finds
+  // nothing new: one not yet stopped may have started another meanwhile.
   if (!children_) children_ = std::make_unique<TaskChildren>(pid_);
-  pausedTree_ = Descendants(pid_, children_.get());
-  for (const ProcessEntry& process : pausedTree_) {
-    tools::UniqueFd handle(OpenProcessHandle(process.pid));
-    if (!handle || ParentOf(process.pid) != process.parent) continue;
-    KillByHandle(handle.get(), SIGSTOP);
-    stopped_.push_back(std::move(handle));
+  pausedTree_.clear();
+  bool more = true;
+  for (int listing = 0; more && listing < kPauseListings; ++listing) {
+    more = false;
+    for (const ProcessEntry& process : Descendants(pid_, children_.get())) {
+      const auto seen = [&process](const ProcessEntry& known) { return known.pid == process.pid; };
+      if (std::any_of(pausedTree_.begin(), pausedTree_.end(), seen)) continue;
+      pausedTree_.push_back(process);
+      more = true;
+      tools::UniqueFd handle(OpenProcessHandle(process.pid));
+      if (!handle || ParentOf(process.pid) != process.parent) continue;
+      KillByHandle(handle.get(), SIGSTOP);
+      stopped_.push_back(std::move(handle));
+    }
   }
 }
 
