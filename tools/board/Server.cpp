@@ -1,6 +1,5 @@
 #include "board/Server.h"
 
-#include <poll.h>
 #include <sys/stat.h>
 
 #include <cerrno>
@@ -8,15 +7,14 @@
 #include <ostream>
 #include <thread>
 
+#include "board/BoardProcess.h"
 #include "board/Front.h"
 #include "board/Guard.h"
 #include "board/HttpServer.h"
 #include "board/Routes.h"
 #include "board/ShownGame.h"
 #include "common/EscapedText.h"
-#include "process/ChildReaper.h"
-#include "process/FileLimit.h"
-#include "process/MemoryGroups.h"
+#include "process/ProgramPaths.h"
 #include "process/RefereeError.h"
 #include "process/StopSignals.h"
 
@@ -43,8 +41,8 @@ PlaySetup SetupOf(const BoardOptions& options) {
   for (const std::string& command : commands) {
     BoardEngine engine{match::ChooseEngine(command, place)};
     const std::string& program = engine.program.argv.front();
-    engine.fiverow =
-        program == place.toolFolder + "/fiverow" || program == place.toolFolder + "/pbrain-fiverow";
+    engine.fiverow = program == match::ProgramCandidate(place.toolFolder, "fiverow") ||
+                     program == match::ProgramCandidate(place.toolFolder, "pbrain-fiverow");
     setup.engines.push_back(std::move(engine));
   }
   setup.limits = options.limits;
@@ -78,20 +76,11 @@ void Harden(httplib::Server& server, const Guard& guard) {
   });
 }
 
-void WaitForStop() {
-  pollfd stop{match::StopNotificationFd(), POLLIN, 0};
-  while (::poll(&stop, 1, -1) < 0 && errno == EINTR) {
-  }
-}
-
 }  // namespace
 
 int RunBoard(const BoardOptions& options, std::ostream& out, std::ostream& err) {
   try {
-    match::CatchStopSignals();
-    match::AdoptOrphans();
-    if (options.limits.memoryBytes) match::MemoryGroups::Delegated();
-    match::RaiseOpenFileLimit();
+    PrepareBoardProcess(options.limits.memoryBytes.has_value());
 
     PlaySetup setup;
     std::unique_ptr<GameTable> table;
@@ -129,9 +118,8 @@ int RunBoard(const BoardOptions& options, std::ostream& out, std::ostream& err) 
     if (options.replayFile) AddReplayRoutes(server, std::move(replay));
 
     const std::string host = HostText(IsWildcard(options.listen) ? "127.0.0.1" : options.listen);
-    out << "fiverow-board: " << what << "\nhttp://" << host << ":" << port
-        << "/?t=" << guard.token() << "\n"
-        << std::flush;
+    const std::string url = "http://" + host + ":" + std::to_string(port) + "/?t=" + guard.token();
+    out << "fiverow-board: " << what << "\n" << url << "\n" << std::flush;
     if (!out) {
       err << "fiverow-board: cannot write to standard output: " << std::strerror(errno) << "\n";
       return 1;
@@ -139,6 +127,13 @@ int RunBoard(const BoardOptions& options, std::ostream& out, std::ostream& err) 
     if (!IsLoopback(options.listen)) {
       err << "fiverow-board: warning: listening on " << HostText(options.listen)
           << ", so other machines can reach the page; anyone who sees its address can use it\n";
+    }
+
+    if (options.open) {
+      if (const std::optional<std::string> problem = OpenInBrowser(url)) {
+        err << "fiverow-board: cannot open the page in a browser (" << *problem
+            << "); open the address above\n";
+      }
     }
 
     if (watch) watch->Start();
@@ -154,6 +149,7 @@ int RunBoard(const BoardOptions& options, std::ostream& out, std::ostream& err) 
     server.Stop();
     listener.join();
     table.reset();
+    StopFinished();
     const bool signalled = match::StopRequested();
     err << (signalled ? "fiverow-board: stopped\n" : "fiverow-board: the server failed\n");
     return signalled ? 0 : 1;

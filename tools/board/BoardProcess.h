@@ -1,0 +1,26 @@
+// What the board asks of its own process, each platform's in posix/ or win32/.
+#pragma once
+
+#include <optional>
+#include <string>
+
+namespace fiverow::board {
+
+// Once, before the first engine starts: stop requests caught, the engines'
+// strays adopted, room for many connections; `limitsMemory` when the
+// engines' memory is limited.
+void PrepareBoardProcess(bool limitsMemory);
+
+// Returns once a stop was requested (Ctrl-C, SIGTERM, the console closed)
+// or the waits were interrupted.
+void WaitForStop();
+
+// Once the engines are ended and their folders removed: a closing console
+// may end the process now.
+void StopFinished();
+
+// Opens `url` in the default browser, not waiting for it: why it cannot,
+// or nothing when it was started.
+std::optional<std::string> OpenInBrowser(const std::string& url);
+
+}  // namespace fiverow::board

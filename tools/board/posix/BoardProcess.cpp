@@ -1,0 +1,80 @@
+#include "board/BoardProcess.h"
+
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <sys/prctl.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+
+#include "process/ChildReaper.h"
+#include "process/FileLimit.h"
+#include "process/MemoryGroups.h"
+#include "process/StopSignals.h"
+
+namespace fiverow::board {
+
+void PrepareBoardProcess(bool limitsMemory) {
+  match::CatchStopSignals();
+  match::AdoptOrphans();
+  if (limitsMemory) match::MemoryGroups::Delegated();
+  match::RaiseOpenFileLimit();
+}
+
+void WaitForStop() {
+  pollfd stop{match::StopNotificationFd(), POLLIN, 0};
+  while (::poll(&stop, 1, -1) < 0 && errno == EINTR) {
+  }
+}
+
+void StopFinished() {}
+
+// xdg-open, with no shell, in a session of its own under a keeper: the
+// board adopts its engines' strays and ends them, so the browser must not
+// become one. The keeper adopts what xdg-open leaves instead, and ends once
+// all of it has; it counts as a live child of the board. Only system calls
+// between fork and exec.
+std::optional<std::string> OpenInBrowser(const std::string& url) {
+  static const char kProgram[] = "xdg-open";
+  char* const argv[] = {const_cast<char*>(kProgram), const_cast<char*>(url.c_str()), nullptr};
+  int report[2];  // the exec's errno, or nothing when it ran
+  if (::pipe2(report, O_CLOEXEC) != 0) return std::string("no pipe: ") + std::strerror(errno);
+  const pid_t keeper = match::StartLiveChild([&] {
+    const pid_t pid = ::fork();
+    if (pid != 0) return pid;
+    ::close(report[0]);
+    ::setsid();
+    ::prctl(PR_SET_CHILD_SUBREAPER, 1);
+    const int nothing = ::open("/dev/null", O_RDWR);
+    for (int fd = 0; fd < 3; ++fd) ::dup2(nothing, fd);
+    if (::fork() == 0) {
+      ::signal(SIGPIPE, SIG_DFL);
+      ::signal(SIGXFSZ, SIG_DFL);
+      ::execvp(kProgram, argv);
+      const int error = errno;
+      (void)!::write(report[1], &error, sizeof error);
+      ::_exit(127);
+    }
+    ::close(report[1]);
+    while (::wait(nullptr) > 0 || errno == EINTR) {
+    }
+    ::_exit(0);
+  });
+  ::close(report[1]);
+  if (keeper < 0) {
+    ::close(report[0]);
+    return std::string("cannot start ") + kProgram + ": " + std::strerror(errno);
+  }
+  int error = 0;
+  ssize_t got = 0;
+  while ((got = ::read(report[0], &error, sizeof error)) < 0 && errno == EINTR) {
+  }
+  ::close(report[0]);
+  if (got == sizeof error) return std::string("cannot run ") + kProgram + ": " + std::strerror(error);
+  return std::nullopt;
+}
+
+}  // namespace fiverow::board
