@@ -371,7 +371,7 @@ def case_http_guard(tools):
     check(board.request("POST", "/api/games", body="{}",
                         headers={"Origin": "http://attacker.example"})[0] == 403, "another origin")
     # Nobody else serves on its port meanwhile.
-    second = subprocess.run([tools.board, "--port", str(board.port)], capture_output=True,
+    second = subprocess.run([*tools.runner, tools.board, "--port", str(board.port)], capture_output=True,
                             text=True, timeout=20)
     check(second.returncode == 1 and "cannot listen" in second.stderr, f"a taken port: {second}")
     board.stop()

@@ -12,6 +12,9 @@ namespace fiverow::board {
 // the writer (who may truncate, replace or remove it): a descriptor, or -1.
 int OpenFollowed(const std::string& path);
 
+// Whether `path` still names the file open as `fd`, not another or none.
+bool StillNamed(int fd, const std::string& path);
+
 // Reads at `offset`, not moving the file's position: bytes read, 0 at its
 // end, -1 on a failure (errno set).
 std::ptrdiff_t ReadAt(int fd, char* to, std::size_t size, std::int64_t offset);

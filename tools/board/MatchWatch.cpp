@@ -100,12 +100,11 @@ bool MatchWatch::Poll() {
   std::string status;
   std::vector<std::string> lines;
   bool reset = false;
-  struct stat now {};
-  const bool exists = ::stat(path_.c_str(), &now) == 0;
-  if (file_ && (!exists || now.st_ino != opened_.st_ino || now.st_dev != opened_.st_dev)) {
+  if (file_ && !StillNamed(file_.get(), path_)) {
     file_.Reset();  // replaced, or gone: the next file is a match of its own
   }
-  if (!file_ && exists) {
+  struct stat now {};
+  if (!file_ && ::stat(path_.c_str(), &now) == 0) {
     file_.Reset(OpenFollowed(path_));
     if (!file_ || ::fstat(file_.get(), &opened_) != 0 || !S_ISREG(opened_.st_mode)) {
       status = tools::ShownText(path_) + (file_ ? " is not a regular file" : " cannot be read");

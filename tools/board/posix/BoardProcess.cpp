@@ -73,7 +73,8 @@ std::optional<std::string> OpenInBrowser(const std::string& url) {
   while ((got = ::read(report[0], &error, sizeof error)) < 0 && errno == EINTR) {
   }
   ::close(report[0]);
-  if (got == sizeof error) return std::string("cannot run ") + kProgram + ": " + std::strerror(error);
+  if (got == sizeof error)
+    return std::string("cannot run ") + kProgram + ": " + std::strerror(error);
   return std::nullopt;
 }
 

@@ -129,7 +129,8 @@ int Poll(std::vector<Polled>& sockets, int milliseconds) {
 
 Wakeup::Wakeup() {
   socket_ = ::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
-  if (socket_ < 0) throw match::RefereeError(match::SystemErrorText("cannot make an eventfd", errno));
+  if (socket_ < 0)
+    throw match::RefereeError(match::SystemErrorText("cannot make an eventfd", errno));
 }
 
 Wakeup::~Wakeup() { ::close(socket_); }

@@ -52,7 +52,8 @@ std::string AddressText(const sockaddr_storage& place, int* port) {
 }
 
 int SizeOf(const IpAddress& address) {
-  return address.v6 ? static_cast<int>(sizeof(sockaddr_in6)) : static_cast<int>(sizeof(sockaddr_in));
+  return address.v6 ? static_cast<int>(sizeof(sockaddr_in6))
+                    : static_cast<int>(sizeof(sockaddr_in));
 }
 
 sockaddr_storage PlaceOf(const IpAddress& address, int port) {
