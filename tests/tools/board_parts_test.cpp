@@ -146,8 +146,7 @@ TEST(BoardWatch, ShowsEachGamesMovesOnItsOwnBoard) {
 class Folder {
  public:
   Folder()
-      : path_(std::filesystem::temp_directory_path() /
-              ("fiverow-board-test-" + RandomHex(8))) {
+      : path_(std::filesystem::temp_directory_path() / ("fiverow-board-test-" + RandomHex(8))) {
     std::filesystem::create_directory(path_);
   }
   ~Folder() { std::filesystem::remove_all(path_); }

@@ -13,13 +13,13 @@
 
 #include "ToolRun.h"
 #include "common/UniqueFd.h"
-#include "process/ChildProcess.h"
-#include "process/ChildReaper.h"
-#include "process/MemoryGroups.h"
-#include "process/ProcessTable.h"
 #include "process/RefereeError.h"
 #include "process/RunToExit.h"
-#include "process/SmallFile.h"
+#include "process/posix/ChildProcess.h"
+#include "process/posix/ChildReaper.h"
+#include "process/posix/MemoryGroups.h"
+#include "process/posix/ProcessTable.h"
+#include "process/posix/SmallFile.h"
 #include "protocol/LineSplitter.h"
 
 namespace fiverow::match {

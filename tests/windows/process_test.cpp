@@ -107,13 +107,13 @@ TEST(JobProcess, ACrashIsAnExceptionCodeAndAnExitIsItsStatus) {
   JobProcess crash(Engine({"crash"}), TempFolder(), {});
   EXPECT_EQ(crash.WaitForExit(In(30)), JobProcess::Wait::Exited);
   ASSERT_TRUE(crash.exit());
-  EXPECT_TRUE(crash.exit()->crashed);
-  EXPECT_EQ(crash.exit()->code, 0xC0000005u);
+  EXPECT_TRUE(crash.exit()->signalled);
+  EXPECT_EQ(static_cast<unsigned>(crash.exit()->code), 0xC0000005u);
 
   JobProcess exits(Engine({"exit", "3"}), TempFolder(), {});
   EXPECT_EQ(exits.WaitForExit(In(30)), JobProcess::Wait::Exited);
-  EXPECT_FALSE(exits.exit()->crashed);
-  EXPECT_EQ(exits.exit()->code, 3u);
+  EXPECT_FALSE(exits.exit()->signalled);
+  EXPECT_EQ(exits.exit()->code, 3);
 }
 
 TEST(JobProcess, TalksLineByLineAndNeverBlocksOnAnEngineThatDoesNotRead) {
@@ -174,12 +174,12 @@ TEST(JobProcess, TheMemoryBudgetIsTheJobsLimitAndItsPeakIsReported) {
   EXPECT_EQ(greedy.WaitForExit(In(30)), JobProcess::Wait::Exited);
   greedy.Finish();
   EXPECT_TRUE(greedy.exit()->killedForMemory);
-  EXPECT_LE(greedy.exit()->peakBytes, 64u << 20);
+  EXPECT_LE(greedy.exit()->peakResidentKiB, 64 << 10);
 
   JobProcess modest(Engine({"allocate", "16"}), TempFolder(), {.memoryBudget = 64u << 20});
   EXPECT_EQ(modest.WaitForExit(In(30)), JobProcess::Wait::Exited);
-  EXPECT_EQ(modest.exit()->code, 0u);
-  EXPECT_GE(modest.exit()->peakBytes, 16u << 20);
+  EXPECT_EQ(modest.exit()->code, 0);
+  EXPECT_GE(modest.exit()->peakResidentKiB, 16 << 10);
 }
 
 // The engine's modes.

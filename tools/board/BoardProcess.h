@@ -6,11 +6,6 @@
 
 namespace fiverow::board {
 
-// Once, before the first engine starts: stop requests caught, the engines'
-// strays adopted, room for many connections; `limitsMemory` when the
-// engines' memory is limited.
-void PrepareBoardProcess(bool limitsMemory);
-
 // Returns once a stop was requested (Ctrl-C, SIGTERM, the console closed)
 // or the waits were interrupted.
 void WaitForStop();

@@ -14,6 +14,8 @@
 #include "board/Routes.h"
 #include "board/ShownGame.h"
 #include "common/EscapedText.h"
+#include "process/EngineSetup.h"
+#include "process/FileLimit.h"
 #include "process/ProgramPaths.h"
 #include "process/RefereeError.h"
 #include "process/StopSignals.h"
@@ -80,7 +82,9 @@ void Harden(httplib::Server& server, const Guard& guard) {
 
 int RunBoard(const BoardOptions& options, std::ostream& out, std::ostream& err) {
   try {
-    PrepareBoardProcess(options.limits.memoryBytes.has_value());
+    match::CatchStopSignals();
+    match::PrepareForEngines(options.limits.memoryBytes.has_value());
+    match::RaiseOpenFileLimit();
 
     PlaySetup setup;
     std::unique_ptr<GameTable> table;

@@ -10,19 +10,10 @@
 #include <cerrno>
 #include <cstring>
 
-#include "process/ChildReaper.h"
-#include "process/FileLimit.h"
-#include "process/MemoryGroups.h"
 #include "process/StopSignals.h"
+#include "process/posix/ChildReaper.h"
 
 namespace fiverow::board {
-
-void PrepareBoardProcess(bool limitsMemory) {
-  match::CatchStopSignals();
-  match::AdoptOrphans();
-  if (limitsMemory) match::MemoryGroups::Delegated();
-  match::RaiseOpenFileLimit();
-}
 
 void WaitForStop() {
   pollfd stop{match::StopNotificationFd(), POLLIN, 0};

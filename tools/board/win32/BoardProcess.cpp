@@ -6,18 +6,10 @@
 #include <shellapi.h>
 
 #include "common/win32/WideText.h"
-#include "process/FileLimit.h"
 #include "process/StopSignals.h"
 #include "process/win32/StopEvent.h"
 
 namespace fiverow::board {
-
-// Each engine's job ends all it starts: no strays to adopt, and its memory
-// limit is the job's.
-void PrepareBoardProcess(bool) {
-  match::CatchStopSignals();
-  match::RaiseOpenFileLimit();
-}
 
 void WaitForStop() { ::WaitForSingleObject(match::StopEvent(), INFINITE); }
 

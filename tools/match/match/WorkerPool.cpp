@@ -2,7 +2,7 @@
 
 #include <system_error>
 
-#include "process/ChildReaper.h"
+#include "process/EngineSetup.h"
 #include "process/RefereeError.h"
 #include "process/StopSignals.h"
 

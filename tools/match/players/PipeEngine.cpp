@@ -81,9 +81,8 @@ std::optional<Answer> PipeEngine::Launch(const GameStart& start, Clock::time_poi
     return answer;
   }
   const EngineLimits& limits = setup_.limits;
-  process_ = std::make_unique<EngineProcess>(
-      setup_.engine.argv, ready.folder.get(),
-      EngineOptions{.talking = true, .memoryBudget = limits.memoryBytes});
+  process_ = EngineProcess::Start(setup_.engine.argv, ready.folder.get(),
+                                  {.talking = true, .memoryBudget = limits.memoryBytes});
   told_ = {start.boardSize, start.rule, start.time.turnSeconds, start.time.matchSeconds};
   if (std::optional<Answer> failure =
           Expect(CommandLine(CommandKind::Start, {start.boardSize}), deadline)) {

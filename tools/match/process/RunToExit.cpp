@@ -8,7 +8,9 @@ namespace fiverow::match {
 RunOutcome RunToExit(const std::vector<std::string>& argv, int folderFd, double limitSeconds,
                      std::optional<std::uint64_t> memoryBudget) {
   const Clock::time_point start = Clock::now();
-  EngineProcess engine(argv, folderFd, {.talking = false, .memoryBudget = memoryBudget});
+  const std::unique_ptr<EngineProcess> started =
+      EngineProcess::Start(argv, folderFd, {.talking = false, .memoryBudget = memoryBudget});
+  EngineProcess& engine = *started;
   const EngineProcess::Wait waited = engine.WaitForExit(DeadlineAfter(start, limitSeconds));
   RunOutcome outcome;
   outcome.seconds = SecondsSince(start);

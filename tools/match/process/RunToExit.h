@@ -23,7 +23,7 @@ struct RunOutcome {
 };
 
 // Runs `argv` (argv[0] a path) in the folder `folderFd`, within
-// `memoryBudget` bytes for it and all it starts (ChildProcess.h). Throws
+// `memoryBudget` bytes for it and all it starts (EngineProcess.h). Throws
 // RefereeError when it cannot be started and Interrupted, after killing it,
 // when the referee is told to stop meanwhile.
 RunOutcome RunToExit(const std::vector<std::string>& argv, int folderFd, double limitSeconds,

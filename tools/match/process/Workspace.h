@@ -41,6 +41,10 @@ class Workspace {
   Ready PrepareFolder(const std::string& name) const;
 
  private:
+  // Gives the referee back the right to search the top folder, should an
+  // engine have taken it (POSIX).
+  void KeepRootSearchable() const;
+
   std::string root_;
   std::string rootName_;
   tools::UniqueFd parentFd_;

@@ -1,7 +1,7 @@
 #include "process/EngineSetup.h"
 
-#include "process/ChildReaper.h"
-#include "process/MemoryGroups.h"
+#include "process/posix/ChildReaper.h"
+#include "process/posix/MemoryGroups.h"
 
 namespace fiverow::match {
 

@@ -1,7 +1,5 @@
 #include "process/EngineSetup.h"
 
-#include "process/ChildReaper.h"
-
 namespace fiverow::match {
 
 void PrepareForEngines(bool) {}

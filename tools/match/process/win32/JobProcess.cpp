@@ -15,7 +15,7 @@ namespace fiverow::match {
 
 namespace {
 
-// As ChildProcess.h: the output kept, and the longest line.
+// As on POSIX: the output kept, and the longest line.
 constexpr std::size_t kKeptOutput = 64 * 1024;
 constexpr std::size_t kLongestLine = 4096;
 constexpr DWORD kPipeBuffer = 64 * 1024;
@@ -151,7 +151,7 @@ struct JobProcess::Streams {
 };
 
 JobProcess::JobProcess(const std::vector<std::string>& argv, const std::string& folder,
-                       const JobOptions& options)
+                       const EngineOptions& options)
     : streams_(std::make_unique<Streams>()) {
   job_.Reset(::CreateJobObjectW(nullptr, nullptr));
   if (!job_) Fail("cannot create a job object");
@@ -355,12 +355,12 @@ void JobProcess::RecordExit() {
   Exit exit;
   DWORD code = 0;
   ::GetExitCodeProcess(process_.get(), &code);
-  exit.code = code;
-  exit.crashed = (code & 0xC0000000u) == 0xC0000000u;
+  exit.code = static_cast<int>(code);
+  exit.signalled = (code & 0xC0000000u) == 0xC0000000u;
   JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits{};
   if (::QueryInformationJobObject(job_.get(), JobObjectExtendedLimitInformation, &limits,
                                   sizeof limits, nullptr))
-    exit.peakBytes = limits.PeakJobMemoryUsed;
+    exit.peakResidentKiB = static_cast<long>(limits.PeakJobMemoryUsed / 1024);
   DWORD message = 0;
   ULONG_PTR key = 0;
   LPOVERLAPPED detail = nullptr;
@@ -389,9 +389,10 @@ void JobProcess::Finish() {
   streams_->Close();
 }
 
-std::string JobProcess::output() const {
+const std::string& JobProcess::output() const {
   const std::lock_guard lock(streams_->mutex);
-  return streams_->output;
+  output_ = streams_->output;
+  return output_;
 }
 
 bool JobProcess::outputCut() const {

@@ -1,5 +1,5 @@
 // One engine process on Windows, treated as hostile, with everything it
-// starts: the Windows form of ChildProcess. It runs in a job object of its
+// starts: the Windows form of posix/ChildProcess.h. It runs in a job object of its
 // own that its children cannot break away from and that is killed when the
 // referee closes it or dies (kill-on-close). A memory budget is the job's
 // memory limit, held by the kernel; the job's peak is reported. Pausing
@@ -23,50 +23,36 @@
 #include <vector>
 
 #include "process/Deadline.h"
+#include "process/EngineProcess.h"
 #include "process/win32/UniqueHandle.h"
 #include "protocol/LineSplitter.h"
 
 namespace fiverow::match {
 
-struct JobOptions {
-  bool talking = false;
-  std::optional<std::uint64_t> memoryBudget;  // the job's memory limit, in bytes
-};
-
-class JobProcess {
+class JobProcess final : public EngineProcess {
  public:
-  struct Exit {
-    bool crashed = false;  // ended by an exception (code: its NTSTATUS)
-    unsigned long code = 0;
-    std::uint64_t peakBytes = 0;   // the most memory the job committed at once
-    bool killedForMemory = false;  // it reached the job's memory limit
-  };
-  enum class Wait { Ready, Exited, InputClosed, DeadlinePassed, StopRequested };
-
-  // Starts `argv` (UTF-8; argv[0] a path) in `folder`. Throws RefereeError
-  // with the system's reason when it cannot be started.
+  // Starts `argv` (UTF-8; argv[0] a path) in `folder`. A memory budget is the
+  // job's memory limit. Throws RefereeError with the system's reason when it
+  // cannot be started.
   JobProcess(const std::vector<std::string>& argv, const std::string& folder,
-             const JobOptions& options);
-  ~JobProcess();
-  JobProcess(const JobProcess&) = delete;
-  JobProcess& operator=(const JobProcess&) = delete;
+             const EngineOptions& options);
+  ~JobProcess() override;
 
-  Wait WaitForExit(Clock::time_point deadline);
-  Wait ReadLine(Clock::time_point deadline, protocol::TextLine& line);
-  bool TakeWaitingLine(protocol::TextLine& line);
-  Wait Send(std::string_view bytes, Clock::time_point deadline);
-
+  Wait WaitForExit(Clock::time_point deadline) override;
+  Wait ReadLine(Clock::time_point deadline, TextLine& line) override;
+  bool TakeWaitingLine(TextLine& line) override;
+  Wait Send(std::string_view bytes, Clock::time_point deadline) override;
+  // The job's memory limit is the kernel's to hold.
+  bool CheckMemory() override { return true; }
   // Suspends and resumes every process of the job.
-  void Pause();
-  void Resume();
-
-  // Ends the whole job, waits for its output to close, and records the exit.
-  void Finish();
-
-  const std::optional<Exit>& exit() const { return exit_; }
-  // What it wrote (talking: to standard error), at most the limit.
-  std::string output() const;
-  bool outputCut() const;
+  void Pause() override;
+  void Resume() override;
+  // Ends the whole job, waits for its output to close, and records the exit
+  // (code: the NTSTATUS of an exception; the peak: what the job committed).
+  void Finish() override;
+  const std::optional<Exit>& exit() const override { return exit_; }
+  const std::string& output() const override;
+  bool outputCut() const override;
 
   // The ids of the job's live processes.
   std::vector<unsigned long> ProcessIds() const;
@@ -80,6 +66,7 @@ class JobProcess {
   UniqueHandle process_;
   std::unique_ptr<Streams> streams_;
   std::optional<Exit> exit_;
+  mutable std::string output_;  // the output, as last asked for
   bool paused_ = false;
   bool finished_ = false;
 };

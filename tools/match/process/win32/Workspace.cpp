@@ -25,12 +25,6 @@ std::string RandomFolderName() {
   return name;
 }
 
-Workspace::Ready NotReady(const std::string& what, int error) {
-  Workspace::Ready ready;
-  ready.problem = SystemErrorText(what, error);
-  return ready;
-}
-
 // The identity of what a handle, or a path not followed through a link, names.
 bool Identity(HANDLE handle, BY_HANDLE_FILE_INFORMATION& info) {
   return handle != INVALID_HANDLE_VALUE && ::GetFileInformationByHandle(handle, &info);
@@ -91,25 +85,7 @@ Workspace::~Workspace() {
     err_ << "fiverow-match: cannot remove " << root_ << ": " << std::strerror(error) << "\n";
 }
 
-void Workspace::ClearFolder(const std::string& name) const {
-  if (tools::RemoveEntry(rootFd_.get(), name.c_str()) == 0)
-    tools::MakeFolder(rootFd_.get(), name.c_str());
-}
-
-Workspace::Ready Workspace::PrepareFolder(const std::string& folderName) const {
-  Ready ready;
-  const char* name = folderName.c_str();
-  int error = 0;
-  ready.folder = tools::OpenOwnDirectory(rootFd_.get(), name, error);
-  if (!ready.folder) {
-    if ((error = tools::RemoveEntry(rootFd_.get(), name)) != 0)
-      return NotReady("cannot remove what is in the place of its folder", error);
-    if ((error = tools::MakeFolder(rootFd_.get(), name)) != 0)
-      return NotReady("cannot create its folder", error);
-    ready.folder = tools::OpenOwnDirectory(rootFd_.get(), name, error);
-    if (!ready.folder) return NotReady("cannot open its folder", error);
-  }
-  return ready;
-}
+// A folder's owner may always search it here.
+void Workspace::KeepRootSearchable() const {}
 
 }  // namespace fiverow::match

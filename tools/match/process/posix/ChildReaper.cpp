@@ -1,4 +1,4 @@
-#include "process/ChildReaper.h"
+#include "process/posix/ChildReaper.h"
 
 #include <fcntl.h>
 #include <signal.h>
@@ -16,7 +16,7 @@
 #include <vector>
 
 #include "common/UniqueFd.h"
-#include "process/ProcessTable.h"
+#include "process/posix/ProcessTable.h"
 
 namespace fiverow::match {
 

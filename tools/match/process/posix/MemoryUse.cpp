@@ -1,4 +1,4 @@
-#include "process/MemoryUse.h"
+#include "process/posix/MemoryUse.h"
 
 #include <fcntl.h>
 #include <unistd.h>
@@ -7,7 +7,7 @@
 #include <cstring>
 #include <string>
 
-#include "process/SmallFile.h"
+#include "process/posix/SmallFile.h"
 
 namespace fiverow::match {
 

@@ -1,4 +1,4 @@
-#include "process/MemoryGroups.h"
+#include "process/posix/MemoryGroups.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -10,7 +10,7 @@
 #include <sstream>
 #include <thread>
 
-#include "process/SmallFile.h"
+#include "process/posix/SmallFile.h"
 
 namespace fiverow::match {
 

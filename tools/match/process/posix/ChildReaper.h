@@ -14,6 +14,8 @@
 #include <functional>
 #include <vector>
 
+#include "process/EngineSetup.h"
+
 namespace fiverow::match {
 
 // Makes the referee a child subreaper. Process-wide, once.
@@ -25,14 +27,6 @@ pid_t StartLiveChild(const std::function<pid_t()>& start);
 
 // The child was reaped: it is no longer live.
 void ForgetLiveChild(pid_t pid);
-
-// Kills and reaps every child of the referee that is not a live engine, and
-// then the children those leave to the referee, until none is left. Looks
-// at the lists of the calling thread and of the main thread, where the
-// kernel hands orphans over, and at every thread's only when those show
-// something: each thread that may hold a stray calls it after its engines
-// end, and the last call comes once the other threads have ended.
-void KillStrays();
 
 // The referee's children as KillStrays finds them where the kernel does not
 // list a process's children: by the parent of every process in /proc.

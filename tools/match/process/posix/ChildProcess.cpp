@@ -1,4 +1,4 @@
-#include "process/ChildProcess.h"
+#include "process/posix/ChildProcess.h"
 
 #include <fcntl.h>
 #include <poll.h>
@@ -14,12 +14,12 @@
 #include <cstdint>
 #include <span>
 
-#include "process/ChildReaper.h"
-#include "process/MemoryUse.h"
-#include "process/ProcessHandle.h"
-#include "process/ProcessTable.h"
 #include "process/RefereeError.h"
 #include "process/StopSignals.h"
+#include "process/posix/ChildReaper.h"
+#include "process/posix/MemoryUse.h"
+#include "process/posix/ProcessHandle.h"
+#include "process/posix/ProcessTable.h"
 
 extern char** environ;
 
@@ -128,7 +128,7 @@ std::string_view ReadBlock(tools::UniqueFd& fd, std::span<char> buffer) {
 }  // namespace
 
 ChildProcess::ChildProcess(const std::vector<std::string>& argv, int folderFd,
-                           const ChildOptions& options)
+                           const EngineOptions& options)
     : lines_(kLineLimit) {
   std::vector<char*> args;
   for (const std::string& word : argv) args.push_back(const_cast<char*>(word.c_str()));

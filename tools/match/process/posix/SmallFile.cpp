@@ -1,4 +1,4 @@
-#include "process/SmallFile.h"
+#include "process/posix/SmallFile.h"
 
 #include <fcntl.h>
 #include <unistd.h>

@@ -1,4 +1,4 @@
-#include "process/ProcessTable.h"
+#include "process/posix/ProcessTable.h"
 
 #include <dirent.h>
 #include <fcntl.h>
@@ -16,8 +16,8 @@
 #include <unordered_map>
 
 #include "common/UniqueFd.h"
-#include "process/ProcessHandle.h"
-#include "process/SmallFile.h"
+#include "process/posix/ProcessHandle.h"
+#include "process/posix/SmallFile.h"
 
 namespace fiverow::match {
 

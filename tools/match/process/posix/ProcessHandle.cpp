@@ -1,4 +1,4 @@
-#include "process/ProcessHandle.h"
+#include "process/posix/ProcessHandle.h"
 
 #include <poll.h>
 #include <sys/syscall.h>
