@@ -213,19 +213,43 @@ def case_game_against_fiverow(tools, driver):
     board.stop()
 
 
+def alive(pid):
+    try:
+        with open(f"/proc/{pid}/stat") as stat:
+            return stat.read().rsplit(")", 1)[1].split()[0] != "Z"
+    except FileNotFoundError:
+        return False
+
+
 def case_open(tools):
-    """--open runs xdg-open with the page's address; without one the board says so and serves."""
+    """--open runs xdg-open with the page's address, and the browser it starts outlives the
+    engines' ends and the board; without xdg-open the board says so and serves."""
     bin_dir = os.path.join(tools.work, "bin")
     os.makedirs(bin_dir)
-    opened = os.path.join(bin_dir, "opened")
+    opened, browser = os.path.join(bin_dir, "opened"), os.path.join(bin_dir, "browser")
     with open(os.path.join(bin_dir, "xdg-open"), "w") as script:
-        script.write(f'#!/bin/sh\nprintf "%s|" "$@" >"{opened}.new" && mv "{opened}.new" "{opened}"\n')
+        script.write(f'#!/bin/sh\nsleep 300 & echo $! >"{browser}"\n'
+                     f'printf "%s|" "$@" >"{opened}.new" && mv "{opened}.new" "{opened}"\n')
     os.chmod(os.path.join(bin_dir, "xdg-open"), 0o755)
-    board = Board(tools, "--open", env={**os.environ, "PATH": bin_dir + ":/usr/bin:/bin"})
+    board = Board(tools, "--open", tools.weak, env={**os.environ, "PATH": bin_dir + ":/usr/bin:/bin"})
     wait_until(lambda: os.path.exists(opened), "xdg-open's run")
     with open(opened) as given:
         check(given.read() == board.url + "|", f"xdg-open given {given.read()!r}")
-    board.stop()
+    pid = int(open(browser).read())
+    try:
+        # Each engine's end kills what engines left behind: never the browser.
+        game = json.loads(board.request("POST", "/api/games", body='{"side":"x"}')[2])
+        path = f"/api/games/{game['id']}"
+        wait_until(lambda: json.loads(board.request("GET", path)[2])["phase"] == "your-move",
+                   "the person's turn")
+        board.request("POST", path + "/move", body='{"cell":[9,9]}')
+        wait_until(lambda: len(json.loads(board.request("GET", path)[2])["stones"]) == 2,
+                   "the engine's answer")
+        board.stop()
+        check(alive(pid), "the browser was ended")
+    finally:
+        if alive(pid):
+            os.kill(pid, signal.SIGKILL)
     empty = os.path.join(tools.work, "empty")
     os.makedirs(empty)
     board = Board(tools, "--open", env={**os.environ, "PATH": empty})
