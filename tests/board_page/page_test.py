@@ -247,6 +247,12 @@ def case_open(tools):
                    "the engine's answer")
         board.stop()
         check(alive(pid), "the browser was ended")
+        # Nothing the browser holds keeps the board's port.
+        try:
+            socket.create_connection(("127.0.0.1", board.port), timeout=5).close()
+            check(False, "the port still takes connections")
+        except ConnectionRefusedError:
+            pass
     finally:
         if alive(pid):
             os.kill(pid, signal.SIGKILL)
