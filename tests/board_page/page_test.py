@@ -405,6 +405,10 @@ def case_http_guard(tools):
                             text=True, timeout=20)
     check(second.returncode == 1 and "cannot listen" in second.stderr, f"a taken port: {second}")
     board.stop()
+    # On every address, IPv4 too: the address it prints works.
+    everywhere = Board(tools, "--listen", "::")
+    check(everywhere.request("GET", "/api/config")[0] == 200, "--listen :: at 127.0.0.1")
+    everywhere.stop()
 
 
 def case_many_games(tools):

@@ -93,6 +93,11 @@ Socket ListeningSocket(const IpAddress& address, int port, int& bound) {
   const BOOL yes = TRUE;
   ::setsockopt(listening, SOL_SOCKET, SO_EXCLUSIVEADDRUSE, reinterpret_cast<const char*>(&yes),
                sizeof yes);
+  // An IPv6 address takes IPv4 too (as on Linux), so "::" is every address.
+  const DWORD no = 0;
+  if (address.v6)
+    ::setsockopt(listening, IPPROTO_IPV6, IPV6_V6ONLY, reinterpret_cast<const char*>(&no),
+                 sizeof no);
   int size = sizeof place;
   if (::bind(listening, reinterpret_cast<sockaddr*>(&place), SizeOf(address)) != 0 ||
       ::listen(listening, SOMAXCONN) != 0 ||
