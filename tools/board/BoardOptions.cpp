@@ -23,10 +23,10 @@ and starts no other program. It prints the page's address, which holds a
 random token that every request must present.)";
 
 constexpr const char* kFooter =
-    R"(Ctrl-C or SIGTERM ends it, with every engine it started, and removes their
-folders. Exit status: 0 when stopped so, 2 for a usage error, 1 when it could
-not serve (the port is taken, a file cannot be read, its output cannot be
-written).)";
+    R"(Ctrl-C, SIGTERM or closing its console window ends it, with every engine it
+started, and removes their folders. Exit status: 0 when stopped so, 2 for a
+usage error, 1 when it could not serve (the port is taken, a file cannot be
+read, its output cannot be written).)";
 
 bool IsAddress(const std::string& text) { return ParseAddress(text).has_value(); }
 
