@@ -84,28 +84,6 @@ ToolResult RunToolOnTerminal(const std::vector<std::string>& argv, const std::st
   return result;
 }
 
-TempFolder::TempFolder() {
-  std::string pattern = std::filesystem::temp_directory_path().string() + "/fiverow-test-XXXXXX";
-  if (::mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
-  path_ = pattern;
-}
-
-TempFolder::~TempFolder() {
-  std::error_code ignored;
-  std::filesystem::remove_all(path_, ignored);
-}
-
-std::string ReadWholeFile(const std::string& path) {
-  std::ifstream file(path, std::ios::binary);
-  std::stringstream text;
-  text << file.rdbuf();
-  return text.str();
-}
-
-void WriteWholeFile(const std::string& path, const std::string& content) {
-  std::ofstream(path, std::ios::binary | std::ios::trunc) << content;
-}
-
 bool ProcessAlive(int pid) {
   if (::kill(pid, 0) != 0) return false;
   // A zombie still answers kill(); its state in /proc tells it apart.

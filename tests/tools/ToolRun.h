@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "TempFolder.h"
+
 namespace fiverow::testing {
 
 struct ToolResult {
@@ -23,23 +25,6 @@ ToolResult RunTool(const std::vector<std::string>& argv, const std::string& fold
 // everything the terminal showed.
 ToolResult RunToolOnTerminal(const std::vector<std::string>& argv, const std::string& folder = "",
                              const std::map<std::string, std::string>& env = {});
-
-// A fresh temporary folder, removed with everything in it at the end.
-class TempFolder {
- public:
-  TempFolder();
-  ~TempFolder();
-  TempFolder(const TempFolder&) = delete;
-  TempFolder& operator=(const TempFolder&) = delete;
-  const std::string& path() const { return path_; }
-  std::string operator/(const std::string& name) const { return path_ + "/" + name; }
-
- private:
-  std::string path_;
-};
-
-std::string ReadWholeFile(const std::string& path);
-void WriteWholeFile(const std::string& path, const std::string& content);
 
 // True while a process with this id exists (and is not a zombie).
 bool ProcessAlive(int pid);

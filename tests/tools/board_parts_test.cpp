@@ -6,8 +6,10 @@
 #include <filesystem>
 #include <fstream>
 #include <nlohmann/json.hpp>
+#include <tuple>
 
 #include "board/Analysis.h"
+#include "board/BoardOptions.h"
 #include "board/Guard.h"
 #include "board/MatchWatch.h"
 #include "board/WebGame.h"
@@ -16,6 +18,15 @@ namespace fiverow::board {
 namespace {
 
 using nlohmann::json;
+
+TEST(BoardOptions, TakeTheRefereesTimeControl) {
+  const match::TimeControl time = ParseBoardOptions({"--time-limit", "5", "--match-time", "10",
+                                                     "--increment", "2", "--time-margin", "0.5"})
+                                      .time;
+  EXPECT_EQ(
+      std::tuple(time.turnSeconds, time.matchSeconds, time.incrementSeconds, time.marginSeconds),
+      std::tuple(5.0, std::optional(10.0), 2.0, 0.5));
+}
 
 TEST(BoardGuard, NeedsTheTokenTheServersHostAndItsOwnOrigin) {
   const Guard guard("secret", "127.0.0.1", 8080);

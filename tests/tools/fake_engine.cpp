@@ -54,9 +54,16 @@
 // Its choice: the empty cell that makes its longest line, or blocks the
 // longest line of the other side (its own line first when equal), nearest the
 // centre, then first in row order.
+#ifdef _WIN32
+#include <fcntl.h>
+#include <io.h>
+#include <process.h>
+#include <windows.h>
+#else
 #include <poll.h>
 #include <signal.h>
 #include <unistd.h>
+#endif
 
 #include <algorithm>
 #include <array>
@@ -129,18 +136,94 @@ std::string CellText(int x, int y) { return std::to_string(x) + "," + std::to_st
 
 void SleepMs(long ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
 
-// Forks a child that sleeps 30 s; returns its pid.
-pid_t SleepingChild() {
+// What a child of the engine does: sleep 30 s, or burn CPU for up to 60 s.
+enum class ChildWork { Sleep, Burn };
+
+void DoChildWork(ChildWork work) {
+  if (work == ChildWork::Sleep) return SleepMs(30000);
+  const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+  volatile std::uint64_t spin = 0;
+  while (std::chrono::steady_clock::now() < until) {
+    for (int i = 0; i < 1000000; ++i) spin = spin + 1;
+  }
+}
+
+// The platform's part: the engine's pid, a child doing `work` (a burner in a
+// session of its own), and reads of standard input bounded in time.
+#ifdef _WIN32
+long OwnPid() { return static_cast<long>(::GetCurrentProcessId()); }
+
+// The engine started again as "child sleep|burn".
+long StartChild(ChildWork work) {
+  wchar_t self[MAX_PATH];
+  ::GetModuleFileNameW(nullptr, self, MAX_PATH);
+  std::wstring line = L"\"" + std::wstring(self) + L"\" child ";
+  line += work == ChildWork::Sleep ? L"sleep" : L"burn";
+  STARTUPINFOW info{};
+  info.cb = sizeof info;
+  PROCESS_INFORMATION started{};
+  if (!::CreateProcessW(self, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &info,
+                        &started))
+    return -1;
+  ::CloseHandle(started.hThread);
+  ::CloseHandle(started.hProcess);
+  return static_cast<long>(started.dwProcessId);
+}
+
+// Bytes read, 0 at the end of the input, -1 when none came within `waitMs`.
+long ReadInput(char* block, std::size_t size, int waitMs) {
+  const HANDLE in = ::GetStdHandle(STD_INPUT_HANDLE);
+  const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(waitMs);
+  DWORD ready = 0;
+  while (waitMs >= 0 && ::PeekNamedPipe(in, nullptr, 0, nullptr, &ready, nullptr) && ready == 0) {
+    if (std::chrono::steady_clock::now() >= until) return -1;
+    ::Sleep(1);
+  }
+  DWORD got = 0;
+  return ::ReadFile(in, block, static_cast<DWORD>(size), &got, nullptr) ? static_cast<long>(got)
+                                                                        : 0;
+}
+
+int RunInstead(char** argv) {
+  const intptr_t status = ::_spawnv(_P_WAIT, argv[0], argv);
+  return status == -1 ? 127 : static_cast<int>(status);
+}
+
+void PrepareStreams() {
+  _setmode(_fileno(stdin), _O_BINARY);
+  _setmode(_fileno(stdout), _O_BINARY);
+}
+#else
+long OwnPid() { return ::getpid(); }
+
+long StartChild(ChildWork work) {
   const pid_t child = ::fork();
   if (child == 0) {
-    ::sleep(30);
+    if (work == ChildWork::Burn) ::setsid();
+    DoChildWork(work);
     ::_exit(0);
   }
   return child;
 }
 
-void WritePids(const char* path, pid_t child) {
-  std::ofstream(path, std::ios::trunc) << ::getpid() << " " << child << "\n";
+long ReadInput(char* block, std::size_t size, int waitMs) {
+  pollfd in = {STDIN_FILENO, POLLIN, 0};
+  if (::poll(&in, 1, waitMs) == 0) return -1;
+  const ssize_t got = ::read(STDIN_FILENO, block, size);
+  return got < 0 ? 0 : got;
+}
+
+int RunInstead(char** argv) {
+  ::execv(argv[0], argv);
+  return 127;
+}
+
+// A manager that has gone makes a write fail, not a signal.
+void PrepareStreams() { ::signal(SIGPIPE, SIG_IGN); }
+#endif
+
+void WritePids(const char* path, long child) {
+  std::ofstream(path, std::ios::trunc) << OwnPid() << " " << child << "\n";
 }
 
 // Touches every page of `bytes` newly allocated bytes, kept to the end (and
@@ -203,9 +286,9 @@ int PlayFile(const std::vector<std::string>& args, char** argv) {
     std::uint32_t hash = 2166136261u;
     for (const char c : PositionText()) hash = (hash ^ static_cast<unsigned char>(c)) * 16777619u;
     if (hash % std::stoul(args[1]) != 0) {
-      ::execv(argv[4], argv + 4);
-      std::perror(argv[4]);
-      return 3;
+      const int status = RunInstead(argv + 4);
+      if (status == 127) std::perror(argv[4]);
+      return status == 127 ? 3 : status;
     }
     WriteMove(FirstCell(false));
   } else if (mode == "occupied") {
@@ -216,11 +299,11 @@ int PlayFile(const std::vector<std::string>& args, char** argv) {
     std::cout << "engine failure: cannot think" << std::endl;
     return 1;
   } else if (mode == "sleep" && args.size() > 1) {
-    WritePids(args[1].c_str(), SleepingChild());
-    ::sleep(30);
+    WritePids(args[1].c_str(), StartChild(ChildWork::Sleep));
+    SleepMs(30000);
   } else if (mode == "straggler" && args.size() > 1) {
     WriteMove(FirstCell(false));
-    WritePids(args[1].c_str(), SleepingChild());
+    WritePids(args[1].c_str(), StartChild(ChildWork::Sleep));
   } else if (mode == "escapes") {
     std::cout << "\033[2J\033]0;owned\007\033[1A\033[2Kgame 1 of 2: A wins\n"
               << std::string(70000, '\0') << std::flush;
@@ -257,11 +340,10 @@ class Input {
         if (left.count() <= 0) return false;
         timeout = static_cast<int>(left.count());
       }
-      pollfd in = {STDIN_FILENO, POLLIN, 0};
-      if (::poll(&in, 1, timeout) == 0) return false;
       char block[4096];
-      const ssize_t got = ::read(STDIN_FILENO, block, sizeof block);
-      if (got <= 0) {
+      const long got = ReadInput(block, sizeof block, timeout);
+      if (got < 0) return false;
+      if (got == 0) {
         ended_ = true;
         if (!buffer_.empty()) buffer_ += '\n';
       } else {
@@ -344,7 +426,7 @@ class PipeEngine {
       Reply(mode_ == "markup" ? "name=\"" + std::string(kMarkup) + "\", version=\"1.0\""
                               : "name=\"fiverow_fake_engine\", version=\"1.0\"");
     } else if (word == "END") {
-      if (mode_ == "ignore-end") ::sleep(30);
+      if (mode_ == "ignore-end") SleepMs(30000);
       return 0;
     } else if (!word.empty()) {
       Reply("UNKNOWN " + line);
@@ -372,17 +454,7 @@ class PipeEngine {
   // A child in a session of its own, out of the engine's process group, that
   // burns CPU for up to 60 s.
   static void StartBurner(const std::string& pidFile) {
-    const pid_t child = ::fork();
-    if (child == 0) {
-      ::setsid();
-      const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(60);
-      volatile std::uint64_t spin = 0;
-      while (std::chrono::steady_clock::now() < until) {
-        for (int i = 0; i < 1000000; ++i) spin = spin + 1;
-      }
-      ::_exit(0);
-    }
-    std::ofstream(pidFile, std::ios::trunc) << child << "\n";
+    std::ofstream(pidFile, std::ios::trunc) << StartChild(ChildWork::Burn) << "\n";
   }
 
   // Answers a move command as the mode says.
@@ -446,6 +518,11 @@ class PipeEngine {
 
 int main(int argc, char** argv) {
   std::vector<std::string> args(argv + 1, argv + argc);
+  if (args.size() == 2 && args[0] == "child") {
+    DoChildWork(args[1] == "burn" ? ChildWork::Burn : ChildWork::Sleep);
+    return 0;
+  }
+  PrepareStreams();
   if (!args.empty() && args[0] == "file") return PlayFile({args.begin() + 1, args.end()}, argv);
   if (args.empty() || args[0] != "pipe") {
     std::cerr << "usage: fiverow_fake_engine file|pipe MODE [ARG...] (see its source)\n";
@@ -455,13 +532,11 @@ int main(int argc, char** argv) {
   std::string log;
   for (; at + 1 < args.size() && args[at].starts_with("--"); at += 2) {
     if (args[at] == "--log") log = args[at + 1];
-    if (args[at] == "--pid") std::ofstream(args[at + 1], std::ios::trunc) << ::getpid() << "\n";
+    if (args[at] == "--pid") std::ofstream(args[at + 1], std::ios::trunc) << OwnPid() << "\n";
   }
   if (at >= args.size()) {
     std::cerr << "fiverow_fake_engine: no pipe mode\n";
     return 3;
   }
-  // A manager that has gone makes a write fail, not a signal.
-  ::signal(SIGPIPE, SIG_IGN);
   return PipeEngine(args[at], {args.begin() + static_cast<long>(at) + 1, args.end()}, log).Run();
 }

@@ -291,6 +291,26 @@ EOF
   check_clean
 }
 
+# Ctrl-C after two games: every engine ends, every folder goes, and the
+# games played are summed up.
+add_case stopped_sums_up_the_games_played
+case_stopped_sums_up_the_games_played() {
+  new_case stopped_sums_up_the_games_played </dev/null
+  local start=$SECONDS
+  referee_pid=$(
+    cd "$case_dir" || exit
+    env --default-signal=INT FIVEROW_HOSTILE="$marker" TMPDIR="$case_dir/tmp" "$match" \
+      --games 40 "pipe:$fake pipe slow 20" "pipe:$fake pipe slow 20" >stdout 2>stderr </dev/null &
+    echo $!
+  )
+  until grep -q '^game 2 of' "$case_dir/stdout" || ((SECONDS - start > 30)); do sleep 0.05; done
+  kill -INT "$referee_pid"
+  while kill -0 "$referee_pid" 2>/dev/null && ((SECONDS - start < 60)); do sleep 0.05; done
+  grep -q 'fiverow-match: stopped' "$case_dir/stderr" || fail "not stopped: $(cat "$case_dir/stderr")"
+  grep -q '^engine   wins' "$case_dir/stdout" || fail "no summary:" "$(cat "$case_dir/stdout")"
+  check_clean
+}
+
 # ---- main ------------------------------------------------------------------
 
 case_options "$@"

@@ -2,15 +2,11 @@
 // notations and schedules, and command lines.
 #include <gtest/gtest.h>
 
-#include <sys/stat.h>
-
 #include <set>
 #include <sstream>
 #include <tuple>
 
 #include "MemoryFileSystem.h"
-#include "ToolRun.h"
-#include "board/BoardOptions.h"
 #include "files/PositionReader.h"
 #include "files/TurnFile.h"
 #include "game/Judge.h"
@@ -21,8 +17,6 @@
 #include "game/TimeControl.h"
 #include "match/OpeningSchedule.h"
 #include "match/Schedule.h"
-#include "players/CommandLine.h"
-#include "players/EngineProgram.h"
 #include "players/FileProtocol.h"
 
 namespace fiverow::match {
@@ -64,7 +58,7 @@ TEST(FiveInARow, TheStandardRuleWinsWithExactlyFiveOnSomeAxis) {
 // One clock for every game: the turn limit, or the match time left when
 // less, which each move spends and the increment refills; the board takes
 // the whole time control as the referee does.
-TEST(TimeControl, TheClockSpendsAndRefillsTheMatchTimeForTheRefereeAndTheBoard) {
+TEST(TimeControl, TheClockSpendsAndRefillsTheMatchTime) {
   GameClock clock({5, 10, 2, 0.5});
   EXPECT_EQ(clock.Limit(), 5);
   clock.Spend(7);  // 3 left, and 2 more
@@ -76,13 +70,6 @@ TEST(TimeControl, TheClockSpendsAndRefillsTheMatchTimeForTheRefereeAndTheBoard) 
             "ran out of its match time of 10 s: no move came within it plus the margin of 0.5 s");
   EXPECT_EQ(GameClock({3, std::nullopt, 2, 0}).TimeOutReason(),
             "ran over the time limit of 3 s: no move came within it plus the margin of 0 s");
-
-  const TimeControl board = board::ParseBoardOptions({"--time-limit", "5", "--match-time", "10",
-                                                      "--increment", "2", "--time-margin", "0.5"})
-                                .time;
-  EXPECT_EQ(std::tuple(board.turnSeconds, board.matchSeconds, board.incrementSeconds,
-                       board.marginSeconds),
-            std::tuple(5.0, std::optional(10.0), 2.0, 0.5));
 }
 
 // The one judge: where a stone may go, and what it brings about by each rule.
@@ -327,53 +314,6 @@ TEST(Schedules, PairEveryEngineOnTheSameOpeningsEachRound) {
     played += std::to_string(setup.engines[Side::X]) + std::to_string(setup.engines[Side::O]) + " ";
   }
   EXPECT_EQ(played, "01 10 01 10 02 20 02 20 03 30 03 30 ");
-}
-
-TEST(EngineCommands, SplitLikeAShell) {
-  std::string error;
-  EXPECT_EQ(*SplitCommandLine("python3  my.py --depth 2", error),
-            (std::vector<std::string>{"python3", "my.py", "--depth", "2"}));
-  EXPECT_EQ(*SplitCommandLine(R"('my engine' "a b" c\ d "q\"q" '')", error),
-            (std::vector<std::string>{"my engine", "a b", "c d", "q\"q", ""}));
-  EXPECT_FALSE(SplitCommandLine("engine 'open", error));
-  EXPECT_NE(error.find("unclosed"), std::string::npos);
-  EXPECT_FALSE(SplitCommandLine("   ", error));
-}
-
-TEST(EngineCommands, ResolveLikeAShellAndIndependentlyOfTheFolder) {
-  const fiverow::testing::TempFolder here;
-  const fiverow::testing::TempFolder bin;
-  for (const char* name : {"engine.py", "0.01"}) fiverow::testing::WriteWholeFile(here / name, "");
-  ::mkdir((here / "bash").c_str(), 0700);  // not taken for the program
-  ::mkdir((here / "lib").c_str(), 0700);
-  fiverow::testing::WriteWholeFile(bin / "bash", "");
-  ::chmod((bin / "bash").c_str(), 0755);
-  std::string error;
-  const auto words = ResolveCommand({"bash", "engine.py", "0.01", "./engine.py", "lib/x", "lib/"},
-                                    here.path(), "/no/such:" + bin.path(), error);
-  ASSERT_TRUE(words) << error;
-  EXPECT_EQ(*words, (std::vector<std::string>{bin / "bash", "engine.py", "0.01",
-                                              here / "./engine.py", "lib/x", here / "lib/"}));
-  EXPECT_EQ(ResolveCommand({"./engine.py"}, here.path(), "", error), std::nullopt);
-  EXPECT_NE(error.find("Permission denied"), std::string::npos) << error;
-  EXPECT_EQ(ResolveCommand({"engine.py"}, here.path(), bin.path(), error), std::nullopt);
-  EXPECT_NE(error.find("not found on PATH"), std::string::npos) << error;
-}
-
-TEST(EngineCommands, TellTheProtocolByPrefixOrProgramName) {
-  const fiverow::testing::TempFolder bin;
-  for (const char* name : {"pbrain-x", "fiverow"}) {
-    fiverow::testing::WriteWholeFile(bin / name, "");
-    ::chmod((bin / name).c_str(), 0755);
-  }
-  const CommandPlace place{bin.path(), "", bin.path()};
-  EXPECT_EQ(ChooseEngine("human", place).protocol, Protocol::Human);
-  EXPECT_EQ(ChooseEngine("./pbrain-x --fast", place).protocol, Protocol::Pipe);
-  EXPECT_EQ(ChooseEngine("file:./pbrain-x", place).protocol, Protocol::File);
-  const EngineProgram piped = ChooseEngine("pipe:fiverow", place);
-  EXPECT_EQ(piped.protocol, Protocol::Pipe);
-  EXPECT_EQ(piped.argv, std::vector<std::string>{bin / "fiverow"});  // beside the tool, not on PATH
-  EXPECT_EQ(piped.command, "pipe:fiverow");
 }
 
 }  // namespace

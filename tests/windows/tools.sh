@@ -3,8 +3,9 @@
 # and the same cases on Linux. Usage: tools.sh [--list | --case NAME] BIN_DIR
 # [RUNNER...] where BIN_DIR holds the programs and RUNNER the words before a
 # program's path (e.g. wine). ENGINE_TESTS names the program whose modes
-# (hang-with-child, crash) misbehave as engines; without it those cases pass
-# by saying so.
+# (hang-with-child, crash) misbehave as engines, FAKE_ENGINE the referee's
+# fake engine and CONSOLE_STOP the program that presses Ctrl-C on a console;
+# without them those cases pass by saying so.
 set -uo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 source "$here/../support/shell_cases.sh"
@@ -16,6 +17,9 @@ add_case explain_reads_a_folder_with_spaces_and_non_ascii_letters
 add_case match_plays_the_same_games_everywhere
 add_case match_tournament_of_three_engines
 add_case match_ends_a_hung_engine_and_its_child_and_a_crashing_one
+add_case match_pipe_engines_that_misbehave
+add_case match_stopped_by_ctrl_c_ends_its_engines_and_sums_up
+add_case match_holds_an_engine_to_its_memory_limit
 
 case_options "$@"
 shift "$options_taken"
@@ -143,6 +147,75 @@ case_match_ends_a_hung_engine_and_its_child_and_a_crashing_one() {
   run fiverow-match "file:$ENGINE_TESTS crash" fiverow --time-limit 60 --show none
   expect_status 0
   contains "$out" "A (x) crashed with exception 0xC0000005"
+}
+
+# The fake engine's pipe modes: one that plays, one that never answers, one
+# that answers nonsense.
+case_match_pipe_engines_that_misbehave() {
+  if [[ -z ${FAKE_ENGINE:-} ]]; then
+    echo "    no FAKE_ENGINE: nothing to misbehave with"
+    return
+  fi
+  run fiverow-match "pipe:$FAKE_ENGINE pipe silent" "pipe:$FAKE_ENGINE pipe legal" \
+    --time-limit 0.5 --show none
+  expect_status 0
+  contains "$out" "ran over the time limit of 0.5 s"
+  run fiverow-match "pipe:$FAKE_ENGINE pipe garbage" "pipe:$FAKE_ENGINE pipe talk" --show none
+  expect_status 0
+  contains "$out" 'A (x) answered "hello'
+}
+
+# The console's Ctrl-C after two games: the engines end, their folders go and
+# the games played are summed up.
+case_match_stopped_by_ctrl_c_ends_its_engines_and_sums_up() {
+  if [[ -z ${FAKE_ENGINE:-} || -z ${CONSOLE_STOP:-} ]]; then
+    echo "    no FAKE_ENGINE or CONSOLE_STOP: nothing to stop"
+    return
+  fi
+  local temp
+  temp=$(cd "$case_dir" && "${runner[@]}" cmd /c echo %TEMP% 2>/dev/null | tr -d '\r')
+  local before
+  before=$(cd "$case_dir" && "${runner[@]}" cmd /c dir /b "$temp\fiverow-match-*" 2>/dev/null)
+  # Wine gives a program a console that takes Ctrl-C only on a terminal.
+  local line
+  printf -v line '%q ' "${runner[@]}" "$CONSOLE_STOP" out err "game 2 of" \
+    "$bin/fiverow-match$exe" "pipe:$FAKE_ENGINE pipe slow 50" "pipe:$FAKE_ENGINE pipe slow 50" \
+    --games 40
+  if [[ ${#runner[@]} -gt 0 ]]; then
+    (cd "$case_dir" && NO_COLOR=1 script -qec "$line" /dev/null >/dev/null </dev/null)
+  else
+    (cd "$case_dir" && NO_COLOR=1 eval "$line" </dev/null)
+  fi
+  status=$?
+  out=$(cat "$case_dir/out")
+  err=$(cat "$case_dir/err")
+  expect_status 1
+  contains "$err" "fiverow-match: stopped"
+  contains "$out" "games "
+  contains "$out" "engine   wins"
+  local left
+  left=$(ps -eo args | grep -c "$FAKE_ENGINE pipe slow 5[0]")
+  [[ $left == 0 ]] || fail "$left engines left running"
+  local after
+  after=$(cd "$case_dir" && "${runner[@]}" cmd /c dir /b "$temp\fiverow-match-*" 2>/dev/null)
+  [[ $after == "$before" ]] || fail "folders left in $temp:" "$after"
+}
+
+# --max-memory is the engine's job's memory limit: the engine that asks for
+# 100 MB under a limit of 64 loses for its memory.
+case_match_holds_an_engine_to_its_memory_limit() {
+  if [[ -z ${FAKE_ENGINE:-} ]]; then
+    echo "    no FAKE_ENGINE: nothing to hold"
+    return
+  fi
+  if [[ ${runner[0]:-} == *wine* ]]; then
+    echo "    skipped: wine neither enforces a job's memory limit nor reports its peak"
+    return
+  fi
+  run fiverow-match "pipe:$FAKE_ENGINE pipe hog" "pipe:$FAKE_ENGINE pipe legal" \
+    --max-memory A:64 --show none
+  expect_status 0
+  contains "$out" "out of memory (its limit is 64 MB)"
 }
 
 run_cases windows_tools ""

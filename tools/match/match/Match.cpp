@@ -69,8 +69,12 @@ bool ReportGame(const MatchPlan& plan, const PlayedGame& played, Standings& stan
   return sprt.decision != SprtDecision::Continue;
 }
 
-void RunMatch(const MatchPlan& plan, OpeningSchedule openings, MatchSink& sinks,
-              std::ostream& err) {
+namespace {
+
+// The match, reported into `standings`; every engine ended and every folder
+// removed when it returns or throws.
+void PlayGames(const MatchPlan& plan, OpeningSchedule openings, MatchSink& sinks, std::ostream& err,
+               Standings& standings) {
   const std::vector<int> games = plan.share.GamesOf(plan.games);
   const int workers = std::max(
       1, std::min(plan.concurrency, static_cast<int>(std::max<std::size_t>(games.size(), 1))));
@@ -100,7 +104,6 @@ void RunMatch(const MatchPlan& plan, OpeningSchedule openings, MatchSink& sinks,
   std::deque<Seats> seats;
   for (const Workspace& workspace : workspaces) seats.emplace_back(plan, workspace, sinks);
   Schedule schedule(plan.pairing, std::move(openings));
-  Standings standings(plan.engines.size());
   WorkerPool pool(workers, [&](const GameSetup& setup, int slot) {
     return PlayOne(plan, setup, seats[static_cast<std::size_t>(slot)], sinks);
   });
@@ -129,6 +132,19 @@ void RunMatch(const MatchPlan& plan, OpeningSchedule openings, MatchSink& sinks,
   }
   for (EngineIndex engine = 0; engine < restarts.size(); ++engine)
     standings.SetRestarts(engine, restarts[engine]);
+}
+
+}  // namespace
+
+void RunMatch(const MatchPlan& plan, OpeningSchedule openings, MatchSink& sinks,
+              std::ostream& err) {
+  Standings standings(plan.engines.size());
+  try {
+    PlayGames(plan, std::move(openings), sinks, err, standings);
+  } catch (const Interrupted&) {
+    sinks.MatchStopped(standings);
+    throw;
+  }
   sinks.MatchEnded(standings);
 }
 

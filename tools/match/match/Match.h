@@ -52,8 +52,8 @@ bool ReportGame(const MatchPlan& plan, const PlayedGame& played, Standings& stan
 // Plays the plan's games (those of its share), each with folders and players of its own, telling
 // `sinks` as it goes, until every game is played or the SPRT decides (a share of the games leaves
 // the test to their merge). Throws RefereeError when the referee itself fails, Interrupted when it
-// is told to stop; every engine is killed and every folder removed (unless kept) first. Notices for
-// people (where kept folders are) go to `err`.
+// is told to stop (then the sinks are told MatchStopped); every engine is killed and every folder
+// removed (unless kept) first. Notices for people (where kept folders are) go to `err`.
 void RunMatch(const MatchPlan& plan, OpeningSchedule openings, MatchSink& sinks, std::ostream& err);
 
 }  // namespace fiverow::match

@@ -53,4 +53,8 @@ void Sinks::MatchEnded(const Standings& standings) {
   for (MatchSink* sink : sinks_) sink->MatchEnded(standings);
 }
 
+void Sinks::MatchStopped(const Standings& standings) {
+  for (MatchSink* sink : sinks_) sink->MatchStopped(standings);
+}
+
 }  // namespace fiverow::match

@@ -40,6 +40,9 @@ class MatchSink {
   // After each pair of games, with an SPRT.
   virtual void SprtUpdated(const SprtParameters& /*parameters*/, const SprtState& /*state*/) {}
   virtual void MatchEnded(const Standings& /*standings*/) {}
+  // The referee was told to stop (Ctrl-C, a closed console, a signal), once
+  // every engine has ended: the games reported so far.
+  virtual void MatchStopped(const Standings& /*standings*/) {}
 };
 
 // Every sink, told in turn.
@@ -54,6 +57,7 @@ class Sinks final : public MatchSink {
   void GameEnded(const PlayedGame& played, const Standings& standings) override;
   void SprtUpdated(const SprtParameters& parameters, const SprtState& state) override;
   void MatchEnded(const Standings& standings) override;
+  void MatchStopped(const Standings& standings) override;
 
  private:
   std::vector<MatchSink*> sinks_;

@@ -172,6 +172,10 @@ void TerminalView::MatchEnded(const Standings& standings) {
   Write(text);
 }
 
+void TerminalView::MatchStopped(const Standings& standings) {
+  if (standings.tally().Games() > 0) MatchEnded(standings);
+}
+
 void TerminalView::Write(const std::string& text) {
   if (text.empty()) return;
   ClearProgress();

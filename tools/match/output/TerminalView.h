@@ -45,6 +45,8 @@ class TerminalView final : public MatchSink {
   void GameEnded(const PlayedGame& played, const Standings& standings) override;
   void SprtUpdated(const SprtParameters& parameters, const SprtState& state) override;
   void MatchEnded(const Standings& standings) override;
+  // The summary of the games played, if any.
+  void MatchStopped(const Standings& standings) override;
 
  private:
   class GameView;
