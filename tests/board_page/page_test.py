@@ -49,7 +49,8 @@ class Tools:
         self.board = os.path.join(build, "fiverow-board" + exe)
         self.match = os.path.join(build, "fiverow-match")
         self.explain = os.path.join(build, "fiverow-explain")
-        self.fake = os.path.join(build, "tests", "tools", "fiverow_fake_engine")
+        self.fake = os.path.join(build, "tests", "windows" if exe else "tools",
+                                 "fiverow_fake_engine" + exe)
         # The engine that plays the first empty cell: easy to beat.
         self.weak = f"file:{self.fake} file first"
 
