@@ -1,57 +1,108 @@
 #!/usr/bin/env bash
 # Pipe self-play benchmark: pbrain-fiverow against itself, GAMES games from
-# one opening, one game at a time, under two referees in the same run:
-# BASELINE (another build of fiverow-match, e.g. an earlier commit's) and
-# this build's. The runs alternate, so that both see the same machine; the
-# figures are the medians over the rounds of the wall time and of the CPU
-# time (user + system of the referee and its engines), also per engine move,
-# and the speed-up is the baseline's median over this build's.
+# one opening, one game at a time, under three referees in the same run:
+# BASELINE (another build of fiverow-match, e.g. an earlier commit's), this
+# build's, and this build's with --pin (each game held to one CPU). The runs
+# alternate, so that all see the same machine; the figures are the medians
+# over the rounds of the wall time and of the CPU time (user + system of the
+# referee and its engines), also per engine move, and the speed-ups are the
+# baseline's medians over each build's.
 #
-# usage: bench/selfplay-bench.sh BASELINE_MATCH [GAMES] [ROUNDS] [BUILD_DIR]
+# Then, once per referee, a match of TRACED games under strace -f -c, where
+# strace runs, gives the system calls per engine move (the referee's and the
+# engines' together) by call.
+#
+# usage: bench/selfplay-bench.sh BASELINE_MATCH [GAMES] [ROUNDS] [BUILD_DIR] [TRACED]
 #   BASELINE_MATCH  the fiverow-match to compare with (its pbrain-fiverow
 #                   is the one beside it)
 #   GAMES           games per match, default 40
 #   ROUNDS          rounds, default 7
 #   BUILD_DIR       an already configured build tree; default: the release
 #                   preset's, configured here if needed
+#   TRACED          games of the traced matches, default 20; 0 for none
+# The environment's MATCH_OPTIONS, if any, are given to every referee, e.g.
+# MATCH_OPTIONS="--max-memory 350" for engines measured against a budget.
 set -euo pipefail
 . "$(dirname "$0")/common.sh"
-(($# >= 1)) || { echo "usage: $0 BASELINE_MATCH [GAMES] [ROUNDS] [BUILD_DIR]" >&2; exit 2; }
+(($# >= 1)) || {
+  echo "usage: $0 BASELINE_MATCH [GAMES] [ROUNDS] [BUILD_DIR] [TRACED]" >&2
+  exit 2
+}
 baseline="$(realpath "$1")"
 games="${2:-40}"
 rounds="${3:-7}"
-use_build "${4:-}" fiverow-match
+use_build "${4:-}" fiverow-match pbrain-fiverow
+traced="${5:-20}"
 current="$(realpath "$build")/fiverow-match"
+opening="3,2 4,4 5,5 3,6"
 
 work="$(mktemp -d)"
 trap 'rm -rf "$work"' EXIT
-run() { # run MATCH: the match's wall time and CPU time (its engines' included) in seconds
-  (cd "$work" && /usr/bin/time -f '%e %U %S' -o "$work/time" "$1" --games "$games" \
-    --opening "3,2 4,4 5,5 3,6" --show none pbrain-fiverow pbrain-fiverow >"$work/out")
+# The referees measured: a name, then the command (fiverow-match and its options).
+names=(baseline "this build" "this build --pin")
+options="${MATCH_OPTIONS:-}"
+commands=("$baseline $options" "$current $options" "$current --pin $options")
+
+# match COMMAND GAMES [PREFIX...]: plays the match in $work, under PREFIX
+match() {
+  local command=$1 count=$2
+  shift 2
+  # shellcheck disable=SC2086 # the command's words
+  (cd "$work" && "$@" $command --games "$count" --opening "$opening" --show none \
+    pbrain-fiverow pbrain-fiverow >"$work/out")
+}
+run() { # run COMMAND: the match's wall time and CPU time (its engines' included) in seconds
+  match "$1" "$games" /usr/bin/time -f '%e %U %S' -o "$work/time"
   awk '{ print $1, $2 + $3 }' "$work/time"
 }
 
-run "$baseline" >/dev/null # warm-up
-run "$current" >/dev/null
-(cd "$work" && "$current" --games 1 --opening "3,2 4,4 5,5 3,6" pbrain-fiverow pbrain-fiverow) >"$work/one"
+for command in "${commands[@]}"; do run "$command" >/dev/null; done # warm-up
+(cd "$work" && "$current" --games 1 --opening "$opening" pbrain-fiverow pbrain-fiverow) >"$work/one"
 moves=$(($(grep -o 'after [0-9]* move' "$work/one" | awk '{ print $2 }') - 4))
 for ((round = 1; round <= rounds; round++)); do
-  run "$baseline" >>"$work/baseline"
-  run "$current" >>"$work/current"
+  for i in "${!commands[@]}"; do run "${commands[$i]}" >>"$work/times$i"; done
 done
-for build in baseline current; do
-  wall=$(cut -d' ' -f1 "$work/$build" | median)
-  cpu=$(cut -d' ' -f2 "$work/$build" | median)
-  echo "$wall $cpu" >"$work/$build.median"
+
+echo "$games games of $moves engine moves, one at a time; medians of $rounds rounds"
+for i in "${!commands[@]}"; do
+  wall=$(cut -d' ' -f1 "$work/times$i" | median)
+  cpu=$(cut -d' ' -f2 "$work/times$i" | median)
+  echo "$wall $cpu" >"$work/median$i"
+  read -r oldWall oldCpu <"$work/median0"
+  awk -v label="${names[$i]}" -v wall="$wall" -v cpu="$cpu" -v games="$games" -v moves="$moves" \
+    -v oldWall="$oldWall" -v oldCpu="$oldCpu" 'BEGIN {
+      printf "%-17s %7.3f s wall %7.3f s CPU; per move %6.1f us wall %6.1f us CPU; speed-up %.2f wall, %.2f CPU\n",
+        label, wall, cpu, 1e6 * wall / (games * moves), 1e6 * cpu / (games * moves), oldWall / wall, oldCpu / cpu }'
 done
-read -r oldWall oldCpu <"$work/baseline.median"
-read -r newWall newCpu <"$work/current.median"
-report() { # report LABEL WALL CPU MATCH
-  awk -v label="$1" -v wall="$2" -v cpu="$3" -v program="$4" -v games="$games" -v moves="$moves" \
-    'BEGIN { printf "%s: median %.3f s wall, %.3f s CPU for %d games; per engine move %.1f us wall, %.1f us CPU (%s)\n",
-      label, wall, cpu, games, 1e6 * wall / (games * moves), 1e6 * cpu / (games * moves), program }'
-}
-report baseline "$oldWall" "$oldCpu" "$baseline"
-report "this build" "$newWall" "$newCpu" "$current"
-awk -v a="$oldWall" -v b="$newWall" -v c="$oldCpu" -v d="$newCpu" \
-  'BEGIN { printf "speed-up: %.2f in wall time, %.2f in CPU time\n", a / b, c / d }'
+echo "referees: ${commands[*]}"
+
+((traced > 0)) || exit 0
+command -v strace >/dev/null || exit 0
+echo
+echo "system calls per engine move, the referee's and its engines', $traced games each:"
+for i in "${!commands[@]}"; do
+  match "${commands[$i]}" "$traced" strace -f -c -o "$work/strace$i" || exit 0
+done
+# One line per system call made at least once every ten moves by any referee.
+awk -v n=$((traced * moves)) -v referees=${#commands[@]} '
+  FNR == 1 { file++ }
+  $1 ~ /^[0-9.]+$/ && $4 ~ /^[0-9]+$/ {
+    if ($NF == "total") { total[file] = $4; next }
+    count[$NF, file] = $4; seen[$NF] = 1
+  }
+  END {
+    printf "%-16s", "system calls"
+    for (f = 1; f <= referees; f++) printf " %9s", f == 1 ? "baseline" : f == 2 ? "this" : "this+pin"
+    printf "\n"
+    for (call in seen) {
+      keep = 0
+      for (f = 1; f <= referees; f++) if (count[call, f] / n >= 0.1) keep = 1
+      if (!keep) continue
+      printf "%-16s", call
+      for (f = 1; f <= referees; f++) printf " %9.2f", count[call, f] / n
+      printf "\n"
+    }
+    printf "%-16s", "all"
+    for (f = 1; f <= referees; f++) printf " %9.2f", total[f] / n
+    printf "\n"
+  }' "$work"/strace0 "$work"/strace1 "$work"/strace2

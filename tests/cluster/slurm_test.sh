@@ -95,7 +95,9 @@ NodeName=$node NodeAddr=127.0.0.1 CPUs=$(nproc) State=UNKNOWN
 PartitionName=test Nodes=$node Default=YES MaxTime=INFINITE State=UP
 EOF
 slurmctld -i && slurmd || { show_logs; exit 1; }
-for _ in $(seq 300); do
+# The bounds on the waits below are generous: a loaded machine's slurmctld can
+# take many seconds per step, and a wait that ends early only fails the test.
+for _ in $(seq 1200); do
   [[ $(sinfo --noheader --format=%T 2>/dev/null) == idle ]] && break
   sleep 0.1
 done
@@ -141,14 +143,14 @@ grep -q "accepted after" "$dir/work/sprt/slurm.txt" || { echo "FAIL: sprt: no de
 (cd "$dir/work" && exec "$match" --slurm 2 --cluster-dir "$dir/work/cancel" --games 5000 \
   --depth 1 pbrain-fiverow pbrain-fiverow >"$dir/work/cancel.out" 2>"$dir/work/cancel.err") &
 referee=$!
-for _ in $(seq 300); do
+for _ in $(seq 1200); do
   [[ -n $(squeue --noheader --states=RUNNING 2>/dev/null) ]] && break
   sleep 0.1
 done
 kill -TERM "$referee"
 wait "$referee"
 status=$?
-for _ in $(seq 100); do
+for _ in $(seq 600); do
   [[ -z $(squeue --noheader 2>/dev/null) ]] && break
   sleep 0.1
 done

@@ -1,6 +1,7 @@
 // Running an engine's move: exit status, signals, output, the time limit, and
 // nothing left running afterwards; finding the referee's children.
 #include <fcntl.h>
+#include <sched.h>
 #include <sys/wait.h>
 
 #include <gtest/gtest.h>
@@ -13,11 +14,14 @@
 
 #include "ToolRun.h"
 #include "common/UniqueFd.h"
+#include "process/CpuPin.h"
 #include "process/RefereeError.h"
 #include "process/RunToExit.h"
 #include "process/posix/ChildProcess.h"
 #include "process/posix/ChildReaper.h"
+#include "process/posix/CpuOrder.h"
 #include "process/posix/MemoryGroups.h"
+#include "process/posix/MemoryUse.h"
 #include "process/posix/ProcessTable.h"
 #include "process/posix/SmallFile.h"
 #include "protocol/LineSplitter.h"
@@ -143,6 +147,48 @@ std::pair<pid_t, pid_t> SleeperWithChild() {
   return {child, grandchild};
 }
 
+TEST(CpuOrder, GivesEachCoreAGameBeforeAnyCoreASecond) {
+  EXPECT_EQ(ParseCpuList("0-2,5,7-8\n"), (std::vector<int>{0, 1, 2, 5, 7, 8}));
+  EXPECT_EQ(ParseCpuList(""), std::vector<int>{});
+  cpu_set_t allowed;
+  CPU_ZERO(&allowed);
+  for (const int cpu : {0, 1, 2, 3, 5}) CPU_SET(static_cast<std::size_t>(cpu), &allowed);
+  // Threads of a core numbered side by side, and numbered a half apart; 5 a
+  // core of its own, and 4, its sibling, not allowed.
+  const auto adjacent = [](int cpu) {
+    return std::to_string(cpu - cpu % 2) + "-" + std::to_string(cpu - cpu % 2 + 1);
+  };
+  EXPECT_EQ(SpreadOrder(allowed, adjacent), (std::vector<int>{0, 2, 5, 1, 3}));
+  const auto halves = [](int cpu) {
+    return cpu > 3 ? "4-5" : std::to_string(cpu % 2) + "," + std::to_string(cpu % 2 + 2);
+  };
+  EXPECT_EQ(SpreadOrder(allowed, halves), (std::vector<int>{0, 1, 5, 2, 3}));
+}
+
+TEST(CpuPin, HoldsTheThreadAndWhatItStartsToOneCpuRoundRobinThenLetsGo) {
+  cpu_set_t before;
+  ASSERT_EQ(::sched_getaffinity(0, sizeof before, &before), 0);
+  const TempFolder folder;
+  int first = -1;
+  {
+    const CpuPin pin(0);
+    first = pin.cpu();
+    ASSERT_GE(first, 0);
+    // A grandchild too: the engine's tree, not the engine alone.
+    const RunOutcome outcome =
+        RunShell("sh -c 'grep Cpus_allowed_list /proc/self/status'", folder.path());
+    EXPECT_EQ(outcome.output, "Cpus_allowed_list:\t" + std::to_string(first) + "\n");
+  }
+  cpu_set_t after;
+  ASSERT_EQ(::sched_getaffinity(0, sizeof after, &after), 0);
+  EXPECT_TRUE(CPU_EQUAL(&before, &after));
+  // The slots after the last CPU start again from the first.
+  EXPECT_EQ(CpuPin(CPU_COUNT(&before)).cpu(), first);
+  if (CPU_COUNT(&before) > 1) {
+    EXPECT_NE(CpuPin(1).cpu(), first);
+  }
+}
+
 TEST(ChildReaper, TheScanOfProcFindsEveryChildAndNoGrandchild) {
   const pid_t first = Sleeper();
   const auto [second, grandchild] = SleeperWithChild();
@@ -232,6 +278,16 @@ TEST(EngineLines, EndAtAnyLineEndWhereverReadsSplitThemAndStayBounded) {
 // cannot count, wherever the sample fell. The engine answers the move after
 // taking 100 MB; its answers are copied to a file, read here to know that
 // they were written, without the referee reading them first.
+TEST(HeldMemory, EachMeasureThroughTheKeptHandleIsAfresh) {
+  const HeldMemory held(::getpid());
+  const std::uint64_t before = held.Bytes();
+  ASSERT_GT(before, 0u);
+  std::vector<char> grown(64 << 20, 1);
+  EXPECT_GE(held.Bytes(), before + (60u << 20));
+  EXPECT_EQ(grown[grown.size() / 2], 1);  // held until measured
+  EXPECT_EQ(HeldMemory(-1).Bytes(), 0u);
+}
+
 TEST(ChildProcess, AnEngineKilledOverItsBudgetIsNeverWithinIt) {
   ::setenv("FIVEROW_NO_CGROUP", "1", 1);  // measured alone, whatever the host
   const TempFolder tmp;

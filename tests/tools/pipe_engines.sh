@@ -170,6 +170,19 @@ EOF
     fail "not stopped while fiverow thinks: $(sort -u "$dir/states" 2>&1)"
 }
 
+# With --pin the pipe engine and the file engine, started at each move, are
+# held to one and the same CPU.
+add_case pinned
+case_pinned() {
+  cat >"$dir/opponent.sh" <<'EOF'
+read -r pid <"$PIDFILE"
+grep -h Cpus_allowed_list "/proc/$pid/status" /proc/self/status | cut -f2 >>"$STATES"
+exec "$FIVEROW"
+EOF
+  opponent="sh $dir/opponent.sh" pipe_case '. wins' --pin -- legal
+  [[ $(sort -u "$dir/states") =~ ^[0-9]+$ ]] || fail "not held to one CPU:" "$(sort -u "$dir/states")"
+}
+
 # Limits and settings for one engine: its own turn limit and increment,
 # depth and an option of its own; the draw after a number of moves.
 add_case per_engine_settings

@@ -257,6 +257,13 @@ void DefineOptions(CLI::App& app, MatchOptions& o) {
                [&o](auto& name, auto& text) {
                  o.concurrency = static_cast<int>(ParseWholeNumber(name, text, 1, 256));
                }));
+  plays(app.add_flag_callback(
+      "--pin", [&o] { o.pin = true; },
+      "hold each game played at once, its engines with all\n"
+      "they start, to one CPU of those the referee may use\n"
+      "(POSIX): no idle CPU is woken as the turn passes,\n"
+      "which speeds up single-threaded engines; an engine's\n"
+      "threads share that one CPU"));
   plays(option("--sprt", "elo0=E0,elo1=E1,alpha=A,beta=B",
                "stop the match as soon as a sequential probability\n"
                "ratio test accepts H0 (A is E0 Elo stronger than B)\n"

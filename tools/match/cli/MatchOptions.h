@@ -67,6 +67,7 @@ struct MatchOptions {
   int replayGame = 1;  // which game of an SGF file
   bool keep = false;
   int concurrency = 1;                 // games played at once
+  bool pin = false;                    // each game held to one CPU
   std::optional<SprtParameters> sprt;  // stop the match once the test decides
   ClusterOptions cluster;
 

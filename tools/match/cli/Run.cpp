@@ -68,6 +68,7 @@ MatchPlan PlanOf(const MatchOptions& options) {
   plan.share = options.cluster.share;
   plan.drawAfter = options.drawAfter;
   plan.concurrency = options.concurrency;
+  plan.pin = options.pin;
   plan.boardSize = options.boardSize;
   plan.rule = options.rule;
   plan.keep = options.keep;

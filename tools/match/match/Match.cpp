@@ -2,11 +2,13 @@
 
 #include <algorithm>
 #include <deque>
+#include <optional>
 #include <ostream>
 
 #include "game/Game.h"
 #include "match/Seats.h"
 #include "match/WorkerPool.h"
+#include "process/CpuPin.h"
 #include "process/EngineSetup.h"
 #include "process/FileLimit.h"
 #include "process/RefereeError.h"
@@ -105,6 +107,9 @@ void PlayGames(const MatchPlan& plan, OpeningSchedule openings, MatchSink& sinks
   for (const Workspace& workspace : workspaces) seats.emplace_back(plan, workspace, sinks);
   Schedule schedule(plan.pairing, std::move(openings));
   WorkerPool pool(workers, [&](const GameSetup& setup, int slot) {
+    // A slot's engines start on its thread, so they are held with it.
+    std::optional<CpuPin> pin;
+    if (plan.pin) pin.emplace(slot);
     return PlayOne(plan, setup, seats[static_cast<std::size_t>(slot)], sinks);
   });
   std::size_t added = 0;

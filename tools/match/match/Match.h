@@ -36,6 +36,7 @@ struct MatchPlan {
   int games = 1;                     // in all
   GameShare share;                   // the games played here
   int concurrency = 1;               // games played at once
+  bool pin = false;                  // each game held to one CPU (CpuPin.h)
   int boardSize = kStandardBoardSize;
   Rule rule = Rule::Freestyle;
   bool keep = false;             // the engines' folders stay after the match

@@ -214,7 +214,9 @@ Answer PipeEngine::Play(const MoveRequest& request) {
     stonesKnown_ = request.stones.size() + 1;
   }
   answer.seconds = SecondsSince(start);
-  // What it holds after its move counts too.
+  // What it holds after its move counts too, measured once it is paused,
+  // the tree the pause found and stopped.
+  process_->Pause();
   if (answer.move && !process_->CheckMemory()) {
     answer = Crash(EngineProcess::Wait::Exited, deadline);
     answer.seconds = SecondsSince(start);
@@ -298,6 +300,7 @@ Answer PipeEngine::Crash(std::string reason) {
 void PipeEngine::Drop() { process_.reset(); }
 
 void PipeEngine::Pause() {
+  // Play has paused it already, unless it failed before its move.
   if (process_) process_->Pause();
 }
 

@@ -295,10 +295,14 @@ bool ChildProcess::CheckMemory() {
   if (overBudget_) return false;
   if (!budget_ || exit_ || finished_) return true;
   nextSample_ = DeadlineAfter(Clock::now(), kMemorySampleSeconds);
-  std::uint64_t held = HeldBytes(pid_);
+  if (!held_) held_ = std::make_unique<HeldMemory>(pid_);
+  std::uint64_t held = held_->Bytes();
+  // Paused, the tree is the one the pause found and stopped: nothing in it
+  // can start another process or take more memory until it is resumed.
   if (!children_) children_ = std::make_unique<TaskChildren>(pid_);
-  for (const ProcessEntry& process : Descendants(pid_, children_.get()))
-    held += HeldBytes(process.pid);
+  const std::vector<ProcessEntry> tree = paused_ ? pausedTree_ : Descendants(pid_, children_.get());
+  for (const ProcessEntry& process : tree) held += HeldBytes(process.pid);
+  measuredPaused_ = paused_;
   if (held <= *budget_) return true;
   overBudget_ = held;
   KillByHandle(pidFd_.get(), SIGKILL);
@@ -317,7 +321,8 @@ void ChildProcess::Pause() {
   // still the child of the parent it was found under, so that a number
   // reused meanwhile is never stopped.
   if (!children_) children_ = std::make_unique<TaskChildren>(pid_);
-  for (const ProcessEntry& process : Descendants(pid_, children_.get())) {
+  pausedTree_ = Descendants(pid_, children_.get());
+  for (const ProcessEntry& process : pausedTree_) {
     tools::UniqueFd handle(OpenProcessHandle(process.pid));
     if (!handle || ParentOf(process.pid) != process.parent) continue;
     KillByHandle(handle.get(), SIGSTOP);
@@ -331,7 +336,9 @@ void ChildProcess::Resume() {
   for (const tools::UniqueFd& handle : stopped_) KillByHandle(handle.get(), SIGCONT);
   stopped_.clear();
   paused_ = false;
-  if (budget_) nextSample_ = Clock::now();
+  // Measured while paused, it holds what it held then.
+  if (budget_ && !measuredPaused_) nextSample_ = Clock::now();
+  measuredPaused_ = false;
 }
 
 void ChildProcess::Reap(bool block) {

@@ -34,6 +34,7 @@
 #include "process/Deadline.h"
 #include "process/EngineProcess.h"
 #include "process/posix/MemoryGroups.h"
+#include "process/posix/MemoryUse.h"
 #include "process/posix/ProcessTable.h"
 #include "protocol/LineSplitter.h"
 
@@ -96,6 +97,9 @@ class ChildProcess final : public EngineProcess {
   std::optional<std::uint64_t> overBudget_;
   std::vector<tools::UniqueFd> stopped_;    // handles on the processes paused outside its group
   std::unique_ptr<TaskChildren> children_;  // where its children are listed, kept open
+  std::vector<ProcessEntry> pausedTree_;    // what the last pause found below it
+  std::unique_ptr<HeldMemory> held_;        // its memory, measured through a kept handle
+  bool measuredPaused_ = false;             // measured since the last pause
   bool paused_ = false;
   bool finished_ = false;
 };
