@@ -18,4 +18,9 @@ void StopFinished();
 // or nothing when it was started.
 std::optional<std::string> OpenInBrowser(const std::string& url);
 
+// Whether the board was started on a console of its own, as a double click
+// in Explorer starts it (Windows); such a player has no other way to the
+// page. Never on POSIX.
+bool StartedOnItsOwnConsole();
+
 }  // namespace fiverow::board

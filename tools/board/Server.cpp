@@ -133,7 +133,7 @@ int RunBoard(const BoardOptions& options, std::ostream& out, std::ostream& err) 
           << ", so other machines can reach the page; anyone who sees its address can use it\n";
     }
 
-    if (options.open) {
+    if (options.open || StartedOnItsOwnConsole()) {
       if (const std::optional<std::string> problem = OpenInBrowser(url)) {
         err << "fiverow-board: cannot open the page in a browser (" << *problem
             << "); open the address above\n";

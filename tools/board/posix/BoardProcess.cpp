@@ -23,6 +23,8 @@ void WaitForStop() {
 
 void StopFinished() {}
 
+bool StartedOnItsOwnConsole() { return false; }
+
 // xdg-open, with no shell, in a session of its own under a keeper: the
 // board adopts its engines' strays and ends them, so the browser must not
 // become one. The keeper adopts what xdg-open leaves instead, and ends once

@@ -15,6 +15,12 @@ void WaitForStop() { ::WaitForSingleObject(match::StopEvent(), INFINITE); }
 
 void StopFinished() { match::StopCompleted(); }
 
+bool StartedOnItsOwnConsole() {
+  // A console opened by cmd.exe or a terminal lists them too.
+  DWORD processes[2];
+  return ::GetConsoleProcessList(processes, 2) == 1;
+}
+
 std::optional<std::string> OpenInBrowser(const std::string& url) {
   // The shell's handlers may use COM.
   const HRESULT com = ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
