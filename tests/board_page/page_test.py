@@ -3,11 +3,12 @@
 (python3-selenium, chromium-driver), and its guard by plain HTTP.
 
   page_test.py --list
-  page_test.py --case NAME --build DIR
+  page_test.py --case NAME --build DIR [--runner PROGRAM]
   page_test.py --screenshots DIR --build DIR     pictures of the page for docs/
 
 DIR is the build folder holding fiverow-board, fiverow-match, fiverow-explain
-and tests/tools/fiverow_fake_engine. A browser case is skipped (exit status
+and tests/tools/fiverow_fake_engine, or the Windows programs (.exe), which
+PROGRAM (wine) runs. A browser case is skipped (exit status
 77) where the packages are missing, unless FIVEROW_REQUIRE_BROWSER is set, as
 CI sets it: then it fails.
 """
@@ -42,12 +43,14 @@ def check(condition, message):
 
 
 class Tools:
-    def __init__(self, build, work):
-        self.build, self.work = build, work
-        self.board = os.path.join(build, "fiverow-board")
+    def __init__(self, build, work, runner=()):
+        self.build, self.work, self.runner = build, work, list(runner)
+        exe = ".exe" if os.path.exists(os.path.join(build, "fiverow-board.exe")) else ""
+        self.board = os.path.join(build, "fiverow-board" + exe)
         self.match = os.path.join(build, "fiverow-match")
         self.explain = os.path.join(build, "fiverow-explain")
-        self.fake = os.path.join(build, "tests", "tools", "fiverow_fake_engine")
+        self.fake = os.path.join(build, "tests", "windows" if exe else "tools",
+                                 "fiverow_fake_engine" + exe)
         # The engine that plays the first empty cell: easy to beat.
         self.weak = f"file:{self.fake} file first"
 
@@ -64,7 +67,8 @@ class Board:
     started = []  # killed at the end if a case failed before stopping them
 
     def __init__(self, tools, *args, env=None):
-        self.process = subprocess.Popen([tools.board, *args], stdout=subprocess.PIPE,
+        self.stop_signal = signal.SIGINT if tools.runner else signal.SIGTERM  # wine: Ctrl-C
+        self.process = subprocess.Popen([*tools.runner, tools.board, *args], stdout=subprocess.PIPE,
                                         stderr=subprocess.PIPE, text=True, cwd=tools.work,
                                         env=env)
         Board.started.append(self.process)
@@ -84,7 +88,7 @@ class Board:
         return response.status, dict(response.getheaders()), response.read().decode()
 
     def stop(self):
-        self.process.send_signal(signal.SIGTERM)
+        self.process.send_signal(self.stop_signal)
         _, errors = self.process.communicate(timeout=20)
         check(self.process.returncode == 0, f"stopped with status {self.process.returncode}: {errors}")
 
@@ -190,6 +194,77 @@ def case_takeback(tools, driver):
     play(driver, [(11, 11)])
     wait(driver, lambda d: stones(d) == 4, "the game going on after the takeback")
     board.stop()
+
+
+def case_game_against_fiverow(tools, driver):
+    """A game against the default engine, ended by resigning after three moves."""
+    board = Board(tools, "--time-limit", "2")
+    driver.get(board.url)
+    wait(driver, lambda d: status(d).startswith("Your move"), "the page", seconds=60)
+    for _ in range(3):
+        taken = {e.get_attribute("data-stone")
+                 for e in driver.find_elements("css selector", "circle[data-stone]")}
+        x, y = next((x, y) for x, y in [(9, 9), (10, 10), (8, 8), (9, 10), (10, 9), (11, 11)]
+                    if f"{x},{y}" not in taken)
+        play(driver, [(x, y)])
+        wait(driver, lambda d: status(d).startswith("Your move"), "the engine's answer", seconds=60)
+    check(stones(driver) == 6, f"{stones(driver)} stones after three moves each")
+    driver.find_element("id", "resign").click()
+    wait(driver, lambda d: "resign" in status(d).lower(), "the resignation")
+    board.stop()
+
+
+def alive(pid):
+    try:
+        with open(f"/proc/{pid}/stat") as stat:
+            return stat.read().rsplit(")", 1)[1].split()[0] != "Z"
+    except FileNotFoundError:
+        return False
+
+
+def case_open(tools):
+    """--open runs xdg-open with the page's address, and the browser it starts outlives the
+    engines' ends and the board; without xdg-open the board says so and serves."""
+    bin_dir = os.path.join(tools.work, "bin")
+    os.makedirs(bin_dir)
+    opened, browser = os.path.join(bin_dir, "opened"), os.path.join(bin_dir, "browser")
+    with open(os.path.join(bin_dir, "xdg-open"), "w") as script:
+        script.write(f'#!/bin/sh\nsleep 300 & echo $! >"{browser}"\n'
+                     f'printf "%s|" "$@" >"{opened}.new" && mv "{opened}.new" "{opened}"\n')
+    os.chmod(os.path.join(bin_dir, "xdg-open"), 0o755)
+    board = Board(tools, "--open", tools.weak, env={**os.environ, "PATH": bin_dir + ":/usr/bin:/bin"})
+    wait_until(lambda: os.path.exists(opened), "xdg-open's run")
+    with open(opened) as given:
+        check(given.read() == board.url + "|", f"xdg-open given {given.read()!r}")
+    pid = int(open(browser).read())
+    try:
+        # Each engine's end kills what engines left behind: never the browser.
+        game = json.loads(board.request("POST", "/api/games", body='{"side":"x"}')[2])
+        path = f"/api/games/{game['id']}"
+        wait_until(lambda: json.loads(board.request("GET", path)[2])["phase"] == "your-move",
+                   "the person's turn")
+        board.request("POST", path + "/move", body='{"cell":[9,9]}')
+        wait_until(lambda: len(json.loads(board.request("GET", path)[2])["stones"]) == 2,
+                   "the engine's answer")
+        board.stop()
+        check(alive(pid), "the browser was ended")
+        # Nothing the browser holds keeps the board's port.
+        try:
+            socket.create_connection(("127.0.0.1", board.port), timeout=5).close()
+            check(False, "the port still takes connections")
+        except ConnectionRefusedError:
+            pass
+    finally:
+        if alive(pid):
+            os.kill(pid, signal.SIGKILL)
+    empty = os.path.join(tools.work, "empty")
+    os.makedirs(empty)
+    board = Board(tools, "--open", env={**os.environ, "PATH": empty})
+    check(board.request("GET", "/")[0] == 200, "the page served all the same")
+    board.process.send_signal(signal.SIGTERM)
+    _, errors = board.process.communicate(timeout=20)
+    check("cannot open the page in a browser (cannot run xdg-open" in errors and
+          board.process.returncode == 0, f"status {board.process.returncode}: {errors}")
 
 
 def explain_scores(tools, shown, turn):
@@ -327,10 +402,14 @@ def case_http_guard(tools):
     check(board.request("POST", "/api/games", body="{}",
                         headers={"Origin": "http://attacker.example"})[0] == 403, "another origin")
     # Nobody else serves on its port meanwhile.
-    second = subprocess.run([tools.board, "--port", str(board.port)], capture_output=True,
+    second = subprocess.run([*tools.runner, tools.board, "--port", str(board.port)], capture_output=True,
                             text=True, timeout=20)
     check(second.returncode == 1 and "cannot listen" in second.stderr, f"a taken port: {second}")
     board.stop()
+    # On every address, IPv4 too: the address it prints works.
+    everywhere = Board(tools, "--listen", "::")
+    check(everywhere.request("GET", "/api/config")[0] == 200, "--listen :: at 127.0.0.1")
+    everywhere.stop()
 
 
 def case_many_games(tools):
@@ -470,11 +549,12 @@ def case_command_line(tools):
 
 BROWSER_CASES = {"play_win": case_play_win, "takeback": case_takeback, "heat_map": case_heat_map,
                  "view_button": case_view_button, "replay": case_replay,
-                 "hostile_name": case_hostile_name, "watch": case_watch}
+                 "hostile_name": case_hostile_name, "watch": case_watch,
+                 "game_against_fiverow": case_game_against_fiverow}
 HTTP_CASES = {"http_guard": case_http_guard, "many_games": case_many_games,
               "stop_cleans_up": case_stop_cleans_up, "command_line": case_command_line,
               "header_flood": case_header_flood, "slowloris": case_slowloris,
-              "large_bodies": case_large_bodies}
+              "large_bodies": case_large_bodies, "open": case_open}
 
 
 def screenshots(tools, driver, folder):
@@ -509,7 +589,7 @@ def main(args):
         return 0
     build = os.path.abspath(args[args.index("--build") + 1])
     work = tempfile.mkdtemp(prefix="fiverow-board-test-")
-    tools = Tools(build, work)
+    tools = Tools(build, work, args[args.index("--runner") + 1:][:1] if "--runner" in args else ())
     driver = None
     try:
         name = args[args.index("--case") + 1] if "--case" in args else None

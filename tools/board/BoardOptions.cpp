@@ -1,7 +1,6 @@
 #include "board/BoardOptions.h"
 
-#include <arpa/inet.h>
-
+#include "board/Sockets.h"
 #include "common/CommandLine.h"
 #include "common/OptionValues.h"
 #include "players/EngineProgram.h"
@@ -24,16 +23,12 @@ and starts no other program. It prints the page's address, which holds a
 random token that every request must present.)";
 
 constexpr const char* kFooter =
-    R"(Ctrl-C or SIGTERM ends it, with every engine it started, and removes their
-folders. Exit status: 0 when stopped so, 2 for a usage error, 1 when it could
-not serve (the port is taken, a file cannot be read, its output cannot be
-written).)";
+    R"(Ctrl-C, SIGTERM or closing its console window ends it, with every engine it
+started, and removes their folders. Exit status: 0 when stopped so, 2 for a
+usage error, 1 when it could not serve (the port is taken, a file cannot be
+read, its output cannot be written).)";
 
-bool IsAddress(const std::string& text) {
-  unsigned char bytes[16];
-  return ::inet_pton(AF_INET, text.c_str(), bytes) == 1 ||
-         ::inet_pton(AF_INET6, text.c_str(), bytes) == 1;
-}
+bool IsAddress(const std::string& text) { return ParseAddress(text).has_value(); }
 
 // The options in the order of the help. `playing` is set by those that only
 // playing takes.
@@ -54,6 +49,10 @@ void DefineOptions(CLI::App& app, BoardOptions& o, bool& playing) {
                 throw UsageError("--listen needs an IPv4 or IPv6 address, not \"" + text + "\"");
               o.listen = text;
             });
+  app.add_flag_callback(
+      "--open", [&o] { o.open = true; },
+      "open the page in the default browser (it goes on serving\n"
+      "when it cannot)");
   AddOption(app, "--watch", "FILE", "show the match whose events FILE holds, as it is played",
             [&o](auto&, auto& text) { o.watchFile = text; });
   AddOption(app, "--replay", "FILE", "step through the game record FILE",

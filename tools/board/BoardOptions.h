@@ -19,6 +19,7 @@ struct BoardOptions {
   std::optional<std::string> replayFile;    // a game record to step through
   std::string listen = "127.0.0.1";
   int port = 0;                // 0: a free one
+  bool open = false;           // the page opened in the default browser
   match::EngineLimits limits;  // the engines'
   match::TimeControl time;     // the engines' (the rule and the size are each game's own)
 };

@@ -13,13 +13,15 @@
 #include <mutex>
 #include <string>
 
+#include "board/Sockets.h"
+
 namespace fiverow::board {
 
 using FrontClock = std::chrono::steady_clock;
 
 // A connection whose request head has come whole.
 struct Arrival {
-  int socket = -1;
+  Socket socket = kNoSocket;
   std::string address;  // the peer's
   std::string bytes;    // what was read: the head, perhaps the start of the body
   std::size_t headSize = 0;
@@ -46,7 +48,7 @@ class Front {
   Front& operator=(const Front&) = delete;
 
   int port() const { return port_; }
-  int listening() const { return listening_; }
+  Socket listening() const { return listening_; }
 
   // Accepts connections and reads their heads until Stop(); a whole one goes
   // to `take`, which owns it until Done(). Returns false when the listening
@@ -59,7 +61,7 @@ class Front {
 
  private:
   struct Waiting {
-    int socket;
+    Socket socket;
     std::string address;
     FrontClock::time_point deadline;
     std::string bytes;
@@ -74,8 +76,8 @@ class Front {
   void Drop(WaitingList::iterator waiting);
   void Forget(const std::string& address);
 
-  int listening_ = -1;
-  int stop_ = -1;  // an eventfd
+  Socket listening_ = kNoSocket;
+  Wakeup stop_;
   int port_ = 0;
   WaitingList waiting_;  // oldest first
   std::mutex mutex_;

@@ -1,13 +1,10 @@
 #include "board/Guard.h"
 
-#include <arpa/inet.h>
-#include <sys/random.h>
-
 #include <algorithm>
 #include <cctype>
-#include <cerrno>
 
-#include "process/RefereeError.h"
+#include "board/RandomBytes.h"
+#include "board/Sockets.h"
 
 namespace fiverow::board {
 
@@ -23,12 +20,7 @@ std::string Lowered(std::string_view text) {
 
 std::string RandomHex(std::size_t bytes) {
   std::string random(bytes, '\0');
-  for (std::size_t got = 0; got < bytes;) {
-    const ssize_t read = ::getrandom(random.data() + got, bytes - got, 0);
-    if (read < 0 && errno == EINTR) continue;
-    if (read <= 0) throw match::RefereeError(match::SystemErrorText("no random bytes", errno));
-    got += static_cast<std::size_t>(read);
-  }
+  FillRandom(random.data(), bytes);
   static constexpr char kDigits[] = "0123456789abcdef";
   std::string hex;
   for (const char byte : random) {
@@ -49,19 +41,16 @@ bool SameSecret(std::string_view a, std::string_view b) {
 }
 
 bool IsLoopback(std::string_view address) {
-  const std::string text(address);
-  in_addr v4{};
-  if (::inet_pton(AF_INET, text.c_str(), &v4) == 1) return (ntohl(v4.s_addr) >> 24) == 127;
-  in6_addr v6{};
-  return ::inet_pton(AF_INET6, text.c_str(), &v6) == 1 && IN6_IS_ADDR_LOOPBACK(&v6);
+  const std::optional<IpAddress> parsed = ParseAddress(address);
+  if (!parsed) return false;
+  if (!parsed->v6) return parsed->bytes[0] == 127;
+  const std::array<unsigned char, 16> loopback = {0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1};
+  return parsed->bytes == loopback;
 }
 
 bool IsWildcard(std::string_view address) {
-  const std::string text(address);
-  in_addr v4{};
-  if (::inet_pton(AF_INET, text.c_str(), &v4) == 1) return v4.s_addr == INADDR_ANY;
-  in6_addr v6{};
-  return ::inet_pton(AF_INET6, text.c_str(), &v6) == 1 && IN6_IS_ADDR_UNSPECIFIED(&v6);
+  const std::optional<IpAddress> parsed = ParseAddress(address);
+  return parsed && parsed->bytes == std::array<unsigned char, 16>{};
 }
 
 std::string HostText(std::string_view address) {

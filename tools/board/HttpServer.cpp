@@ -1,10 +1,6 @@
 #include "board/HttpServer.h"
 
-#include <arpa/inet.h>
-#include <poll.h>
-#include <sys/socket.h>
-
-#include <cerrno>
+#include <vector>
 
 #include "board/Json.h"
 
@@ -16,25 +12,6 @@ namespace {
 constexpr std::size_t kLargestSentBody = 4 * kLargestBody;
 constexpr int kWriteMilliseconds = 5000;
 
-void AddressOf(int socket, bool peer, std::string& ip, int& port) {
-  sockaddr_storage place{};
-  socklen_t size = sizeof place;
-  auto* address = reinterpret_cast<sockaddr*>(&place);
-  if ((peer ? ::getpeername(socket, address, &size) : ::getsockname(socket, address, &size)) != 0)
-    return;
-  char text[INET6_ADDRSTRLEN] = "";
-  if (place.ss_family == AF_INET) {
-    const auto& v4 = reinterpret_cast<const sockaddr_in&>(place);
-    ::inet_ntop(AF_INET, &v4.sin_addr, text, sizeof text);
-    port = ntohs(v4.sin_port);
-  } else if (place.ss_family == AF_INET6) {
-    const auto& v6 = reinterpret_cast<const sockaddr_in6&>(place);
-    ::inet_ntop(AF_INET6, &v6.sin6_addr, text, sizeof text);
-    port = ntohs(v6.sin6_port);
-  }
-  ip = text;
-}
-
 // An arrival's bytes, then its socket's until the request's deadline, at
 // most kLargestSentBody after the head.
 class RequestStream final : public httplib::Stream {
@@ -42,9 +19,9 @@ class RequestStream final : public httplib::Stream {
   explicit RequestStream(Arrival& arrival) : arrival_(arrival) {}
 
   bool is_readable() const override {
-    return taken_ < arrival_.bytes.size() || Wait(POLLIN, MillisecondsLeft()) > 0;
+    return taken_ < arrival_.bytes.size() || Wait(false, MillisecondsLeft()) > 0;
   }
-  bool is_writable() const override { return Wait(POLLOUT, kWriteMilliseconds) > 0; }
+  bool is_writable() const override { return Wait(true, kWriteMilliseconds) > 0; }
 
   ssize_t read(char* to, std::size_t size) override {
     const std::size_t most = arrival_.headSize + kLargestSentBody;
@@ -57,9 +34,9 @@ class RequestStream final : public httplib::Stream {
       return static_cast<ssize_t>(size);
     }
     for (;;) {
-      if (Wait(POLLIN, MillisecondsLeft()) <= 0) return -1;
-      const ssize_t got = ::recv(arrival_.socket, to, size, 0);
-      if (got < 0 && (errno == EINTR || errno == EAGAIN)) continue;
+      if (Wait(false, MillisecondsLeft()) <= 0) return -1;
+      const std::ptrdiff_t got = Receive(arrival_.socket, to, size);
+      if (got == kNotYet) continue;
       if (got > 0) taken_ += static_cast<std::size_t>(got);
       return got;
     }
@@ -68,19 +45,19 @@ class RequestStream final : public httplib::Stream {
   ssize_t write(const char* from, std::size_t size) override {
     for (;;) {
       if (!is_writable()) return -1;
-      const ssize_t sent = ::send(arrival_.socket, from, size, MSG_NOSIGNAL);
-      if (sent < 0 && (errno == EINTR || errno == EAGAIN)) continue;
+      const std::ptrdiff_t sent = SendSome(arrival_.socket, from, size);
+      if (sent == kNotYet) continue;
       return sent;
     }
   }
 
   void get_remote_ip_and_port(std::string& ip, int& port) const override {
-    AddressOf(arrival_.socket, true, ip, port);
+    EndOf(arrival_.socket, true, ip, port);
   }
   void get_local_ip_and_port(std::string& ip, int& port) const override {
-    AddressOf(arrival_.socket, false, ip, port);
+    EndOf(arrival_.socket, false, ip, port);
   }
-  socket_t socket() const override { return arrival_.socket; }
+  socket_t socket() const override { return static_cast<socket_t>(arrival_.socket); }
 
  private:
   int MillisecondsLeft() const {
@@ -88,12 +65,9 @@ class RequestStream final : public httplib::Stream {
         std::chrono::ceil<std::chrono::milliseconds>(arrival_.deadline - FrontClock::now());
     return static_cast<int>(std::max<std::int64_t>(left.count(), 0));
   }
-  int Wait(short events, int milliseconds) const {
-    pollfd polled{arrival_.socket, events, 0};
-    int ready = 0;
-    while ((ready = ::poll(&polled, 1, milliseconds)) < 0 && errno == EINTR) {
-    }
-    return ready;
+  int Wait(bool write, int milliseconds) const {
+    std::vector<Polled> polled = {{arrival_.socket, write}};
+    return Poll(polled, milliseconds);
   }
 
   Arrival& arrival_;
@@ -105,7 +79,7 @@ class RequestStream final : public httplib::Stream {
 HttpServer::HttpServer(Front& front, std::size_t threads) : front_(front), pool_(threads) {
   // A response streams while this names a socket (cpp-httplib's sign of a
   // server not stopping).
-  svr_sock_ = front.listening();
+  svr_sock_ = static_cast<socket_t>(front.listening());
 }
 
 HttpServer::~HttpServer() {

@@ -1,14 +1,13 @@
 #include "board/MatchWatch.h"
 
-#include <fcntl.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
 #include <cmath>
 #include <cstring>
 
+#include "board/FollowedFile.h"
 #include "common/EscapedText.h"
 #include "common/UniqueFd.h"
 #include "game/Position.h"
@@ -101,13 +100,12 @@ bool MatchWatch::Poll() {
   std::string status;
   std::vector<std::string> lines;
   bool reset = false;
-  struct stat now {};
-  const bool exists = ::stat(path_.c_str(), &now) == 0;
-  if (file_ && (!exists || now.st_ino != opened_.st_ino || now.st_dev != opened_.st_dev)) {
+  if (file_ && !StillNamed(file_.get(), path_)) {
     file_.Reset();  // replaced, or gone: the next file is a match of its own
   }
-  if (!file_ && exists) {
-    file_.Reset(::open(path_.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY));
+  struct stat now {};
+  if (!file_ && ::stat(path_.c_str(), &now) == 0) {
+    file_.Reset(OpenFollowed(path_));
     if (!file_ || ::fstat(file_.get(), &opened_) != 0 || !S_ISREG(opened_.st_mode)) {
       status = tools::ShownText(path_) + (file_ ? " is not a regular file" : " cannot be read");
       file_.Reset();
@@ -133,7 +131,7 @@ bool MatchWatch::Poll() {
     char block[kReadBlock];
     std::size_t kept = 0;
     while (read < kPollBytes && kept < kLineLimit) {
-      const ssize_t got = ::pread(file_.get(), block, sizeof block, offset_);
+      const std::ptrdiff_t got = ReadAt(file_.get(), block, sizeof block, offset_);
       if (got < 0) status = "cannot read " + tools::ShownText(path_) + ": " + std::strerror(errno);
       if (got <= 0) break;
       const auto size = static_cast<std::size_t>(got);
@@ -184,7 +182,8 @@ std::size_t MatchWatch::Split(std::string_view block, std::vector<std::string>& 
 bool MatchWatch::SameStart() const {
   if (start_.empty()) return true;
   std::string now(start_.size(), '\0');
-  return ::pread(file_.get(), now.data(), now.size(), 0) == static_cast<ssize_t>(now.size()) &&
+  return ReadAt(file_.get(), now.data(), now.size(), 0) ==
+             static_cast<std::ptrdiff_t>(now.size()) &&
          now == start_;
 }
 

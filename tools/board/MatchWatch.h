@@ -12,6 +12,7 @@
 #include <sys/stat.h>
 
 #include <cstddef>
+#include <cstdint>
 #include <deque>
 #include <map>
 #include <string>
@@ -75,7 +76,7 @@ class MatchWatch final : public Followed {
   // The file as read so far, by Poll() alone.
   tools::UniqueFd file_;
   struct stat opened_ {};
-  off_t offset_ = 0;
+  std::int64_t offset_ = 0;
   std::string partial_;    // the line being read
   bool dropping_ = false;  // the rest of a line over the limit
   std::string start_;      // the file's first bytes, as read

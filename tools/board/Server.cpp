@@ -1,6 +1,5 @@
 #include "board/Server.h"
 
-#include <poll.h>
 #include <sys/stat.h>
 
 #include <cerrno>
@@ -8,6 +7,7 @@
 #include <ostream>
 #include <thread>
 
+#include "board/BoardProcess.h"
 #include "board/Front.h"
 #include "board/Guard.h"
 #include "board/HttpServer.h"
@@ -16,6 +16,7 @@
 #include "common/EscapedText.h"
 #include "process/EngineSetup.h"
 #include "process/FileLimit.h"
+#include "process/ProgramPaths.h"
 #include "process/RefereeError.h"
 #include "process/StopSignals.h"
 
@@ -42,8 +43,8 @@ PlaySetup SetupOf(const BoardOptions& options) {
   for (const std::string& command : commands) {
     BoardEngine engine{match::ChooseEngine(command, place)};
     const std::string& program = engine.program.argv.front();
-    engine.fiverow =
-        program == place.toolFolder + "/fiverow" || program == place.toolFolder + "/pbrain-fiverow";
+    engine.fiverow = program == match::ProgramCandidate(place.toolFolder, "fiverow") ||
+                     program == match::ProgramCandidate(place.toolFolder, "pbrain-fiverow");
     setup.engines.push_back(std::move(engine));
   }
   setup.limits = options.limits;
@@ -75,12 +76,6 @@ void Harden(httplib::Server& server, const Guard& guard) {
   server.set_error_handler([](const httplib::Request&, httplib::Response& response) {
     if (response.body.empty()) response.set_content("no such page\n", "text/plain; charset=utf-8");
   });
-}
-
-void WaitForStop() {
-  pollfd stop{match::StopNotificationFd(), POLLIN, 0};
-  while (::poll(&stop, 1, -1) < 0 && errno == EINTR) {
-  }
 }
 
 }  // namespace
@@ -127,9 +122,8 @@ int RunBoard(const BoardOptions& options, std::ostream& out, std::ostream& err) 
     if (options.replayFile) AddReplayRoutes(server, std::move(replay));
 
     const std::string host = HostText(IsWildcard(options.listen) ? "127.0.0.1" : options.listen);
-    out << "fiverow-board: " << what << "\nhttp://" << host << ":" << port
-        << "/?t=" << guard.token() << "\n"
-        << std::flush;
+    const std::string url = "http://" + host + ":" + std::to_string(port) + "/?t=" + guard.token();
+    out << "fiverow-board: " << what << "\n" << url << "\n" << std::flush;
     if (!out) {
       err << "fiverow-board: cannot write to standard output: " << std::strerror(errno) << "\n";
       return 1;
@@ -137,6 +131,13 @@ int RunBoard(const BoardOptions& options, std::ostream& out, std::ostream& err) 
     if (!IsLoopback(options.listen)) {
       err << "fiverow-board: warning: listening on " << HostText(options.listen)
           << ", so other machines can reach the page; anyone who sees its address can use it\n";
+    }
+
+    if (options.open || StartedOnItsOwnConsole()) {
+      if (const std::optional<std::string> problem = OpenInBrowser(url)) {
+        err << "fiverow-board: cannot open the page in a browser (" << *problem
+            << "); open the address above\n";
+      }
     }
 
     if (watch) watch->Start();
@@ -152,6 +153,7 @@ int RunBoard(const BoardOptions& options, std::ostream& out, std::ostream& err) 
     server.Stop();
     listener.join();
     table.reset();
+    StopFinished();
     const bool signalled = match::StopRequested();
     err << (signalled ? "fiverow-board: stopped\n" : "fiverow-board: the server failed\n");
     return signalled ? 0 : 1;
