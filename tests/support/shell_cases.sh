@@ -6,8 +6,9 @@
 # the names of the cases that run there, or `--case NAME`, which runs that
 # case alone; without either it runs them all.
 #
-# Within a case, `fail MESSAGE...` fails it; the cases are counted in $passed
-# and $failed.
+# Within a case, `fail MESSAGE...` fails it and `skip_case REASON` says why
+# it cannot run here (a case run alone then ends with status 77, which ctest
+# reports as skipped); the cases are counted in $passed and $failed.
 
 case_names=() case_places=()
 add_case() {
@@ -43,6 +44,11 @@ fail() {
   printf '    %s\n' "$@"
 }
 
+skip_case() {
+  case_skipped=1
+  printf '    skipped: %s\n' "$*"
+}
+
 finish_case() {
   if [[ -n $case_failed ]]; then
     printf 'FAIL  %s\n' "$1"
@@ -55,13 +61,14 @@ finish_case() {
 
 # run_cases SUITE PLACE: runs the case $only_case, or every case that runs at
 # PLACE, as `start_case NAME` (defined by the suite) and then case_NAME; prints
-# the tally. Status 0 when every case passed, 2 for a case it does not have.
+# the tally. Status 0 when every case passed, 77 for a case run alone that
+# skipped, 2 for a case it does not have.
 run_cases() {
   local suite=$1 place=$2 name ran=
   passed=0 failed=0
   for name in $(cases_of "$place"); do
     [[ -z $only_case || $name == "$only_case" ]] || continue
-    ran=1 case_failed=
+    ran=1 case_failed= case_skipped=
     start_case "$name"
     "case_$name"
     finish_case "$name"
@@ -71,7 +78,8 @@ run_cases() {
     return 2
   fi
   echo "$suite: $passed passed, $failed failed"
-  ((failed == 0))
+  ((failed == 0)) || return 1
+  [[ -z $only_case || -z $case_skipped ]] || return 77
 }
 
 # leftovers NAME=VALUE: the live processes whose environment holds NAME=VALUE,

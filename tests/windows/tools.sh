@@ -209,7 +209,7 @@ case_match_holds_an_engine_to_its_memory_limit() {
     return
   fi
   if [[ ${runner[0]:-} == *wine* ]]; then
-    echo "    skipped: wine neither enforces a job's memory limit nor reports its peak"
+    skip_case "wine neither enforces a job's memory limit nor reports its peak"
     return
   fi
   run fiverow-match "pipe:$FAKE_ENGINE pipe hog" "pipe:$FAKE_ENGINE pipe legal" \
