@@ -9,6 +9,9 @@
 #   - a pipe-engine match: PIPE_GAMES games of pbrain-fiverow against itself
 #     from one opening, --concurrency N,
 #   - the same with --pin (each game held to one CPU): the "pinned" rows,
+#   - the same games under fiverow-pipe-floor --pause, which only passes the
+#     moves on and pauses the engine not to move: the "floor" rows, the
+#     least any referee that keeps the pause can spend,
 # and prints the medians over the rounds: wall time, CPU (user + system of
 # the referee and everything it ran) per game, the speed-up over N = 1, and
 # that speed-up as a share of the bare runs' speed-up at the same N. CPU per
@@ -23,7 +26,7 @@ rounds="${1:-3}"
 fileGames="${2:-160}"
 pipeGames="${3:-400}"
 runs="${4:-1600}"
-use_build "${5:-}" fiverow pbrain-fiverow fiverow-match
+use_build "${5:-}" fiverow pbrain-fiverow fiverow-match fiverow-pipe-floor
 build="$(realpath "$build")"
 levels=(1 2 4 8 16)
 
@@ -62,6 +65,7 @@ for ((round = 1; round <= rounds; round++)); do
       --opening "3,2 4,4 5,5 3,6" pbrain-fiverow pbrain-fiverow
     measure "pinned$n" "$build/fiverow-match" --show none --concurrency "$n" --games "$pipeGames" \
       --opening "3,2 4,4 5,5 3,6" --pin pbrain-fiverow pbrain-fiverow
+    measure "floor$n" "$build/bench/fiverow-pipe-floor" "$pipeGames" "$n" --pause
   done
   echo "round $round of $rounds done" >&2
 done
@@ -69,10 +73,10 @@ done
 med() { cut -d" " -f"$2" "$work/times-$1" | median; } # med NAME FIELD: its median
 echo "$rounds rounds, medians; $runs bare runs, $fileGames file games, $pipeGames pipe games"
 printf '%-6s %3s %9s %12s %9s %9s %9s\n' what N "wall s" "CPU ms/game" speed-up ceiling share
-for what in bare file pipe pinned; do
+for what in bare file pipe pinned floor; do
   games=$runs
   [[ $what == file ]] && games=$fileGames
-  [[ $what == pipe || $what == pinned ]] && games=$pipeGames
+  [[ $what == pipe || $what == pinned || $what == floor ]] && games=$pipeGames
   for n in "${levels[@]}"; do
     awk -v what="$what" -v n="$n" -v wall="$(med "$what$n" 1)" -v cpu="$(med "$what$n" 2)" \
       -v one="$(med "${what}1" 1)" -v bareOne="$(med bare1 1)" \

@@ -2,11 +2,14 @@
 # Pipe self-play benchmark: pbrain-fiverow against itself, GAMES games from
 # one opening, one game at a time, under three referees in the same run:
 # BASELINE (another build of fiverow-match, e.g. an earlier commit's), this
-# build's, and this build's with --pin (each game held to one CPU). The runs
-# alternate, so that all see the same machine; the figures are the medians
-# over the rounds of the wall time and of the CPU time (user + system of the
-# referee and its engines), also per engine move, and the speed-ups are the
-# baseline's medians over each build's.
+# build's, and this build's with --pin (each game held to one CPU); and the
+# same games under fiverow-pipe-floor, which only passes the moves on and
+# pauses the engine not to move (the "floor" rows, unpinned and pinned): no
+# referee that keeps the pause can be cheaper. The runs alternate, so that
+# all see the same machine; the figures are the medians over the rounds of
+# the wall time and of the CPU time (user + system of the referee and its
+# engines), also per engine move, and the speed-ups are the baseline's
+# medians over each one's.
 #
 # Then, once per referee, a match of TRACED games under strace -f -c, where
 # strace runs, gives the system calls per engine move (the referee's and the
@@ -31,17 +34,19 @@ set -euo pipefail
 baseline="$(realpath "$1")"
 games="${2:-40}"
 rounds="${3:-7}"
-use_build "${4:-}" fiverow-match pbrain-fiverow
+use_build "${4:-}" fiverow-match pbrain-fiverow fiverow-pipe-floor
 traced="${5:-20}"
 current="$(realpath "$build")/fiverow-match"
+floor="$(realpath "$build")/bench/fiverow-pipe-floor"
 opening="3,2 4,4 5,5 3,6"
 
 work="$(mktemp -d)"
 trap 'rm -rf "$work"' EXIT
 # The referees measured: a name, then the command (fiverow-match and its options).
-names=(baseline "this build" "this build --pin")
+names=(baseline "this build" "this build --pin" "floor" "floor, pinned")
 options="${MATCH_OPTIONS:-}"
 commands=("$baseline $options" "$current $options" "$current --pin $options")
+floors=("$floor $games 1 --pause" "$floor $games 1 --pause --pin")
 
 # match COMMAND GAMES [PREFIX...]: plays the match in $work, under PREFIX
 match() {
@@ -51,20 +56,26 @@ match() {
   (cd "$work" && "$@" $command --games "$count" --opening "$opening" --show none \
     pbrain-fiverow pbrain-fiverow >"$work/out")
 }
-run() { # run COMMAND: the match's wall time and CPU time (its engines' included) in seconds
-  match "$1" "$games" /usr/bin/time -f '%e %U %S' -o "$work/time"
+run() { # run I: the wall time and CPU time (the engines' included) in seconds of the I-th
+  if (($1 < ${#commands[@]})); then
+    match "${commands[$1]}" "$games" /usr/bin/time -f '%e %U %S' -o "$work/time"
+  else
+    # shellcheck disable=SC2086 # the command's words
+    /usr/bin/time -f '%e %U %S' -o "$work/time" ${floors[$1 - ${#commands[@]}]} >/dev/null
+  fi
   awk '{ print $1, $2 + $3 }' "$work/time"
 }
 
-for command in "${commands[@]}"; do run "$command" >/dev/null; done # warm-up
+for i in "${!names[@]}"; do run "$i" >/dev/null; done # warm-up
 (cd "$work" && "$current" --games 1 --opening "$opening" pbrain-fiverow pbrain-fiverow) >"$work/one"
-moves=$(($(grep -o 'after [0-9]* move' "$work/one" | awk '{ print $2 }') - 4))
+# The opening's stones are not counted: these are the engines' moves.
+moves=$(grep -o 'after [0-9]* move' "$work/one" | awk '{ print $2 }')
 for ((round = 1; round <= rounds; round++)); do
-  for i in "${!commands[@]}"; do run "${commands[$i]}" >>"$work/times$i"; done
+  for i in "${!names[@]}"; do run "$i" >>"$work/times$i"; done
 done
 
 echo "$games games of $moves engine moves, one at a time; medians of $rounds rounds"
-for i in "${!commands[@]}"; do
+for i in "${!names[@]}"; do
   wall=$(cut -d' ' -f1 "$work/times$i" | median)
   cpu=$(cut -d' ' -f2 "$work/times$i" | median)
   echo "$wall $cpu" >"$work/median$i"
@@ -75,6 +86,7 @@ for i in "${!commands[@]}"; do
         label, wall, cpu, 1e6 * wall / (games * moves), 1e6 * cpu / (games * moves), oldWall / wall, oldCpu / cpu }'
 done
 echo "referees: ${commands[*]}"
+echo "floors: ${floors[*]}"
 
 ((traced > 0)) || exit 0
 command -v strace >/dev/null || exit 0
