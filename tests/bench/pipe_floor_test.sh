@@ -12,7 +12,7 @@ moves=$(grep -o 'after [0-9]* moves' referee | awk '{ print $2 }')
 [[ -n "$moves" ]] || { echo "the referee's game did not end in a five"; exit 1; }
 for options in "" "--pause" "--pause --pin"; do
   # shellcheck disable=SC2086 # the options' words
-  "$floor" 3 2 $options "$brain" >floor
-  grep -q "^3 games, $((3 * moves)) engine moves, 2 at once" floor ||
-    { echo "with options '$options', not 3 games of $moves moves: $(cat floor)"; exit 1; }
+  "$floor" 3 2 $options "$brain" >floor.out
+  grep -q "^3 games, $((3 * moves)) engine moves, 2 at once" floor.out ||
+    { echo "with options '$options', not 3 games of $moves moves: $(cat floor.out)"; exit 1; }
 done
