@@ -25,6 +25,8 @@ class BrainProcess {
   std::string Reply();
   // The process group: the process and all it started.
   pid_t group() const { return pid_; }
+  // Where its answers come from, to wait on.
+  int output() const { return out_; }
 
  private:
   pid_t pid_ = -1;

@@ -9,16 +9,22 @@
 // --pin, each game's thread and its engines are held to one CPU, as
 // fiverow-match --pin holds them.
 //
-// usage: fiverow-pipe-floor GAMES CONCURRENCY [--pause] [--pin] [BRAIN]
+// With --one-thread, all the games are played on one thread, each waiting
+// for its engine in one poll over them all, rather than a thread a game.
+//
+// usage: fiverow-pipe-floor GAMES CONCURRENCY [--pause] [--pin] [--one-thread] [BRAIN]
 // Prints the games, the engine moves and the wall time; time it from outside
 // for the CPU that it and its engines used.
+#include <poll.h>
 #include <signal.h>
 
 #include <array>
 #include <atomic>
 #include <chrono>
+#include <cstddef>
 #include <cstdio>
 #include <cstdlib>
+#include <memory>
 #include <optional>
 #include <string>
 #include <thread>
@@ -41,10 +47,14 @@ struct Options {
   int concurrency = 1;
   bool pause = false;
   bool pin = false;
+  bool oneThread = false;
   const char* brain = FIVEROW_BRAIN_PATH;
 };
 
 using Grid = int[kSize][kSize];  // 0 empty, else the side
+struct Board {
+  Grid cells{};
+};
 
 struct Stone {
   int x, y, side;
@@ -80,51 +90,56 @@ class Table {
 
   // Plays one game; returns its engine moves.
   long Play() {
-    Grid board{};
-    std::vector<Stone> stones;
-    for (std::size_t i = 0; i < kOpening.size(); ++i) {
-      stones.push_back({kOpening[i][0], kOpening[i][1], static_cast<int>(i % 2) + 1});
-      board[kOpening[i][0]][kOpening[i][1]] = stones.back().side;
+    Begin();
+    while (!TakeReply()) {
     }
-    std::array<bool, 2> told{};
-    long moves = 0;
-    for (int side = 1; static_cast<int>(stones.size()) < kSize * kSize; side = 3 - side) {
-      const auto seat = static_cast<std::size_t>(side - 1);
-      BrainProcess& engine = *engines_[seat];
-      std::string command;
-      if (!told[seat]) {
-        command = "BOARD\r\n";
-        for (const Stone& stone : stones) {
-          command += std::to_string(stone.x) + "," + std::to_string(stone.y) +
-                     (stone.side == side ? ",1\r\n" : ",2\r\n");
-        }
-        command += "DONE\r\n";
-        told[seat] = true;
-      } else {
-        command = "TURN " + std::to_string(stones.back().x) + "," +
-                  std::to_string(stones.back().y) + "\r\n";
-      }
-      engine.Send(command);
-      Continue(engine);
-      const std::string reply = engine.Reply();
-      Stop(engine);
-      ++moves;
-      int x = -1, y = -1;
-      if (std::sscanf(reply.c_str(), "%d,%d", &x, &y) != 2 || x < 0 || x >= kSize || y < 0 ||
-          y >= kSize || board[x][y] != 0) {
-        Fail("the brain answered " + reply);
-      }
-      board[x][y] = side;
-      stones.push_back({x, y, side});
-      if (MakesFive(board, x, y)) break;
-    }
-    for (auto& engine : engines_) {
-      Continue(*engine);
-      if (engine->Ask("RESTART\r\n") != "OK") Fail("RESTART was not answered OK");
-      Stop(*engine);
-    }
-    return moves;
+    return moves_;
   }
+
+  // Starts a game: the first engine is sent its move.
+  void Begin() {
+    board_ = Board{};
+    stones_.clear();
+    for (std::size_t i = 0; i < kOpening.size(); ++i) {
+      stones_.push_back({kOpening[i][0], kOpening[i][1], static_cast<int>(i % 2) + 1});
+      board_.cells[kOpening[i][0]][kOpening[i][1]] = stones_.back().side;
+    }
+    told_ = {};
+    moves_ = 0;
+    side_ = 1;
+    Ask();
+  }
+
+  // The answer of the engine to move, waited for; true when it ended the
+  // game, else the other engine is sent its move.
+  bool TakeReply() {
+    BrainProcess& engine = Mover();
+    const std::string reply = engine.Reply();
+    Stop(engine);
+    ++moves_;
+    int x = -1, y = -1;
+    if (std::sscanf(reply.c_str(), "%d,%d", &x, &y) != 2 || x < 0 || x >= kSize || y < 0 ||
+        y >= kSize || board_.cells[x][y] != 0) {
+      Fail("the brain answered " + reply);
+    }
+    board_.cells[x][y] = side_;
+    stones_.push_back({x, y, side_});
+    if (MakesFive(board_.cells, x, y) || static_cast<int>(stones_.size()) == kSize * kSize) {
+      for (auto& each : engines_) {
+        Continue(*each);
+        if (each->Ask("RESTART\r\n") != "OK") Fail("RESTART was not answered OK");
+        Stop(*each);
+      }
+      return true;
+    }
+    side_ = 3 - side_;
+    Ask();
+    return false;
+  }
+
+  long moves() const { return moves_; }
+  // What the engine to move answers on.
+  int answers() const { return engines_[Seat()]->output(); }
 
  private:
   void Stop(BrainProcess& engine) const {
@@ -133,13 +148,70 @@ class Table {
   void Continue(BrainProcess& engine) const {
     if (options_.pause) ::kill(-engine.group(), SIGCONT);
   }
+  std::size_t Seat() const { return static_cast<std::size_t>(side_ - 1); }
+  BrainProcess& Mover() { return *engines_[Seat()]; }
+
+  // Sends the engine to move its command, BOARD at its first move of the
+  // game, else TURN, and lets it run.
+  void Ask() {
+    std::string command;
+    if (!told_[Seat()]) {
+      command = "BOARD\r\n";
+      for (const Stone& stone : stones_) {
+        command += std::to_string(stone.x) + "," + std::to_string(stone.y) +
+                   (stone.side == side_ ? ",1\r\n" : ",2\r\n");
+      }
+      command += "DONE\r\n";
+      told_[Seat()] = true;
+    } else {
+      command = "TURN " + std::to_string(stones_.back().x) + "," +
+                std::to_string(stones_.back().y) + "\r\n";
+    }
+    Mover().Send(command);
+    Continue(Mover());
+  }
 
   const Options& options_;
   std::array<std::optional<BrainProcess>, 2> engines_;
+  Board board_;
+  std::vector<Stone> stones_;
+  std::array<bool, 2> told_{};
+  long moves_ = 0;
+  int side_ = 1;  // to move: 1 black, 2 white
 };
 
+// All the games at once on one thread: each waits for its engine's answer
+// in one poll over them all.
+long PlayOnOneThread(const Options& options) {
+  std::vector<std::unique_ptr<Table>> tables;
+  int started = 0;
+  long moves = 0;
+  for (int i = 0; i < options.concurrency && started < options.games; ++i, ++started) {
+    tables.push_back(std::make_unique<Table>(options));
+    tables.back()->Begin();
+  }
+  std::vector<pollfd> watches;
+  while (!tables.empty()) {
+    watches.clear();
+    for (const auto& table : tables) watches.push_back({table->answers(), POLLIN, 0});
+    if (::poll(watches.data(), watches.size(), -1) < 0) Fail("poll");
+    for (std::size_t i = tables.size(); i-- > 0;) {
+      if (watches[i].revents == 0 || !tables[i]->TakeReply()) continue;
+      moves += tables[i]->moves();
+      if (started < options.games) {
+        ++started;
+        tables[i]->Begin();
+      } else {
+        tables.erase(tables.begin() + static_cast<std::ptrdiff_t>(i));
+      }
+    }
+  }
+  return moves;
+}
+
 Options Parse(int argc, char** argv) {
-  if (argc < 3) Fail("usage: fiverow-pipe-floor GAMES CONCURRENCY [--pause] [--pin] [BRAIN]");
+  if (argc < 3)
+    Fail("usage: fiverow-pipe-floor GAMES CONCURRENCY [--pause] [--pin] [--one-thread] [BRAIN]");
   Options options;
   options.games = std::atoi(argv[1]);
   options.concurrency = std::atoi(argv[2]);
@@ -150,6 +222,8 @@ Options Parse(int argc, char** argv) {
       options.pause = true;
     } else if (word == "--pin") {
       options.pin = true;
+    } else if (word == "--one-thread") {
+      options.oneThread = true;
     } else {
       options.brain = argv[i];
     }
@@ -166,7 +240,8 @@ int main(int argc, char** argv) {
   std::atomic<long> moves{0};
   const auto start = std::chrono::steady_clock::now();
   std::vector<std::thread> workers;
-  for (int slot = 0; slot < options.concurrency; ++slot) {
+  if (options.oneThread) moves = PlayOnOneThread(options);
+  for (int slot = 0; slot < options.concurrency && !options.oneThread; ++slot) {
     workers.emplace_back([&, slot] {
       std::optional<fiverow::match::CpuPin> pin;
       if (options.pin) pin.emplace(slot);
@@ -176,7 +251,7 @@ int main(int argc, char** argv) {
   }
   for (std::thread& worker : workers) worker.join();
   const std::chrono::duration<double> wall = std::chrono::steady_clock::now() - start;
-  std::printf("%d games, %ld engine moves, %d at once%s%s: %.3f s\n", options.games, moves.load(),
-              options.concurrency, options.pause ? ", paused" : "", options.pin ? ", pinned" : "",
-              wall.count());
+  std::printf("%d games, %ld engine moves, %d at once%s%s%s: %.3f s\n", options.games, moves.load(),
+              options.concurrency, options.oneThread ? " on one thread" : "",
+              options.pause ? ", paused" : "", options.pin ? ", pinned" : "", wall.count());
 }

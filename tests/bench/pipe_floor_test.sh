@@ -10,7 +10,7 @@ cd "$work"
 "$match" --games 1 --opening "3,2 4,4 5,5 3,6" "$brain" "$brain" >referee
 moves=$(grep -o 'after [0-9]* moves' referee | awk '{ print $2 }')
 [[ -n "$moves" ]] || { echo "the referee's game did not end in a five"; exit 1; }
-for options in "" "--pause" "--pause --pin"; do
+for options in "" "--pause" "--pause --pin" "--pause --one-thread"; do
   # shellcheck disable=SC2086 # the options' words
   "$floor" 3 2 $options "$brain" >floor.out
   grep -q "^3 games, $((3 * moves)) engine moves, 2 at once" floor.out ||
