@@ -51,23 +51,22 @@ struct Options {
   const char* brain = FIVEROW_BRAIN_PATH;
 };
 
-using Grid = int[kSize][kSize];  // 0 empty, else the side
 struct Board {
-  Grid cells{};
+  int cells[kSize][kSize]{};  // 0 empty, else the side
 };
 
 struct Stone {
   int x, y, side;
 };
 
-bool MakesFive(const Grid& board, int x, int y) {
+bool MakesFive(const Board& board, int x, int y) {
   constexpr std::array<std::array<int, 2>, 4> kDirections{{{1, 0}, {0, 1}, {1, 1}, {1, -1}}};
-  const int side = board[x][y];
+  const int side = board.cells[x][y];
   for (const auto [dx, dy] : kDirections) {
     int run = 1;
     for (const int sign : {1, -1}) {
       for (int cx = x + sign * dx, cy = y + sign * dy;
-           cx >= 0 && cx < kSize && cy >= 0 && cy < kSize && board[cx][cy] == side;
+           cx >= 0 && cx < kSize && cy >= 0 && cy < kSize && board.cells[cx][cy] == side;
            cx += sign * dx, cy += sign * dy) {
         ++run;
       }
@@ -124,7 +123,7 @@ class Table {
     }
     board_.cells[x][y] = side_;
     stones_.push_back({x, y, side_});
-    if (MakesFive(board_.cells, x, y) || static_cast<int>(stones_.size()) == kSize * kSize) {
+    if (MakesFive(board_, x, y) || static_cast<int>(stones_.size()) == kSize * kSize) {
       for (auto& each : engines_) {
         Continue(*each);
         if (each->Ask("RESTART\r\n") != "OK") Fail("RESTART was not answered OK");
@@ -231,17 +230,13 @@ Options Parse(int argc, char** argv) {
   return options;
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
-  const Options options = Parse(argc, argv);
-  ::signal(SIGPIPE, SIG_IGN);
+// A thread a game, each with its two engines, taking games until all are
+// played.
+long PlayOnThreads(const Options& options) {
   std::atomic<int> next{0};
   std::atomic<long> moves{0};
-  const auto start = std::chrono::steady_clock::now();
   std::vector<std::thread> workers;
-  if (options.oneThread) moves = PlayOnOneThread(options);
-  for (int slot = 0; slot < options.concurrency && !options.oneThread; ++slot) {
+  for (int slot = 0; slot < options.concurrency; ++slot) {
     workers.emplace_back([&, slot] {
       std::optional<fiverow::match::CpuPin> pin;
       if (options.pin) pin.emplace(slot);
@@ -250,8 +245,18 @@ int main(int argc, char** argv) {
     });
   }
   for (std::thread& worker : workers) worker.join();
+  return moves;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  const Options options = Parse(argc, argv);
+  ::signal(SIGPIPE, SIG_IGN);
+  const auto start = std::chrono::steady_clock::now();
+  const long moves = options.oneThread ? PlayOnOneThread(options) : PlayOnThreads(options);
   const std::chrono::duration<double> wall = std::chrono::steady_clock::now() - start;
-  std::printf("%d games, %ld engine moves, %d at once%s%s%s: %.3f s\n", options.games, moves.load(),
+  std::printf("%d games, %ld engine moves, %d at once%s%s%s: %.3f s\n", options.games, moves,
               options.concurrency, options.oneThread ? " on one thread" : "",
               options.pause ? ", paused" : "", options.pin ? ", pinned" : "", wall.count());
 }

@@ -42,7 +42,8 @@ opening="3,2 4,4 5,5 3,6"
 
 work="$(mktemp -d)"
 trap 'rm -rf "$work"' EXIT
-# The referees measured: a name, then the command (fiverow-match and its options).
+# What is measured, a name each: the referees (fiverow-match and its options),
+# then the floors.
 names=(baseline "this build" "this build --pin" "floor" "floor, pinned")
 options="${MATCH_OPTIONS:-}"
 commands=("$baseline $options" "$current $options" "$current --pin $options")

@@ -273,11 +273,6 @@ TEST(EngineLines, EndAtAnyLineEndWhereverReadsSplitThemAndStayBounded) {
   EXPECT_TRUE(taken[4].cut);
 }
 
-// A sample that finds the engine over its budget kills it; the lines it wrote
-// before still come, but it is not within its budget, so a move among them
-// cannot count, wherever the sample fell. The engine answers the move after
-// taking 100 MB; its answers are copied to a file, read here to know that
-// they were written, without the referee reading them first.
 TEST(HeldMemory, EachMeasureThroughTheKeptHandleIsAfresh) {
   const HeldMemory held(::getpid());
   const std::uint64_t before = held.Bytes();
@@ -288,6 +283,11 @@ TEST(HeldMemory, EachMeasureThroughTheKeptHandleIsAfresh) {
   EXPECT_EQ(HeldMemory(-1).Bytes(), 0u);
 }
 
+// A sample that finds the engine over its budget kills it; the lines it wrote
+// before still come, but it is not within its budget, so a move among them
+// cannot count, wherever the sample fell. The engine answers the move after
+// taking 100 MB; its answers are copied to a file, read here to know that
+// they were written, without the referee reading them first.
 TEST(ChildProcess, AnEngineKilledOverItsBudgetIsNeverWithinIt) {
   ::setenv("FIVEROW_NO_CGROUP", "1", 1);  // measured alone, whatever the host
   const TempFolder tmp;
